@@ -1,0 +1,18 @@
+# `make run` starts the tool under Wine; `make test` runs every test.
+# Both install what a fresh Debian 12 machine lacks (scripts/setup.sh).
+.PHONY: run test build format clean
+
+run:
+	@scripts/run.sh
+
+test:
+	@scripts/test.sh
+
+build:
+	@scripts/setup.sh && scripts/build.sh
+
+format:
+	@find src tests tools bench -name '*.cpp' -o -name '*.h' | xargs clang-format -i
+
+clean:
+	rm -rf build

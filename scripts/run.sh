@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Builds the tool and starts it under Wine. With a display it simply runs;
+# without one it shows the tool on a private Xvfb for a few seconds and saves
+# a screenshot.
+set -euo pipefail
+export BRIVOK_ROOT="$(cd "$(dirname "$0")/.." && pwd)"
+cd "$BRIVOK_ROOT"
+
+"$BRIVOK_ROOT/scripts/setup.sh"
+"$BRIVOK_ROOT/scripts/build.sh" --win32-only
+. "$BRIVOK_ROOT/scripts/wine-env.sh"
+exe="$BRIVOK_ROOT/build/win32/BrivokPatch.exe"
+
+if [ -n "${DISPLAY:-}" ]; then
+    brivok_start_wine
+    exec wine "$exe"
+fi
+
+brivok_start_display --private
+trap brivok_stop_all EXIT
+brivok_start_wine
+wine explorer /desktop=brivok,800x600 "$exe" >/dev/null 2>&1 &
+sleep 6
+mkdir -p build/screenshots
+import -window root build/screenshots/run.png
+echo "The tool ran on a private display; screenshot: build/screenshots/run.png"

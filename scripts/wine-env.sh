@@ -1,0 +1,42 @@
+# Sourced by the run and test scripts: one X display, one Wine prefix under
+# build/ and one persistent wineserver for everything that follows.
+: "${BRIVOK_ROOT:?}"
+export WINEPREFIX="$BRIVOK_ROOT/build/wineprefix"
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml="   # no Mono/Gecko prompts in a fresh prefix
+
+brivok_started_xvfb=""
+brivok_start_display() {
+    if [ -n "${DISPLAY:-}" ] && [ "${1:-}" != "--private" ]; then
+        return 0
+    fi
+    local n=91
+    while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
+    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+    brivok_started_xvfb=$!
+    export DISPLAY=":$n"
+    for _ in $(seq 100); do
+        [ -e "/tmp/.X11-unix/X$n" ] && return 0
+        sleep 0.1
+    done
+    echo "Xvfb did not start on :$n" >&2
+    return 1
+}
+
+brivok_start_wine() {
+    if [ ! -f "$WINEPREFIX/system.reg" ]; then
+        mkdir -p "$WINEPREFIX"
+        wineboot -i >/dev/null 2>&1 || true
+        wineserver -w
+    fi
+    wineserver -p
+    wine cmd /c exit >/dev/null 2>&1 || true
+}
+
+brivok_stop_all() {
+    wineserver -k >/dev/null 2>&1 || true
+    if [ -n "$brivok_started_xvfb" ]; then
+        kill "$brivok_started_xvfb" 2>/dev/null || true
+        wait "$brivok_started_xvfb" 2>/dev/null || true
+    fi
+}

@@ -1,0 +1,2 @@
+// Placeholder until the framework lands.
+#include <windows.h>
