@@ -7,19 +7,22 @@ export BRIVOK_ROOT="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$BRIVOK_ROOT"
 
 "$BRIVOK_ROOT/scripts/setup.sh"
-"$BRIVOK_ROOT/scripts/build.sh" --win32-only
+"$BRIVOK_ROOT/scripts/build.sh" --product
 . "$BRIVOK_ROOT/scripts/wine-env.sh"
-exe="$BRIVOK_ROOT/build/win32/BrivokPatch.exe"
+exe="$BRIVOK_TEST_TREE/BrivokPatch.exe"
+if [ "$BRIVOK_TEST_TREE" != "$BRIVOK_ROOT/build/win32" ]; then
+    echo "This kernel cannot run 32-bit code; running the 64-bit build of the tool under wine64."
+fi
 
 if [ -n "${DISPLAY:-}" ]; then
     brivok_start_wine
-    exec wine "$exe"
+    exec "$BRIVOK_WINE" "$exe"
 fi
 
 brivok_start_display --private
 trap brivok_stop_all EXIT
 brivok_start_wine
-wine explorer /desktop=brivok,800x600 "$exe" >/dev/null 2>&1 &
+"$BRIVOK_WINE" explorer /desktop=brivok,800x600 "$exe" >/dev/null 2>&1 &
 sleep 6
 mkdir -p build/screenshots
 import -window root build/screenshots/run.png

@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
     g++-mingw-w64-i686 cmake make g++ googletest
-    wine wine32:i386 xvfb xauth imagemagick
+    wine wine32:i386 wine64 g++-mingw-w64-x86-64 xvfb xauth imagemagick
     bsdiff bzip2 libbz2-dev xorriso time clang libclang-rt-14-dev
 )
 

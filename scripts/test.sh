@@ -1,23 +1,23 @@
 #!/usr/bin/env bash
-# The whole test run: native tests under the sanitizers, then the Win32 tests
-# under Wine on a private Xvfb display. Ends with ctest's summary line.
+# The whole test run: native tests under the sanitizers, then the Windows
+# tests under Wine on a private Xvfb display. Ends with ctest's summary line.
 set -uo pipefail
 export BRIVOK_ROOT="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$BRIVOK_ROOT"
 
 "$BRIVOK_ROOT/scripts/setup.sh" || exit 1
 "$BRIVOK_ROOT/scripts/build.sh" || exit 1
+. "$BRIVOK_ROOT/scripts/wine-env.sh"
 
 status=0
 echo "== native tests"
 (cd build/native && ctest -j "$(nproc)" --output-on-failure) || status=1
 
-. "$BRIVOK_ROOT/scripts/wine-env.sh"
 brivok_start_display --private || exit 1
 trap brivok_stop_all EXIT
 brivok_start_wine
 
-echo "== win32 tests under Wine"
+echo "== Windows tests under Wine ($(basename "$BRIVOK_TEST_TREE"))"
 # Serial: the GUI tests share one display and the keyboard focus.
-(cd build/win32 && ctest --output-on-failure) || status=1
+(cd "$BRIVOK_TEST_TREE" && ctest --output-on-failure) || status=1
 exit $status

@@ -1,9 +1,23 @@
-# Sourced by the run and test scripts: one X display, one Wine prefix under
-# build/ and one persistent wineserver for everything that follows.
+# Sourced by the build, run and test scripts: which Windows build runs here,
+# one X display, one Wine prefix under build/ and one persistent wineserver.
 : "${BRIVOK_ROOT:?}"
 export WINEPREFIX="$BRIVOK_ROOT/build/wineprefix"
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="   # no Mono/Gecko prompts in a fresh prefix
+
+# The product is 32-bit. Some kernels (virtual machines without 32-bit
+# compatibility mode) cannot execute 32-bit code at all, and then 32-bit Wine
+# cannot start; there the tests run on a 64-bit build of the same sources
+# under wine64.
+if /usr/lib/wine/wine --version >/dev/null 2>&1; then
+    BRIVOK_TEST_TREE="$BRIVOK_ROOT/build/win32"
+    BRIVOK_WINE=/usr/lib/wine/wine
+else
+    BRIVOK_TEST_TREE="$BRIVOK_ROOT/build/win64"
+    BRIVOK_WINE=/usr/lib/wine/wine64
+    export WINELOADER=$BRIVOK_WINE
+fi
+export BRIVOK_TEST_TREE BRIVOK_WINE
 
 brivok_started_xvfb=""
 brivok_start_display() {
@@ -26,11 +40,11 @@ brivok_start_display() {
 brivok_start_wine() {
     if [ ! -f "$WINEPREFIX/system.reg" ]; then
         mkdir -p "$WINEPREFIX"
-        wineboot -i >/dev/null 2>&1 || true
+        "$BRIVOK_WINE" wineboot -i >/dev/null 2>&1 || true
         wineserver -w
     fi
     wineserver -p
-    wine cmd /c exit >/dev/null 2>&1 || true
+    "$BRIVOK_WINE" cmd /c exit >/dev/null 2>&1 || true
 }
 
 brivok_stop_all() {

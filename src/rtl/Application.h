@@ -1,0 +1,80 @@
+// The application object: title, a hidden window of its own, the message loop
+// with idle handling, and the report of errors that leave an event handler.
+#pragma once
+
+#include <windows.h>
+
+#include <exception>
+#include <functional>
+#include <string>
+
+#include "rtl/Classes.h"
+
+class TApplication : public TComponent {
+public:
+    TApplication();
+    ~TApplication() override;
+
+    const char* ClassName() const override { return "TApplication"; }
+
+    // Creates the hidden application window; the start-up code calls it first.
+    void Initialize();
+
+    // Names the tool on the task bar; the caption of the error box.
+    const std::string& Title() const { return title_; }
+    void SetTitle(const std::string& title);
+
+    // The hidden application window (WM_NULL wakes the main thread here).
+    HWND Handle() const { return handle_; }
+
+    // The main window: shown by Run, and closing it ends the loop.
+    HWND MainWindow() const { return mainWindow_; }
+    void SetMainWindow(HWND window) { mainWindow_ = window; }
+
+    // Shows the main window in the show state the process was started with
+    // (maximised for SW_SHOWMAXIMIZED, minimised for SW_SHOWMINNOACTIVE,
+    // normal otherwise) and dispatches messages until Terminate.
+    void Run();
+
+    // Handles every message waiting in the calling thread's queue, then
+    // returns. Works on any thread, on that thread's own queue.
+    void ProcessMessages();
+
+    // Handles one message, or idles until one arrives.
+    void HandleMessage();
+
+    // Ends the message loop (posts WM_QUIT to the calling thread).
+    void Terminate();
+    bool Terminated() const { return terminated_; }
+
+    // A modal message box owned by the main window (or the application).
+    int MessageBox(const std::string& text, const std::string& caption, UINT flags);
+
+    // Shows the error box: message with the full-stop rule, Title as
+    // caption, stop icon, OK.
+    void ShowException(const std::exception& error);
+
+    // For catch (...) blocks of window procedures and the loop: reports the
+    // current exception. Exceptions must not unwind through system frames.
+    void HandleException();
+
+    // Lets a modeless keyboard interface (Tab between controls, default
+    // keys) see a message before it is dispatched; true when handled.
+    std::function<bool(MSG&)> OnPreTranslate;
+
+    // Runs when the queue becomes idle, after pending main-thread requests.
+    std::function<void()> OnIdle;
+
+private:
+    bool ProcessMessage(MSG& msg);
+    void Idle();
+    static LRESULT CALLBACK WndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
+
+    std::string title_;
+    HWND handle_ = nullptr;      // owned: destroyed in the destructor
+    HWND mainWindow_ = nullptr;  // borrowed from the main form
+    bool terminated_ = false;
+};
+
+// The one application object of the process.
+extern TApplication* Application;

@@ -1,2 +1,0 @@
-// Placeholder until the framework lands.
-#include <windows.h>
