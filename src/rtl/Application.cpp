@@ -1,5 +1,6 @@
 #include "rtl/Application.h"
 
+#include "rtl/Controls.h"
 #include "rtl/Synchronize.h"
 #include "rtl/SysUtils.h"
 
@@ -9,6 +10,21 @@ namespace {
 
 constexpr char kAppWindowClass[] = "TApplication";
 
+// Tab goes to the form of the focused control unless that control wants
+// the key itself.
+bool IsDialogKey(MSG& msg) {
+    if (msg.message != WM_KEYDOWN || msg.wParam != VK_TAB || msg.hwnd == nullptr) {
+        return false;
+    }
+    const LRESULT code =
+        SendMessageA(msg.hwnd, WM_GETDLGCODE, msg.wParam, reinterpret_cast<LPARAM>(&msg));
+    if ((code & (DLGC_WANTTAB | DLGC_WANTALLKEYS)) != 0) {
+        return false;
+    }
+    HWND root = GetAncestor(msg.hwnd, GA_ROOT);
+    return root != nullptr && SendMessageA(root, CM_DIALOGKEY, msg.wParam, msg.lParam) != 0;
+}
+
 int StartupShowCommand() {
     STARTUPINFOA info{};
     info.cb = sizeof info;
@@ -17,9 +33,12 @@ int StartupShowCommand() {
         return SW_SHOWNORMAL;
     }
     switch (info.wShowWindow) {
-        case SW_SHOWMAXIMIZED: return SW_SHOWMAXIMIZED;
-        case SW_SHOWMINNOACTIVE: return SW_SHOWMINNOACTIVE;
-        default: return SW_SHOWNORMAL;
+        case SW_SHOWMAXIMIZED:
+            return SW_SHOWMAXIMIZED;
+        case SW_SHOWMINNOACTIVE:
+            return SW_SHOWMINNOACTIVE;
+        default:
+            return SW_SHOWNORMAL;
     }
 }
 
@@ -120,7 +139,7 @@ bool TApplication::ProcessMessage(MSG& msg) {
         return true;
     }
     try {
-        if (!(OnPreTranslate && OnPreTranslate(msg))) {
+        if (!(OnPreTranslate && OnPreTranslate(msg)) && !IsDialogKey(msg)) {
             TranslateMessage(&msg);
             DispatchMessageA(&msg);
         }

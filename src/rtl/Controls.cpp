@@ -1,0 +1,622 @@
+#include "rtl/Controls.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+
+#include "rtl/Application.h"
+#include "rtl/Forms.h"
+
+namespace {
+
+// Stock controls carry their object and their class's procedure as window
+// properties: GWLP_USERDATA belongs to whoever wrote the class. The
+// procedure stays on the window after the object has gone, so that the
+// stock class still gets every message until the window dies.
+constexpr char kControlProp[] = "BrivokControl";
+constexpr char kStockProcProp[] = "BrivokStockProc";
+
+void RegisterOwnClass(const std::string& name, UINT style, WNDPROC proc) {
+    HINSTANCE instance = GetModuleHandleA(nullptr);
+    WNDCLASSA existing{};
+    if (GetClassInfoA(instance, name.c_str(), &existing)) {
+        return;
+    }
+    WNDCLASSA windowClass{};
+    windowClass.style = style;
+    windowClass.lpfnWndProc = proc;
+    windowClass.hInstance = instance;
+    windowClass.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+    windowClass.lpszClassName = name.c_str();
+    RegisterClassA(&windowClass);
+}
+
+}  // namespace
+
+TWinControl::TWinControl(TComponent* owner) : TComponent(owner) {}
+
+TWinControl::~TWinControl() {
+    BeginDestroy();
+    // Order: tooltips forget our windows, children forget us as parent (they
+    // may outlive us as components), we leave our parent, then the window goes.
+    RemoveHintTools();
+    for (TWinControl* child : controls_) {
+        child->parent_ = nullptr;
+    }
+    controls_.clear();
+    if (parent_ != nullptr) {
+        std::erase(parent_->controls_, this);
+        parent_ = nullptr;
+    }
+    DetachWindow();
+}
+
+void TWinControl::DetachWindow() {
+    if (handle_ == nullptr) {
+        return;
+    }
+    HWND window = handle_;
+    // Stop dispatch first: messages sent while the window dies must not reach
+    // a half-destroyed object.
+    if (stockProc_ != nullptr) {
+        RemovePropA(window, kControlProp);
+    } else {
+        SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+    }
+    handle_ = nullptr;
+    DestroyWindow(window);
+}
+
+TWinControl* TWinControl::FromHandle(HWND window) {
+    if (window == nullptr) {
+        return nullptr;
+    }
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    if (process != GetCurrentProcessId()) {
+        return nullptr;
+    }
+    if (HANDLE control = GetPropA(window, kControlProp)) {
+        return static_cast<TWinControl*>(control);
+    }
+    // Only windows of our own classes keep the object in GWLP_USERDATA.
+    // The class's procedure tells them apart even when a tooltip has
+    // subclassed the window since.
+    if (GetClassLongPtrA(window, GCLP_WNDPROC) !=
+        reinterpret_cast<ULONG_PTR>(&TWinControl::WndProcTrampoline)) {
+        return nullptr;
+    }
+    return reinterpret_cast<TWinControl*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+}
+
+void TWinControl::SetParent(TWinControl* parent) {
+    if (parent == parent_) {
+        return;
+    }
+    if (parent_ != nullptr) {
+        std::erase(parent_->controls_, this);
+    }
+    parent_ = parent;
+    if (parent_ == nullptr) {
+        return;
+    }
+    parent_->controls_.push_back(this);
+    if (handle_ != nullptr) {
+        ::SetParent(handle_, parent_->handle_);
+    } else if (parent_->handle_ != nullptr) {
+        CreateHandle();
+    }
+    UpdateAnchorRules();
+}
+
+TForm* TWinControl::ParentForm() {
+    TWinControl* control = this;
+    while (control->parent_ != nullptr) {
+        control = control->parent_;
+    }
+    return dynamic_cast<TForm*>(control);
+}
+
+void TWinControl::CreateParams(TCreateParams& params) {
+    params.className = ClassName();
+}
+
+void TWinControl::CreateHandle() {
+    if (handle_ != nullptr) {
+        return;
+    }
+    TCreateParams params;
+    CreateParams(params);
+    if (parent_ == nullptr) {
+        params.style &= ~WS_CHILD;
+    }
+    if (visible_) {
+        params.style |= WS_VISIBLE;
+    }
+    if (!enabled_) {
+        params.style |= WS_DISABLED;
+    }
+    if (tabStop_) {
+        params.style |= WS_TABSTOP;
+    }
+    HWND parentWindow = parent_ != nullptr ? parent_->handle_ : nullptr;
+    HINSTANCE instance = GetModuleHandleA(nullptr);
+    if (params.stockClass) {
+        HWND window =
+            CreateWindowExA(params.exStyle, params.className.c_str(), text_.c_str(), params.style,
+                            left_, top_, width_, height_, parentWindow, nullptr, instance, nullptr);
+        if (window == nullptr) {
+            return;
+        }
+        handle_ = window;
+        SetPropA(window, kControlProp, this);
+        stockProc_ = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(
+            window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TWinControl::StockTrampoline)));
+        SetPropA(window, kStockProcProp, reinterpret_cast<HANDLE>(stockProc_));
+    } else {
+        RegisterOwnClass(params.className, params.classStyle, &TWinControl::WndProcTrampoline);
+        // WM_NCCREATE links the window to this object (handle_ is set there).
+        CreateWindowExA(params.exStyle, params.className.c_str(), text_.c_str(), params.style,
+                        left_, top_, width_, height_, parentWindow, nullptr, instance, this);
+        if (handle_ == nullptr) {
+            return;
+        }
+    }
+    if (TForm* form = ParentForm()) {
+        SendMessageA(handle_, WM_SETFONT, reinterpret_cast<WPARAM>(form->FontHandle()), FALSE);
+        if (form != this) {
+            form->AddHintTool(this);
+        }
+    }
+    ReadBoundsFromWindow();
+    CreateWnd();
+    for (TWinControl* child : controls_) {
+        child->CreateHandle();
+    }
+}
+
+LRESULT CALLBACK TWinControl::WndProcTrampoline(HWND window, UINT msg, WPARAM wParam,
+                                                LPARAM lParam) {
+    if (msg == WM_NCCREATE) {
+        auto* create = reinterpret_cast<CREATESTRUCTA*>(lParam);
+        auto* control = static_cast<TWinControl*>(create->lpCreateParams);
+        if (control != nullptr) {
+            control->handle_ = window;
+            SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(control));
+        }
+    }
+    auto* control = reinterpret_cast<TWinControl*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    if (control == nullptr) {
+        return DefWindowProcA(window, msg, wParam, lParam);
+    }
+    LRESULT result = Dispatch(control, msg, wParam, lParam);
+    if (msg == WM_NCDESTROY) {
+        // The window went first (with its parent, say); the object lives on.
+        SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+        control->handle_ = nullptr;
+    }
+    return result;
+}
+
+LRESULT CALLBACK TWinControl::StockTrampoline(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
+    auto stockProc = reinterpret_cast<WNDPROC>(GetPropA(window, kStockProcProp));
+    auto* control = static_cast<TWinControl*>(GetPropA(window, kControlProp));
+    LRESULT result = 0;
+    if (control != nullptr) {
+        result = Dispatch(control, msg, wParam, lParam);
+    } else if (stockProc != nullptr) {
+        result = CallWindowProcA(stockProc, window, msg, wParam, lParam);
+    } else {
+        result = DefWindowProcA(window, msg, wParam, lParam);
+    }
+    if (msg == WM_NCDESTROY) {
+        RemovePropA(window, kControlProp);
+        RemovePropA(window, kStockProcProp);
+        if (control != nullptr) {
+            control->handle_ = nullptr;
+        }
+    }
+    return result;
+}
+
+LRESULT TWinControl::Dispatch(TWinControl* control, UINT msg, WPARAM wParam, LPARAM lParam) {
+    // No C++ exception may unwind through the system's frames.
+    try {
+        return control->WindowProc(msg, wParam, lParam);
+    } catch (...) {
+        if (Application != nullptr) {
+            Application->HandleException();
+        }
+        return 0;
+    }
+}
+
+LRESULT TWinControl::CallDefault(UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (handle_ == nullptr) {
+        return 0;
+    }
+    if (stockProc_ != nullptr) {
+        return CallWindowProcA(stockProc_, handle_, msg, wParam, lParam);
+    }
+    return DefWindowProcA(handle_, msg, wParam, lParam);
+}
+
+LRESULT TWinControl::Reflect(UINT msg, WPARAM wParam, LPARAM lParam, bool& handled) {
+    handled = false;
+    switch (msg) {
+        case WM_COMMAND:
+            if (TWinControl* child = FromHandle(reinterpret_cast<HWND>(lParam))) {
+                handled = true;
+                child->OnCommand(HIWORD(wParam));
+            }
+            return 0;
+        case WM_NOTIFY: {
+            auto* header = reinterpret_cast<NMHDR*>(lParam);
+            if (TWinControl* child = FromHandle(header->hwndFrom)) {
+                handled = true;
+                return child->OnNotify(header);
+            }
+            return 0;
+        }
+        case WM_CTLCOLOREDIT:
+        case WM_CTLCOLORSTATIC:
+        case WM_CTLCOLORBTN:
+            if (TWinControl* child = FromHandle(reinterpret_cast<HWND>(lParam))) {
+                HBRUSH brush = child->OnCtlColor(reinterpret_cast<HDC>(wParam));
+                if (brush != nullptr) {
+                    handled = true;
+                    return reinterpret_cast<LRESULT>(brush);
+                }
+            }
+            return 0;
+    }
+    return 0;
+}
+
+LRESULT TWinControl::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {
+        case WM_COMMAND:
+        case WM_NOTIFY:
+        case WM_CTLCOLOREDIT:
+        case WM_CTLCOLORSTATIC:
+        case WM_CTLCOLORBTN: {
+            bool handled = false;
+            LRESULT result = Reflect(msg, wParam, lParam, handled);
+            if (handled) {
+                return result;
+            }
+            break;
+        }
+        case WM_SIZE:
+            ReadBoundsFromWindow();
+            if (wParam != SIZE_MINIMIZED) {
+                AlignControls();
+            }
+            break;
+        case WM_MOVE:
+            ReadBoundsFromWindow();
+            break;
+        case WM_ENABLE:
+            enabled_ = wParam != FALSE;
+            EnabledChanged();
+            break;
+        case WM_SETFOCUS:
+            if (TForm* form = ParentForm(); form != nullptr && form != this) {
+                form->ControlFocused(this);
+            }
+            FocusChanged(true);
+            break;
+        case WM_KILLFOCUS:
+            FocusChanged(false);
+            break;
+    }
+    return CallDefault(msg, wParam, lParam);
+}
+
+HBRUSH TWinControl::OnCtlColor(HDC dc) {
+    SetBkColor(dc, ColorToRGB(color_));
+    SetTextColor(dc, ColorToRGB(clWindowText));
+    return ColorBrush();
+}
+
+HBRUSH TWinControl::ColorBrush() {
+    COLORREF color = ColorToRGB(color_);
+    if (!brush_ || color != brushColor_) {
+        brush_.Reset(CreateSolidBrush(color));
+        brushColor_ = color;
+    }
+    return brush_.Get();
+}
+
+void TWinControl::EnabledChanged() {
+    Invalidate();
+    // A disabled control cannot keep the focus: it moves to the next one.
+    if (!enabled_ && handle_ != nullptr && GetFocus() == handle_) {
+        if (TForm* form = ParentForm()) {
+            form->SelectNext(this, true);
+        }
+    }
+}
+
+void TWinControl::ReadBoundsFromWindow() {
+    if (handle_ == nullptr) {
+        return;
+    }
+    RECT rect{};
+    GetWindowRect(handle_, &rect);
+    if (parent_ != nullptr && parent_->handle_ != nullptr) {
+        MapWindowPoints(nullptr, parent_->handle_, reinterpret_cast<POINT*>(&rect), 2);
+    }
+    left_ = rect.left;
+    top_ = rect.top;
+    width_ = rect.right - rect.left;
+    height_ = rect.bottom - rect.top;
+}
+
+void TWinControl::SetBounds(int left, int top, int width, int height) {
+    left_ = left;
+    top_ = top;
+    width_ = width;
+    height_ = height;
+    if (handle_ != nullptr) {
+        SetWindowPos(handle_, nullptr, left, top, width, height,
+                     SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
+    }
+    UpdateAnchorRules();
+}
+
+RECT TWinControl::ClientRect() const {
+    RECT rect{0, 0, width_, height_};
+    if (handle_ != nullptr) {
+        GetClientRect(handle_, &rect);
+    }
+    return rect;
+}
+
+int TWinControl::ClientWidth() const {
+    return ClientRect().right;
+}
+
+int TWinControl::ClientHeight() const {
+    return ClientRect().bottom;
+}
+
+void TWinControl::SetAnchors(TAnchors anchors) {
+    anchors_ = anchors;
+    UpdateAnchorRules();
+}
+
+void TWinControl::UpdateAnchorRules() {
+    if (parent_ == nullptr) {
+        return;
+    }
+    rightGap_ = parent_->ClientWidth() - (left_ + width_);
+    bottomGap_ = parent_->ClientHeight() - (top_ + height_);
+}
+
+void TWinControl::AlignControls() {
+    const int clientWidth = ClientWidth();
+    const int clientHeight = ClientHeight();
+    for (TWinControl* child : controls_) {
+        int left = child->left_;
+        int top = child->top_;
+        int width = child->width_;
+        int height = child->height_;
+        if ((child->anchors_ & akRight) != 0) {
+            if ((child->anchors_ & akLeft) != 0) {
+                width = clientWidth - left - child->rightGap_;
+            } else {
+                left = clientWidth - width - child->rightGap_;
+            }
+        }
+        if ((child->anchors_ & akBottom) != 0) {
+            if ((child->anchors_ & akTop) != 0) {
+                height = clientHeight - top - child->bottomGap_;
+            } else {
+                top = clientHeight - height - child->bottomGap_;
+            }
+        }
+        // No lower limit: a narrow parent lets the controls overlap.
+        width = std::max(width, 0);
+        height = std::max(height, 0);
+        if (left == child->left_ && top == child->top_ && width == child->width_ &&
+            height == child->height_) {
+            continue;
+        }
+        child->left_ = left;
+        child->top_ = top;
+        child->width_ = width;
+        child->height_ = height;
+        if (child->handle_ != nullptr) {
+            SetWindowPos(child->handle_, nullptr, left, top, width, height,
+                         SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
+        }
+    }
+}
+
+void TWinControl::SetEnabled(bool enabled) {
+    if (enabled_.exchange(enabled) == enabled) {
+        return;
+    }
+    if (handle_ != nullptr) {
+        EnableWindow(handle_, enabled ? TRUE : FALSE);
+        InvalidateRect(handle_, nullptr, TRUE);
+    }
+}
+
+void TWinControl::SetVisible(bool visible) {
+    if (visible_ == visible) {
+        return;
+    }
+    visible_ = visible;
+    if (handle_ != nullptr) {
+        ShowWindow(handle_, visible ? SW_SHOW : SW_HIDE);
+    }
+}
+
+void TWinControl::SetColor(TColor color) {
+    if (color_ == color) {
+        return;
+    }
+    color_ = color;
+    Invalidate();
+}
+
+std::string TWinControl::Text() const {
+    if (handle_ == nullptr) {
+        return text_;
+    }
+    int length = GetWindowTextLengthA(handle_);
+    std::string text(static_cast<std::size_t>(length) + 1, '\0');
+    length = GetWindowTextA(handle_, text.data(), length + 1);
+    text.resize(static_cast<std::size_t>(std::max(length, 0)));
+    return text;
+}
+
+void TWinControl::SetText(const std::string& text) {
+    if (text == Text()) {
+        return;
+    }
+    text_ = text;
+    if (handle_ != nullptr) {
+        SetWindowTextA(handle_, text.c_str());
+        Invalidate();
+    }
+}
+
+int TWinControl::TabOrder() const {
+    if (parent_ == nullptr) {
+        return -1;
+    }
+    const auto& siblings = parent_->controls_;
+    return static_cast<int>(std::find(siblings.begin(), siblings.end(), this) - siblings.begin());
+}
+
+void TWinControl::SetTabOrder(int order) {
+    if (parent_ == nullptr) {
+        return;
+    }
+    auto& siblings = parent_->controls_;
+    std::erase(siblings, this);
+    order = std::clamp(order, 0, static_cast<int>(siblings.size()));
+    siblings.insert(siblings.begin() + order, this);
+}
+
+void TWinControl::SetTabStop(bool tabStop) {
+    if (tabStop_ == tabStop) {
+        return;
+    }
+    tabStop_ = tabStop;
+    if (handle_ != nullptr) {
+        LONG_PTR style = GetWindowLongPtrA(handle_, GWL_STYLE);
+        style = tabStop ? (style | WS_TABSTOP) : (style & ~static_cast<LONG_PTR>(WS_TABSTOP));
+        SetWindowLongPtrA(handle_, GWL_STYLE, style);
+    }
+}
+
+void TWinControl::SetShowHint(bool show) {
+    showHint_ = show;
+    parentShowHint_ = false;
+}
+
+void TWinControl::SetParentShowHint(bool parent) {
+    parentShowHint_ = parent;
+}
+
+bool TWinControl::HintShown() const {
+    if (parentShowHint_ && parent_ != nullptr) {
+        return parent_->HintShown();
+    }
+    return showHint_;
+}
+
+std::string TWinControl::EffectiveHint() const {
+    for (const TWinControl* control = this; control != nullptr; control = control->parent_) {
+        if (!control->hint_.empty()) {
+            return control->hint_;
+        }
+    }
+    return {};
+}
+
+HFONT TWinControl::Font() {
+    TForm* form = ParentForm();
+    return form != nullptr ? form->FontHandle()
+                           : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+}
+
+bool TWinControl::Focused() const {
+    return handle_ != nullptr && GetFocus() == handle_;
+}
+
+bool TWinControl::CanFocus() const {
+    for (const TWinControl* control = this; control != nullptr; control = control->parent_) {
+        if (!control->visible_ || !control->enabled_) {
+            return false;
+        }
+    }
+    return handle_ != nullptr;
+}
+
+void TWinControl::SetFocus() {
+    if (handle_ != nullptr) {
+        ::SetFocus(handle_);
+    }
+}
+
+void TWinControl::Invalidate() {
+    if (handle_ != nullptr) {
+        InvalidateRect(handle_, nullptr, TRUE);
+    }
+}
+
+void TWinControl::RemoveHintTools() {
+    TForm* form = ParentForm();
+    if (form == nullptr || form == this) {
+        return;
+    }
+    for (TWinControl* child : controls_) {
+        child->RemoveHintTools();
+    }
+    form->ForgetControl(this);
+}
+
+// --- TCustomControl
+
+void TCustomControl::CreateParams(TCreateParams& params) {
+    TWinControl::CreateParams(params);
+    params.style |= WS_CLIPCHILDREN;
+}
+
+LRESULT TCustomControl::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {
+        case WM_ERASEBKGND:
+            return 1;  // Paint covers every pixel; erasing would flicker
+        case WM_PAINT: {
+            PaintGuard paint(Handle());
+            PaintBuffered(paint.Dc());
+            return 0;
+        }
+        case WM_PRINTCLIENT: {
+            TCanvas canvas(reinterpret_cast<HDC>(wParam));
+            Paint(canvas);
+            return 0;
+        }
+    }
+    return TWinControl::WindowProc(msg, wParam, lParam);
+}
+
+void TCustomControl::PaintBuffered(HDC target) {
+    const RECT client = ClientRect();
+    if (client.right <= 0 || client.bottom <= 0) {
+        return;
+    }
+    MemoryDc buffer(target);
+    GdiObject<HBITMAP> bitmap(CreateCompatibleBitmap(target, client.right, client.bottom));
+    SelectGuard selected(buffer.Dc(), bitmap.Get());
+    {
+        TCanvas canvas(buffer.Dc());
+        Paint(canvas);
+    }
+    BitBlt(target, 0, 0, client.right, client.bottom, buffer.Dc(), 0, 0, SRCCOPY);
+}

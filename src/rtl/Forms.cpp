@@ -1,0 +1,293 @@
+#include "rtl/Forms.h"
+
+#include <commctrl.h>
+
+#include "rtl/Application.h"
+
+namespace {
+
+void InitCommonControlsOnce() {
+    static const bool done = [] {
+        INITCOMMONCONTROLSEX init{sizeof init, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
+        return InitCommonControlsEx(&init) != FALSE;
+    }();
+    (void)done;
+}
+
+}  // namespace
+
+TForm::TForm(TComponent* owner) : TWinControl(owner) {
+    InitCommonControlsOnce();
+    visible_ = false;  // Show or the application's Run shows it
+    tabStop_ = false;
+    SetFont("MS Sans Serif", -11);
+    CreateHandle();
+    if (Handle() != nullptr) {
+        tooltip_ = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr,
+                                   WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
+                                   CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, Handle(), nullptr,
+                                   GetModuleHandleA(nullptr), nullptr);
+    }
+    if (Application != nullptr && Application->MainWindow() == nullptr) {
+        Application->SetMainWindow(Handle());
+    }
+}
+
+TForm::~TForm() {
+    BeginDestroy();
+    if (Application != nullptr && Application->MainWindow() == Handle()) {
+        Application->SetMainWindow(nullptr);
+    }
+    // The controls go first, while the form and its tooltip still exist; the
+    // non-visual components after them.
+    for (int i = ComponentCount() - 1; i >= 0; --i) {
+        if (i < ComponentCount()) {
+            if (auto* control = dynamic_cast<TWinControl*>(Component(i))) {
+                delete control;
+            }
+        }
+    }
+    DestroyComponents();
+    if (tooltip_ != nullptr) {
+        DestroyWindow(tooltip_);
+        tooltip_ = nullptr;
+    }
+}
+
+void TForm::CreateParams(TCreateParams& params) {
+    TWinControl::CreateParams(params);
+    params.style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
+    params.classStyle = CS_DBLCLKS;
+}
+
+void TForm::SetClientSize(int width, int height) {
+    RECT rect{0, 0, width, height};
+    if (Handle() != nullptr) {
+        // Measure the real frame: the caption height differs between systems.
+        SetBounds(Left(), Top(), width, height);
+        RECT client{};
+        GetClientRect(Handle(), &client);
+        width += width - client.right;
+        height += height - client.bottom;
+        SetBounds(Left(), Top(), width, height);
+        return;
+    }
+    AdjustWindowRectEx(&rect, WS_OVERLAPPEDWINDOW, FALSE, 0);
+    SetBounds(Left(), Top(), rect.right - rect.left, rect.bottom - rect.top);
+}
+
+void TForm::SetFont(const std::string& name, int height) {
+    LOGFONTA logFont{};
+    logFont.lfHeight = height;
+    logFont.lfWeight = FW_NORMAL;
+    logFont.lfCharSet = DEFAULT_CHARSET;
+    lstrcpynA(logFont.lfFaceName, name.c_str(), LF_FACESIZE);
+    GdiObject<HFONT> font(CreateFontIndirectA(&logFont));
+    if (!font) {
+        return;
+    }
+    // Controls hold the old handle until they get the new one.
+    std::swap(font_, font);
+    if (Handle() != nullptr) {
+        SendMessageA(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
+        for (TWinControl* control : TabList()) {
+            SendMessageA(control->Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()),
+                         TRUE);
+        }
+    }
+}
+
+void TForm::SetActiveControl(TWinControl* control) {
+    activeControl_ = control;
+    if (control != nullptr && control->CanFocus()) {
+        control->SetFocus();
+    }
+}
+
+void TForm::ControlFocused(TWinControl* control) {
+    activeControl_ = control;
+}
+
+void TForm::ForgetControl(TWinControl* control) {
+    if (activeControl_ == control) {
+        activeControl_ = nullptr;
+    }
+    if (tooltip_ != nullptr && control->Handle() != nullptr) {
+        TTTOOLINFOA tool{};
+        tool.cbSize = sizeof tool;
+        tool.hwnd = Handle();
+        tool.uId = reinterpret_cast<UINT_PTR>(control->Handle());
+        SendMessageA(tooltip_, TTM_DELTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+    }
+}
+
+void TForm::AddHintTool(TWinControl* control) {
+    if (tooltip_ == nullptr) {
+        return;
+    }
+    // Every control is a tool; whether it shows a tip is decided when the
+    // tooltip asks for the text, so hint settings can change at any time.
+    TTTOOLINFOA tool{};
+    tool.cbSize = sizeof tool;
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = Handle();
+    tool.uId = reinterpret_cast<UINT_PTR>(control->Handle());
+    tool.lpszText = LPSTR_TEXTCALLBACKA;
+    SendMessageA(tooltip_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+}
+
+LRESULT TForm::HintText(NMHDR* header) {
+    TWinControl* control = FromHandle(reinterpret_cast<HWND>(header->idFrom));
+    hintText_ = control != nullptr && control->HintShown() ? control->EffectiveHint() : "";
+    if (header->code == TTN_GETDISPINFOA) {
+        auto* info = reinterpret_cast<NMTTDISPINFOA*>(header);
+        info->lpszText = hintText_.data();
+        info->hinst = nullptr;
+    } else {
+        auto* info = reinterpret_cast<NMTTDISPINFOW*>(header);
+        hintTextWide_.assign(hintText_.size() + 1, L'\0');
+        const int length =
+            MultiByteToWideChar(CP_ACP, 0, hintText_.c_str(), -1, hintTextWide_.data(),
+                                static_cast<int>(hintTextWide_.size()));
+        hintTextWide_.resize(length > 0 ? static_cast<std::size_t>(length) - 1 : 0);
+        info->lpszText = hintTextWide_.data();
+        info->hinst = nullptr;
+    }
+    return 0;
+}
+
+std::vector<TWinControl*> TForm::TabList() {
+    std::vector<TWinControl*> list;
+    std::vector<TWinControl*> stack(Controls().rbegin(), Controls().rend());
+    while (!stack.empty()) {
+        TWinControl* control = stack.back();
+        stack.pop_back();
+        if (control->TabStop()) {
+            list.push_back(control);
+        }
+        stack.insert(stack.end(), control->Controls().rbegin(), control->Controls().rend());
+    }
+    return list;
+}
+
+void TForm::SelectNext(TWinControl* current, bool forward) {
+    // Walk the full list, so that a control that just became unfocusable
+    // (disabled while focused) still marks where to go on from.
+    const std::vector<TWinControl*> list = TabList();
+    const int count = static_cast<int>(list.size());
+    if (count == 0) {
+        return;
+    }
+    int index = -1;
+    for (int i = 0; i < count; ++i) {
+        if (list[i] == current) {
+            index = i;
+        }
+    }
+    if (index < 0) {
+        index = forward ? count - 1 : 0;
+    }
+    for (int step = 1; step <= count; ++step) {
+        TWinControl* candidate = list[((index + (forward ? step : -step)) % count + count) % count];
+        if (candidate != current && candidate->CanFocus()) {
+            candidate->SetFocus();
+            return;
+        }
+    }
+    if (current != nullptr && current->CanFocus()) {
+        return;
+    }
+    ::SetFocus(Handle());
+}
+
+void TForm::FocusActiveControl() {
+    if (activeControl_ != nullptr && activeControl_->CanFocus()) {
+        activeControl_->SetFocus();
+        return;
+    }
+    SelectNext(nullptr, true);
+}
+
+void TForm::CenterOnDesktop() {
+    const int left = (GetSystemMetrics(SM_CXSCREEN) - Width()) / 2;
+    const int top = (GetSystemMetrics(SM_CYSCREEN) - Height()) / 2;
+    SetBounds(left, top, Width(), Height());
+}
+
+void TForm::DoCreate() {
+    if (position_ == TPosition::poDesktopCenter) {
+        CenterOnDesktop();
+    }
+    TNotifyEvent handler = OnCreate;
+    if (handler) {
+        handler(this);
+    }
+}
+
+void TForm::Show() {
+    SetVisible(true);
+    if (Handle() != nullptr) {
+        SetForegroundWindow(Handle());
+    }
+}
+
+void TForm::Close() {
+    if (Handle() != nullptr) {
+        SendMessageA(Handle(), WM_CLOSE, 0, 0);
+    }
+}
+
+LRESULT TForm::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {
+        case WM_ERASEBKGND: {
+            RECT client = ClientRect();
+            FillRect(reinterpret_cast<HDC>(wParam), &client, ColorBrush());
+            return 1;
+        }
+        case WM_NOTIFY: {
+            auto* header = reinterpret_cast<NMHDR*>(lParam);
+            if (header->hwndFrom == tooltip_ &&
+                (header->code == TTN_GETDISPINFOA || header->code == TTN_GETDISPINFOW)) {
+                return HintText(header);
+            }
+            break;
+        }
+        case WM_SHOWWINDOW:
+            visible_ = wParam != FALSE;
+            if (wParam != FALSE && !shownOnce_) {
+                shownOnce_ = true;
+                if (position_ == TPosition::poDesktopCenter && !IsZoomed(Handle()) &&
+                    !IsIconic(Handle())) {
+                    CenterOnDesktop();
+                }
+            }
+            break;
+        case WM_ACTIVATE:
+            if (LOWORD(wParam) != WA_INACTIVE && HIWORD(wParam) == 0) {
+                FocusActiveControl();
+                return 0;
+            }
+            break;
+        case WM_SETFOCUS:
+            FocusActiveControl();
+            return 0;
+        case CM_DIALOGKEY:
+            if (wParam == VK_TAB && GetKeyState(VK_CONTROL) >= 0 && GetKeyState(VK_MENU) >= 0) {
+                TWinControl* current = FromHandle(GetFocus());
+                SelectNext(current != nullptr ? current : activeControl_,
+                           GetKeyState(VK_SHIFT) >= 0);
+                return 1;
+            }
+            return 0;
+        case WM_CLOSE:
+            // Closing the main form ends the application; the loop's owner
+            // destroys the form afterwards.
+            if (Application != nullptr && Application->MainWindow() == Handle()) {
+                Application->Terminate();
+            } else {
+                SetVisible(false);
+            }
+            return 0;
+    }
+    return TWinControl::WindowProc(msg, wParam, lParam);
+}

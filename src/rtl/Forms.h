@@ -1,0 +1,74 @@
+// The form: a top-level window that holds controls, owns the font they
+// borrow and the tooltip that shows their hints, keeps track of the focused
+// control and moves the focus with Tab.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "rtl/Controls.h"
+#include "rtl/Graphics.h"
+
+enum class TPosition { poDesigned, poDesktopCenter };
+
+class TForm : public TWinControl {
+public:
+    explicit TForm(TComponent* owner);
+    ~TForm() override;
+
+    const char* ClassName() const override { return "TForm"; }
+
+    std::string Caption() const { return Text(); }
+    void SetCaption(const std::string& caption) { SetText(caption); }
+
+    // Sets the outer size that gives this client size.
+    void SetClientSize(int width, int height);
+
+    TPosition Position() const { return position_; }
+    void SetPosition(TPosition position) { position_ = position; }
+
+    // The form's font; every control on the form borrows it.
+    void SetFont(const std::string& name, int height);
+    HFONT FontHandle() const { return font_.Get(); }
+
+    TNotifyEvent OnCreate;
+
+    TWinControl* ActiveControl() const { return activeControl_; }
+    void SetActiveControl(TWinControl* control);
+
+    // The focusable controls in tab order: children depth first, each
+    // parent's children in their tab order.
+    std::vector<TWinControl*> TabList();
+    // Focuses the next (or previous) control after `current` in tab order.
+    void SelectNext(TWinControl* current, bool forward);
+
+    void Show();
+    void Close();
+
+protected:
+    void CreateParams(TCreateParams& params) override;
+    LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
+    // Derived forms call this at the end of their constructor, when every
+    // control exists and carries its layout: it runs OnCreate.
+    void DoCreate();
+
+private:
+    friend class TWinControl;
+    void AddHintTool(TWinControl* control);
+    // The control's window goes: no more hints or focus memory for it.
+    void ForgetControl(TWinControl* control);
+    LRESULT HintText(NMHDR* header);
+    void ControlFocused(TWinControl* control);
+    void CenterOnDesktop();
+    void FocusActiveControl();
+
+    GdiObject<HFONT> font_;
+    HWND tooltip_ = nullptr;  // owned
+    std::string hintText_;    // the tooltip reads it after we return
+    std::wstring hintTextWide_;
+    TWinControl* activeControl_ = nullptr;
+    TPosition position_ = TPosition::poDesigned;
+    bool shownOnce_ = false;
+};

@@ -1,0 +1,121 @@
+#include "rtl/StdCtrls.h"
+
+// --- TCustomEdit
+
+TCustomEdit::TCustomEdit(TComponent* owner) : TWinControl(owner) {
+    SetColor(clWindow);
+    SetTabStop(true);
+    SetBounds(0, 0, 121, 21);
+}
+
+void TCustomEdit::CreateParams(TCreateParams& params) {
+    TWinControl::CreateParams(params);
+    params.className = "EDIT";
+    params.stockClass = true;
+    params.style |= ES_AUTOHSCROLL;
+    params.exStyle |= WS_EX_CLIENTEDGE;
+}
+
+void TCustomEdit::CreateWnd() {
+    if (windowReadOnly_) {
+        CallDefault(EM_SETREADONLY, TRUE, 0);
+    }
+}
+
+void TCustomEdit::SetText(const std::string& text) {
+    if (text == Text()) {
+        return;
+    }
+    if (Handle() == nullptr) {
+        TWinControl::SetText(text);
+    } else {
+        // Straight to the stock procedure: our WM_SETTEXT handler would
+        // come back here, and an error of OnChange must reach our caller,
+        // not a window procedure.
+        settingText_ = true;
+        CallDefault(WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+        settingText_ = false;
+    }
+    Change();
+}
+
+void TCustomEdit::SetWindowReadOnly(bool readOnly) {
+    windowReadOnly_ = readOnly;
+    if (Handle() != nullptr) {
+        CallDefault(EM_SETREADONLY, readOnly ? TRUE : FALSE, 0);
+    }
+}
+
+void TCustomEdit::SelectAll() {
+    if (Handle() != nullptr) {
+        CallDefault(EM_SETSEL, 0, -1);
+    }
+}
+
+std::pair<int, int> TCustomEdit::Selection() const {
+    DWORD start = 0;
+    DWORD end = 0;
+    if (Handle() != nullptr) {
+        SendMessageA(Handle(), EM_GETSEL, reinterpret_cast<WPARAM>(&start),
+                     reinterpret_cast<LPARAM>(&end));
+    }
+    return {static_cast<int>(start), static_cast<int>(end)};
+}
+
+void TCustomEdit::Change() {
+    TNotifyEvent handler = OnChange;  // the handler may replace OnChange
+    if (handler) {
+        handler(this);
+    }
+}
+
+LRESULT TCustomEdit::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_SETTEXT) {
+        SetText(lParam != 0 ? reinterpret_cast<const char*>(lParam) : "");
+        return TRUE;
+    }
+    return TWinControl::WindowProc(msg, wParam, lParam);
+}
+
+void TCustomEdit::OnCommand(WORD code) {
+    if (code == EN_CHANGE && !settingText_) {
+        Change();
+    }
+}
+
+HBRUSH TCustomEdit::OnCtlColor(HDC dc) {
+    // Read-only edits would ask for the static colours; ours keep the
+    // edit's own look.
+    SetTextColor(dc, ColorToRGB(Enabled() ? clWindowText : clGrayText));
+    SetBkColor(dc, ColorToRGB(Color()));
+    return ColorBrush();
+}
+
+// --- TCustomGroupBox
+
+TCustomGroupBox::TCustomGroupBox(TComponent* owner) : TWinControl(owner) {
+    SetBounds(0, 0, 185, 105);
+}
+
+void TCustomGroupBox::CreateParams(TCreateParams& params) {
+    TWinControl::CreateParams(params);
+    params.className = "BUTTON";
+    params.stockClass = true;
+    params.style |= BS_GROUPBOX | WS_CLIPCHILDREN;
+    params.exStyle |= WS_EX_CONTROLPARENT;
+}
+
+LRESULT TCustomGroupBox::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_NCHITTEST) {
+        // The stock group box is transparent to the mouse; ours is a parent
+        // whose area belongs to it (hints, clicks between its children).
+        return HTCLIENT;
+    }
+    return TWinControl::WindowProc(msg, wParam, lParam);
+}
+
+HBRUSH TCustomGroupBox::OnCtlColor(HDC dc) {
+    SetBkColor(dc, ColorToRGB(Color()));
+    SetTextColor(dc, ColorToRGB(clWindowText));
+    return ColorBrush();
+}
