@@ -17,9 +17,12 @@ int StartupShowCommand() {
         return SW_SHOWNORMAL;
     }
     switch (info.wShowWindow) {
-        case SW_SHOWMAXIMIZED: return SW_SHOWMAXIMIZED;
-        case SW_SHOWMINNOACTIVE: return SW_SHOWMINNOACTIVE;
-        default: return SW_SHOWNORMAL;
+        case SW_SHOWMAXIMIZED:
+            return SW_SHOWMAXIMIZED;
+        case SW_SHOWMINNOACTIVE:
+            return SW_SHOWMINNOACTIVE;
+        default:
+            return SW_SHOWNORMAL;
     }
 }
 

@@ -32,9 +32,13 @@ SyncQueue& Queue() {
 
 }  // namespace
 
-DWORD MainThreadID() { return kMainThreadId; }
+DWORD MainThreadID() {
+    return kMainThreadId;
+}
 
-bool IsMainThread() { return GetCurrentThreadId() == kMainThreadId; }
+bool IsMainThread() {
+    return GetCurrentThreadId() == kMainThreadId;
+}
 
 void Synchronize(const std::function<void()>& request) {
     if (IsMainThread()) {
@@ -62,8 +66,9 @@ void Synchronize(const std::function<void()>& request) {
 
 bool CheckSynchronize() {
     if (!IsMainThread()) {
-        throw EThread(Format("CheckSynchronize called from thread $%lx, which is NOT the main thread",
-                             GetCurrentThreadId()));
+        throw EThread(
+            Format("CheckSynchronize called from thread $%lx, which is NOT the main thread",
+                   GetCurrentThreadId()));
     }
     std::vector<SyncRequest*> batch;
     SyncQueue& queue = Queue();
