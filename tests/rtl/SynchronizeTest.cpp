@@ -78,8 +78,9 @@ TEST(Synchronize, RunningTheQueueOffTheMainThreadIsRefused) {
         }
     });
     worker.join();
-    EXPECT_EQ(message, Format("CheckSynchronize called from thread $%lx, which is NOT the main thread",
-                              workerId));
+    EXPECT_EQ(
+        message,
+        Format("CheckSynchronize called from thread $%lx, which is NOT the main thread", workerId));
 }
 
 TEST(Synchronize, AWakeUpIsRequestedForEveryQueuedRequest) {

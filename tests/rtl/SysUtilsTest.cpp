@@ -8,11 +8,16 @@ TEST(InOutError, MessagesFollowTheCodeTable) {
         const char* message;
     };
     const Case cases[] = {
-        {2, "File not found"},       {3, "Invalid filename"},
-        {4, "Too many open files"},  {5, "File access denied"},
-        {100, "Read beyond end of file"}, {101, "Disk full"},
-        {106, "Invalid numeric input"},   {32, "I/O error 32"},
-        {0, "I/O error 0"},          {-7, "I/O error -7"},
+        {2, "File not found"},
+        {3, "Invalid filename"},
+        {4, "Too many open files"},
+        {5, "File access denied"},
+        {100, "Read beyond end of file"},
+        {101, "Disk full"},
+        {106, "Invalid numeric input"},
+        {32, "I/O error 32"},
+        {0, "I/O error 0"},
+        {-7, "I/O error -7"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.code);
