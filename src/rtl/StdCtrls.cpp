@@ -111,6 +111,13 @@ LRESULT TCustomGroupBox::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         // whose area belongs to it (hints, clicks between its children).
         return HTCLIENT;
     }
+    if (msg == WM_ERASEBKGND) {
+        // The stock box paints only frame and caption; the form clips its
+        // children out, so the inside is ours to fill.
+        RECT client = ClientRect();
+        FillRect(reinterpret_cast<HDC>(wParam), &client, ColorBrush());
+        return 1;
+    }
     return TWinControl::WindowProc(msg, wParam, lParam);
 }
 

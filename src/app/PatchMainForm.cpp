@@ -1,0 +1,196 @@
+#include "app/PatchMainForm.h"
+
+#include <windows.h>
+
+#include <cstring>
+#include <vector>
+
+#include "app/NameRules.h"
+#include "rtl/Application.h"
+#include "rtl/PathUtils.h"
+
+TMainForm* MainForm = nullptr;
+
+namespace {
+
+// The window itself. Left and Top give way to the centring at show time.
+struct WindowLayout {
+    const char* caption;
+    int left, top, clientWidth, clientHeight;
+    TColor color;
+    const char* fontName;
+    int fontHeight;
+};
+constexpr WindowLayout kWindow = {
+    "Brivok Patch by Wendral version 1.01", 364, 217, 458, 305, clBtnFace, "MS Sans Serif", -11,
+};
+
+enum class Kind { GroupBox, FilenameEdit, XPButton };
+// A tooltip shows when the control says so; the rest follow their parent.
+enum class Hints { Parent, Shown };
+using Handler = void (TMainForm::*)(TObject*);
+
+constexpr char kImageFilter[] = "Ovru ISO image file (*.ISO)|*.ISO";
+constexpr char kDiffFilter[] = "OVRU diff files (*.bsdiff)|*.bsdiff";
+constexpr TAnchors kLT = akLeft | akTop;
+constexpr TAnchors kLTR = akLeft | akTop | akRight;
+constexpr TAnchors kTR = akTop | akRight;
+
+// Size 0 keeps the class's default (the buttons' 73 x 21). A parent is
+// named before its children. The event is OnChange of a field, OnClick of
+// a button.
+struct ControlLayout {
+    const char* name;
+    Kind kind;
+    const char* parent;  // null: the window
+    int left, top, width, height;
+    TAnchors anchors;
+    const char* caption;
+    int tabOrder;
+    const char* filter;
+    bool directInput;
+    bool enabled;
+    const char* hint;
+    Hints hints;
+    Handler event;
+};
+
+// clang-format off
+constexpr ControlLayout kControls[] = {
+//   name               kind                parent          left top  width height anchors caption      tab filter        direct enabled hint     hints         event
+    {"JvGroupBox1",     Kind::GroupBox,     nullptr,           32,  24, 393,  65,    kLTR,   "Original",  0, nullptr,      true,  true,   nullptr, Hints::Parent, nullptr},
+    {"JvFilenameOld",   Kind::FilenameEdit, "JvGroupBox1",     16,  24, 361,  21,    kLTR,   nullptr,     0, kImageFilter, false, true,   "Hallo", Hints::Shown,  &TMainForm::JvFilenameOldChange},
+    {"JvGroupBox2",     Kind::GroupBox,     nullptr,           32,  96, 393,  65,    kLTR,   "Diff file", 1, nullptr,      true,  true,   nullptr, Hints::Parent, nullptr},
+    {"JvFilenamePatch", Kind::FilenameEdit, "JvGroupBox2",     16,  24, 361,  21,    kLTR,   nullptr,     0, kDiffFilter,  false, true,   nullptr, Hints::Parent, &TMainForm::JvFilenamePatchChange},
+    {"JvGroupBox3",     Kind::GroupBox,     nullptr,           32, 168, 393,  65,    kLTR,   "Result",    2, nullptr,      true,  true,   nullptr, Hints::Parent, nullptr},
+    {"JvFilenameNew",   Kind::FilenameEdit, "JvGroupBox3",     16,  24, 361,  21,    kLTR,   nullptr,     0, kImageFilter, false, true,   nullptr, Hints::Parent, &TMainForm::JvFilenameOldChange},
+    {"JvXPButtonClose", Kind::XPButton,     nullptr,          352, 256,   0,   0,    kTR,    "Close",     3, nullptr,      true,  true,   nullptr, Hints::Parent, &TMainForm::JvXPButtonCloseClick},
+    {"JvXPButtonPatch", Kind::XPButton,     nullptr,           32, 256,   0,   0,    kLT,    "Patch",     4, nullptr,      true,  false,  nullptr, Hints::Parent, &TMainForm::JvXPButtonPatchClick},
+};
+// clang-format on
+
+constexpr char kRejectedDiff[] = "This patch file doesn't seems to be for ";
+constexpr char kRejectedDiffCaption[] = "Brivok Patch";
+constexpr char kBspatchName[] = "bspatch.exe";
+
+}  // namespace
+
+TMainForm::TMainForm(TComponent* owner) : TForm(owner) {
+    SetName("MainForm");
+    SetCaption(kWindow.caption);
+    SetBounds(kWindow.left, kWindow.top, Width(), Height());
+    SetClientSize(kWindow.clientWidth, kWindow.clientHeight);
+    SetColor(kWindow.color);
+    SetFont(kWindow.fontName, kWindow.fontHeight);
+    SetPosition(TPosition::poDesktopCenter);
+    OnCreate = [this](TObject* sender) { FormCreate(sender); };
+    CreateControls();
+    XPManifest1 = new TXPManifest(this);
+    XPManifest1->SetName("XPManifest1");
+    DoCreate();
+}
+
+TMainForm::~TMainForm() {
+    if (MainForm == this) {
+        MainForm = nullptr;
+    }
+}
+
+void TMainForm::CreateControls() {
+    for (const ControlLayout& row : kControls) {
+        TWinControl* control = nullptr;
+        TNotifyEvent event;
+        if (row.event != nullptr) {
+            event = [this, handler = row.event](TObject* sender) { (this->*handler)(sender); };
+        }
+        switch (row.kind) {
+            case Kind::GroupBox: {
+                auto* box = new TJvGroupBox(this);
+                box->SetCaption(row.caption);
+                control = box;
+                break;
+            }
+            case Kind::FilenameEdit: {
+                auto* field = new TJvFilenameEdit(this);
+                field->SetFilter(row.filter);
+                field->SetDirectInput(row.directInput);
+                field->OnChange = event;
+                control = field;
+                break;
+            }
+            case Kind::XPButton: {
+                auto* button = new TJvXPButton(this);
+                button->SetCaption(row.caption);
+                button->OnClick = event;
+                control = button;
+                break;
+            }
+        }
+        control->SetName(row.name);
+        control->SetEnabled(row.enabled);
+        const int width = row.width > 0 ? row.width : control->Width();
+        const int height = row.height > 0 ? row.height : control->Height();
+        control->SetBounds(row.left, row.top, width, height);
+        if (row.hint != nullptr) {
+            control->SetHint(row.hint);
+        }
+        if (row.hints == Hints::Shown) {
+            control->SetShowHint(true);
+        }
+        TWinControl* parent = row.parent != nullptr ? FindControl(row.parent) : this;
+        control->SetParent(parent);
+        control->SetTabOrder(row.tabOrder);
+        control->SetAnchors(row.anchors);
+    }
+    JvGroupBox1 = dynamic_cast<TJvGroupBox*>(FindControl("JvGroupBox1"));
+    JvGroupBox2 = dynamic_cast<TJvGroupBox*>(FindControl("JvGroupBox2"));
+    JvGroupBox3 = dynamic_cast<TJvGroupBox*>(FindControl("JvGroupBox3"));
+    JvFilenameOld = dynamic_cast<TJvFilenameEdit*>(FindControl("JvFilenameOld"));
+    JvFilenamePatch = dynamic_cast<TJvFilenameEdit*>(FindControl("JvFilenamePatch"));
+    JvFilenameNew = dynamic_cast<TJvFilenameEdit*>(FindControl("JvFilenameNew"));
+    JvXPButtonClose = dynamic_cast<TJvXPButton*>(FindControl("JvXPButtonClose"));
+    JvXPButtonPatch = dynamic_cast<TJvXPButton*>(FindControl("JvXPButtonPatch"));
+}
+
+TWinControl* TMainForm::FindControl(const char* name) const {
+    for (int i = 0; i < ComponentCount(); ++i) {
+        if (Component(i)->Name() == name) {
+            return dynamic_cast<TWinControl*>(Component(i));
+        }
+    }
+    return nullptr;
+}
+
+void TMainForm::FormCreate(TObject* /*Sender*/) {
+    char path[MAX_PATH + 1] = {};
+    GetModuleFileNameA(nullptr, path, MAX_PATH);
+    BspatchPath = ExtractFilePath(path) + kBspatchName;
+}
+
+void TMainForm::JvFilenameOldChange(TObject* /*Sender*/) {
+    // Read in this order, stopping at the first empty field.
+    const bool allNamed = !JvFilenameOld->FileName().empty() &&
+                          !JvFilenameNew->FileName().empty() &&
+                          !JvFilenamePatch->FileName().empty();
+    JvXPButtonPatch->SetEnabled(allNamed);
+}
+
+void TMainForm::JvFilenamePatchChange(TObject* Sender) {
+    JvFilenameOldChange(Sender);
+    const std::string diffPath = JvFilenamePatch->FileName();
+    if (diffPath.empty()) {
+        return;
+    }
+    const std::string oldPath = JvFilenameOld->FileName();
+    if (!DiffMatchesImage(oldPath, diffPath)) {
+        Application->MessageBox(kRejectedDiff + oldPath, kRejectedDiffCaption, MB_ICONSTOP | MB_OK);
+        // Runs this handler once more, nested: the empty field disables Patch.
+        JvFilenamePatch->Clear();
+        return;
+    }
+    JvFilenameNew->SetFileName(DeriveNewImageName(oldPath, diffPath));
+}
+
+void TMainForm::JvXPButtonCloseClick(TObject* /*Sender*/) {}
+
+void TMainForm::JvXPButtonPatchClick(TObject* /*Sender*/) {}
