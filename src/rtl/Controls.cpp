@@ -331,10 +331,16 @@ HBRUSH TWinControl::ColorBrush() {
 void TWinControl::EnabledChanged() {
     Invalidate();
     // A disabled control cannot keep the focus: it moves to the next one.
-    if (!enabled_ && handle_ != nullptr && GetFocus() == handle_) {
-        if (TForm* form = ParentForm()) {
-            form->SelectNext(this, true);
-        }
+    // The system drops the focus before it reports the change, so the
+    // form's memory of the focused control tells whether it was ours.
+    if (enabled_ || handle_ == nullptr) {
+        return;
+    }
+    TForm* form = ParentForm();
+    HWND focus = GetFocus();
+    if (form != nullptr &&
+        (focus == handle_ || (focus == nullptr && form->ActiveControl() == this))) {
+        form->SelectNext(this, true);
     }
 }
 

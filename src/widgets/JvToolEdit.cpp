@@ -272,18 +272,36 @@ void TJvCustomComboEdit::SetButtonWidth(int width) {
 }
 
 void TJvCustomComboEdit::LayoutButton() {
-    const int width = Width();
-    const int height = Height();
-    // In client coordinates, inside the one-pixel border.
-    button_->SetBounds(width - buttonWidth_ - 2, 0, buttonWidth_, std::max(height - 2, 0));
+    // Inside the one-pixel border, flush with its right side. The edit may
+    // draw that border inside its client area or outside it: place the
+    // button in window coordinates and convert.
+    POINT origin{0, 0};
+    if (Handle() != nullptr) {
+        RECT window{};
+        GetWindowRect(Handle(), &window);
+        ClientToScreen(Handle(), &origin);
+        origin.x -= window.left;
+        origin.y -= window.top;
+    }
+    button_->SetBounds(Width() - buttonWidth_ - 1 - origin.x, 1 - origin.y, buttonWidth_,
+                       std::max(Height() - 2, 0));
 }
 
 void TJvCustomComboEdit::UpdateTextRect() {
     if (Handle() == nullptr) {
         return;
     }
+    // Margins measured from inside the border, which the edit may draw
+    // in its client area.
+    POINT origin{0, 0};
+    RECT window{};
+    GetWindowRect(Handle(), &window);
+    ClientToScreen(Handle(), &origin);
+    const int borderX = 1 - (origin.x - window.left);
+    const int borderY = 1 - (origin.y - window.top);
     const int rightMargin = 1 + (button_->Visible() ? buttonWidth_ + 2 : 0);
-    RECT text{1, 1, Width() - rightMargin - 3, ClientHeight() - 1};
+    RECT text{1 + borderX, 1 + borderY, Width() - 2 - rightMargin - 3 + borderX,
+              Height() - 2 - 1 + borderY};
     CallDefault(EM_SETRECTNP, 0, reinterpret_cast<LPARAM>(&text));
 }
 

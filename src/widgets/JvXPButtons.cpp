@@ -89,7 +89,12 @@ LRESULT TJvXPButton::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
                 TRACKMOUSEEVENT track{sizeof track, TME_LEAVE, Handle(), 0};
                 tracking_ = TrackMouseEvent(&track) != FALSE;
             }
-            SetHot(PointerInside());
+            {
+                const POINT point{static_cast<short>(LOWORD(lParam)),
+                                  static_cast<short>(HIWORD(lParam))};
+                const RECT client = ClientRect();
+                SetHot(PtInRect(&client, point) != FALSE);
+            }
             return 0;
         case WM_MOUSELEAVE:
             tracking_ = false;
@@ -102,7 +107,10 @@ LRESULT TJvXPButton::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
                 ReleaseCapture();
             }
             if (pressed_) {
-                if (PointerInside()) {
+                const POINT point{static_cast<short>(LOWORD(lParam)),
+                                  static_cast<short>(HIWORD(lParam))};
+                const RECT client = ClientRect();
+                if (PtInRect(&client, point)) {
                     Release();
                 } else {
                     pressed_ = false;

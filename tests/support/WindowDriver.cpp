@@ -1,0 +1,279 @@
+#include "support/WindowDriver.h"
+
+#include <vector>
+
+namespace support {
+
+namespace {
+
+constexpr DWORD kPollMs = 10;
+constexpr int kFileNameBoxId = 0x47C;   // the Open dialog's file-name combo box
+constexpr int kMessageTextId = 0xFFFF;  // the text of a message box
+
+void PumpMessages() {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+}
+
+struct TopLevelSearch {
+    std::string caption;
+    std::string className;
+    DWORD processId;
+    HWND found;
+};
+
+BOOL CALLBACK MatchTopLevel(HWND window, LPARAM data) {
+    auto* search = reinterpret_cast<TopLevelSearch*>(data);
+    if (!IsWindowVisible(window)) {
+        return TRUE;
+    }
+    if (search->processId != 0) {
+        DWORD process = 0;
+        GetWindowThreadProcessId(window, &process);
+        if (process != search->processId) {
+            return TRUE;
+        }
+    }
+    if (WindowText(window) != search->caption) {
+        return TRUE;
+    }
+    if (!search->className.empty() && WindowClass(window) != search->className) {
+        return TRUE;
+    }
+    search->found = window;
+    return FALSE;
+}
+
+struct ChildSearch {
+    std::string className;
+    int id;
+    bool anyId;
+    std::vector<HWND> found;
+};
+
+BOOL CALLBACK MatchChild(HWND window, LPARAM data) {
+    auto* search = reinterpret_cast<ChildSearch*>(data);
+    if (!search->className.empty() && WindowClass(window) != search->className) {
+        return TRUE;
+    }
+    if (!search->anyId && GetDlgCtrlID(window) != search->id) {
+        return TRUE;
+    }
+    search->found.push_back(window);
+    return TRUE;
+}
+
+}  // namespace
+
+bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs) {
+    const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+    for (;;) {
+        if (condition()) {
+            return true;
+        }
+        if (GetTickCount64() >= deadline) {
+            return false;
+        }
+        PumpMessages();
+        // Wakes for our own messages at once, else polls again shortly.
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, kPollMs, QS_ALLINPUT);
+    }
+}
+
+ChildProcess::~ChildProcess() {
+    Terminate();
+}
+
+bool ChildProcess::Start(const std::string& path, const std::string& arguments,
+                         const std::string& directory) {
+    std::string commandLine = "\"" + path + "\"";
+    if (!arguments.empty()) {
+        commandLine += " " + arguments;
+    }
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    if (!CreateProcessA(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        directory.empty() ? nullptr : directory.c_str(), &startup, &info)) {
+        return false;
+    }
+    CloseHandle(info.hThread);
+    process_.Reset(info.hProcess);
+    id_ = info.dwProcessId;
+    WaitForInputIdle(info.hProcess, kDefaultTimeoutMs);
+    return true;
+}
+
+bool ChildProcess::Running() const {
+    return process_ && WaitForSingleObject(process_.Get(), 0) == WAIT_TIMEOUT;
+}
+
+DWORD ChildProcess::WaitForExit(DWORD timeoutMs) {
+    if (!process_) {
+        return 0;
+    }
+    if (WaitForSingleObject(process_.Get(), timeoutMs) != WAIT_OBJECT_0) {
+        return STILL_ACTIVE;
+    }
+    DWORD code = 0;
+    GetExitCodeProcess(process_.Get(), &code);
+    return code;
+}
+
+void ChildProcess::Terminate() {
+    if (Running()) {
+        TerminateProcess(process_.Get(), 1);
+        WaitForSingleObject(process_.Get(), kDefaultTimeoutMs);
+    }
+}
+
+HWND FindTopLevel(const std::string& caption, const std::string& className, DWORD processId,
+                  DWORD timeoutMs) {
+    TopLevelSearch search{caption, className, processId, nullptr};
+    WaitFor(
+        [&] {
+            EnumWindows(&MatchTopLevel, reinterpret_cast<LPARAM>(&search));
+            return search.found != nullptr;
+        },
+        timeoutMs);
+    return search.found;
+}
+
+HWND FindChild(HWND parent, const std::string& className, int id) {
+    ChildSearch search{className, id, false, {}};
+    EnumChildWindows(parent, &MatchChild, reinterpret_cast<LPARAM>(&search));
+    return search.found.empty() ? nullptr : search.found.front();
+}
+
+std::vector<HWND> FindChildren(HWND parent, const std::string& className) {
+    ChildSearch search{className, 0, true, {}};
+    EnumChildWindows(parent, &MatchChild, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+std::string WindowText(HWND window) {
+    // WM_GETTEXT reaches windows of other processes, unlike GetWindowText
+    // for controls; with a time limit so that a hung window cannot stop us.
+    char text[1024] = {};
+    DWORD_PTR length = 0;
+    SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text),
+                        SMTO_ABORTIFHUNG, 2000, &length);
+    return text;
+}
+
+std::string WindowClass(HWND window) {
+    char name[256] = {};
+    GetClassNameA(window, name, sizeof name);
+    return name;
+}
+
+RECT RectIn(HWND window, HWND reference) {
+    RECT rect{};
+    GetWindowRect(window, &rect);
+    MapWindowPoints(nullptr, reference, reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
+SIZE ClientSize(HWND window) {
+    RECT client{};
+    GetClientRect(window, &client);
+    return {client.right, client.bottom};
+}
+
+HWND FocusOf(HWND window) {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info);
+    return info.hwndFocus;
+}
+
+void PostKey(HWND window, WORD key, bool alt) {
+    const UINT scan = MapVirtualKeyA(key, MAPVK_VK_TO_VSC);
+    const LPARAM down = 1 | (static_cast<LPARAM>(scan) << 16) | (alt ? (1L << 29) : 0);
+    const LPARAM up = down | (1L << 30) | (1L << 31);
+    PostMessageA(window, alt ? WM_SYSKEYDOWN : WM_KEYDOWN, key, down);
+    PostMessageA(window, alt ? WM_SYSKEYUP : WM_KEYUP, key, up);
+}
+
+bool ChooseInOpenDialog(const std::string& path, const std::string& title, DWORD processId,
+                        DWORD timeoutMs) {
+    HWND dialog = FindTopLevel(title, "#32770", processId, timeoutMs);
+    if (dialog == nullptr) {
+        return false;
+    }
+    // The box may appear a moment after the dialog's frame.
+    HWND nameBox = nullptr;
+    WaitFor(
+        [&] { return (nameBox = FindChild(dialog, "ComboBoxEx32", kFileNameBoxId)) != nullptr; },
+        timeoutMs);
+    HWND ok = FindChild(dialog, "", IDOK);
+    if (nameBox == nullptr || ok == nullptr) {
+        return false;
+    }
+    DWORD_PTR result = 0;
+    SendMessageTimeoutA(nameBox, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()),
+                        SMTO_ABORTIFHUNG, timeoutMs, &result);
+    PostMessageA(ok, BM_CLICK, 0, 0);
+    return WaitFor([&] { return !IsWindow(dialog) || !IsWindowVisible(dialog); }, timeoutMs);
+}
+
+MessageBoxInfo WaitForMessageBox(const std::string& caption, DWORD processId, DWORD timeoutMs) {
+    MessageBoxInfo info;
+    info.window = FindTopLevel(caption, "#32770", processId, timeoutMs);
+    if (info.window != nullptr) {
+        if (HWND text = FindChild(info.window, "Static", kMessageTextId)) {
+            info.text = WindowText(text);
+        }
+    }
+    return info;
+}
+
+bool AnswerMessageBox(HWND box, int id, DWORD timeoutMs) {
+    HWND button = FindChild(box, "", id);
+    if (button == nullptr) {
+        return false;
+    }
+    PostMessageA(button, BM_CLICK, 0, 0);
+    return WaitFor([&] { return !IsWindow(box); }, timeoutMs);
+}
+
+bool Responsive(HWND window) {
+    DWORD_PTR result = 0;
+    return SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2000, &result) != 0;
+}
+
+bool CaptureScreenOf(HWND window, TBitmap& picture) {
+    RECT rect{};
+    if (!GetWindowRect(window, &rect)) {
+        return false;
+    }
+    picture.SetSize(rect.right - rect.left, rect.bottom - rect.top);
+    if (picture.Empty()) {
+        return false;
+    }
+    HDC screen = GetDC(nullptr);
+    const BOOL copied = BitBlt(picture.Dc(), 0, 0, picture.Width(), picture.Height(), screen,
+                               rect.left, rect.top, SRCCOPY);
+    ReleaseDC(nullptr, screen);
+    return copied != FALSE;
+}
+
+bool SaveScreenshot(HWND window, const std::string& path) {
+    TBitmap picture;
+    return CaptureScreenOf(window, picture) && picture.SaveToFile(path);
+}
+
+std::string WindowsPathOfUnix(const std::string& unixPath) {
+    std::string path = "Z:" + unixPath;
+    for (char& c : path) {
+        if (c == '/') {
+            c = '\\';
+        }
+    }
+    return path;
+}
+
+}  // namespace support

@@ -1,0 +1,124 @@
+#include "widgets/JvFileNameRules.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+
+namespace {
+
+TEST(IsValidFileName, RefusesEmptyAndTheSevenCharacters) {
+    struct Case {
+        const char* name;
+        bool valid;
+    };
+    const Case cases[] = {
+        {"", false},
+        {"C:\\img\\live-5.0.5.iso", true},
+        {"live 5.iso", true},
+        {"\\\\server\\share\\x", true},
+        {"C:/img/x.iso", false},
+        {"a<b", false},
+        {"a>b", false},
+        {"\"quoted\"", false},
+        {"what?.iso", false},
+        {"*.iso", false},
+        {"a|b", false},
+        {"\x01\x1f", true},  // control characters are not looked at
+        {"\xe9t\xe9.iso", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(IsValidFileName(c.name), c.valid);
+    }
+}
+
+TEST(QuoteFileName, QuotesOnlyNamesWithABlankNotAlreadyQuoted) {
+    struct Case {
+        const char* name;
+        const char* quoted;
+    };
+    const Case cases[] = {
+        {"C:\\img\\live.iso", "C:\\img\\live.iso"},
+        {"C:\\My Images\\live.iso", "\"C:\\My Images\\live.iso\""},
+        {"\"C:\\My Images\\live.iso\"", "\"C:\\My Images\\live.iso\""},
+        {"\"half quoted", "\"half quoted"},
+        {"tab\tonly", "tab\tonly"},  // only code 32 counts as a blank
+        {" ", "\" \""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(QuoteFileName(c.name), c.quoted);
+    }
+}
+
+TEST(FirstCommandLineItem, ScansLikeACommandLine) {
+    struct Case {
+        std::string text;
+        const char* item;
+    };
+    const Case cases[] = {
+        {"", ""},
+        {"   ", ""},
+        {"C:\\a.iso", "C:\\a.iso"},
+        {"  C:\\a.iso  rest", "C:\\a.iso"},
+        {"\"C:\\My Images\\a.iso\"", "C:\\My Images\\a.iso"},
+        {"\"C:\\My Images\\a.iso\" tail", "C:\\My Images\\a.iso"},
+        {"C:\\My\" Images\"\\a.iso x", "C:\\My Images\\a.iso"},
+        {"\"\"\"\" C:\\a.iso", "C:\\a.iso"},  // pairs of quotes before the item
+        {"\"unterminated stretch", "unterminated stretch"},
+        {"\xe9\xe8 b", "\xe9\xe8"},  // bytes above 127 belong to the item
+        {std::string("ab\0cd", 5), "ab"},
+        {"\t\r\nname", "name"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        EXPECT_EQ(FirstCommandLineItem(c.text), c.item);
+    }
+}
+
+TEST(FirstCommandLineItem, StaysInsideVeryLongText) {
+    const std::string longName(5000, 'x');
+    EXPECT_EQ(FirstCommandLineItem("\"" + longName), longName);
+    EXPECT_EQ(FirstCommandLineItem(longName + " y"), longName);
+}
+
+// A file system made of two sets.
+struct FakeDisk {
+    std::set<std::string> files;
+    std::set<std::string> folders;
+    mutable int probes = 0;
+    FileSystemProbe Probe() const {
+        return {[this](const std::string& p) { return ++probes, files.count(p) > 0; },
+                [this](const std::string& p) { return ++probes, folders.count(p) > 0; }};
+    }
+};
+
+TEST(PlainFileName, ExistingNamesWinOverTheCommandLineRule) {
+    FakeDisk disk;
+    disk.files = {"C:\\My Images\\live.iso", "C:\\a b"};
+    disk.folders = {"C:\\My Images", "C:\\Tools\\"};
+    struct Case {
+        const char* text;
+        const char* path;
+    };
+    const Case cases[] = {
+        {"C:\\My Images\\live.iso", "C:\\My Images\\live.iso"},  // a file, blank and all
+        {"C:\\My Images", "C:\\My Images\\"},                    // a folder gets one backslash
+        {"C:\\Tools\\", "C:\\Tools\\"},
+        {"\"C:\\My Images\\live.iso\"", "C:\\My Images\\live.iso"},  // quotes: command line
+        {"C:\\Nothing here.iso", "C:\\Nothing"},                     // cut at the first blank
+        {"", ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        EXPECT_EQ(PlainFileName(c.text, disk.Probe()), c.path);
+    }
+}
+
+TEST(PlainFileName, MakesAtMostTwoExistenceTests) {
+    FakeDisk disk;
+    PlainFileName("C:\\x y", disk.Probe());
+    EXPECT_EQ(disk.probes, 2);
+}
+
+}  // namespace

@@ -1,0 +1,298 @@
+// The file-name field: FileName rules, the change notification, the
+// refused editing commands, the button and the Open dialog.
+#include "widgets/JvToolEdit.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "rtl/Forms.h"
+#include "rtl/SysUtils.h"
+#include "support/MessageTrace.h"
+#include "support/TestApplication.h"
+#include "support/WindowDriver.h"
+
+namespace {
+
+class FilenameEditTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        support::EnsureApplication();
+        form_ = std::make_unique<TForm>(nullptr);
+        form_->SetClientSize(420, 120);
+        form_->SetBounds(40, 40, form_->Width(), form_->Height());
+        field_ = new TJvFilenameEdit(form_.get());
+        field_->SetBounds(16, 24, 361, 21);
+        field_->SetParent(form_.get());
+        field_->OnChange = [this](TObject* sender) {
+            EXPECT_EQ(sender, field_);
+            changes_.push_back(field_->Text());
+        };
+        other_ = new TCustomEdit(form_.get());
+        other_->SetBounds(16, 60, 100, 21);
+        other_->SetParent(form_.get());
+        form_->Show();
+        support::WaitFor([&] { return IsWindowVisible(form_->Handle()) != FALSE; });
+        UpdateWindow(form_->Handle());
+    }
+    void TearDown() override { form_.reset(); }
+
+    // A folder under the temporary folder with a file in it.
+    static std::string MakeFile(const std::string& folderName, const std::string& fileName) {
+        char temp[MAX_PATH] = {};
+        GetTempPathA(MAX_PATH, temp);
+        const std::string folder = std::string(temp) + folderName;
+        CreateDirectoryA(folder.c_str(), nullptr);
+        const std::string path = folder + "\\" + fileName;
+        HANDLE file =
+            CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        CloseHandle(file);
+        return path;
+    }
+
+    std::unique_ptr<TForm> form_;
+    TJvFilenameEdit* field_ = nullptr;
+    TCustomEdit* other_ = nullptr;
+    std::vector<std::string> changes_;
+};
+
+TEST_F(FilenameEditTest, FileNameIsShownQuotedWhenItHoldsABlankAndReadWithoutQuotes) {
+    struct Case {
+        const char* value;
+        const char* text;
+        const char* fileName;
+    };
+    const Case cases[] = {
+        {"C:\\img\\live-5.0.5.iso", "C:\\img\\live-5.0.5.iso", "C:\\img\\live-5.0.5.iso"},
+        {"C:\\My Images\\live.iso", "\"C:\\My Images\\live.iso\"", "C:\\My Images\\live.iso"},
+        {"\"C:\\My Images\\x.iso\"", "\"C:\\My Images\\x.iso\"", "C:\\My Images\\x.iso"},
+        {"", "", ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.value);
+        field_->SetFileName(c.value);
+        EXPECT_EQ(field_->Text(), c.text);
+        EXPECT_EQ(field_->FileName(), c.fileName);
+    }
+}
+
+TEST_F(FilenameEditTest, TextNamingAFolderReadsWithOneTrailingBackslash) {
+    char temp[MAX_PATH] = {};
+    GetTempPathA(MAX_PATH, temp);
+    std::string folder = temp;
+    folder.pop_back();  // without its backslash
+    field_->SetText(folder);
+    EXPECT_EQ(field_->FileName(), folder + "\\");
+    field_->SetText("C:\\no such folder\\x.iso");
+    EXPECT_EQ(field_->FileName(), "C:\\no") << "unquoted text that names nothing: the first item";
+}
+
+TEST_F(FilenameEditTest, AnInvalidNameRaisesAndChangesNothing) {
+    field_->SetFileName("C:\\img\\old.iso");
+    changes_.clear();
+    for (const char* bad : {"C:\\img\\what?.iso", "a/b", "a<b", "a>b", "a*b", "a|b"}) {
+        SCOPED_TRACE(bad);
+        try {
+            field_->SetFileName(bad);
+            ADD_FAILURE() << "no error";
+        } catch (const EComboEditError& error) {
+            EXPECT_EQ(error.Message(), std::string("Invalid file name - ") + bad);
+        }
+        EXPECT_EQ(field_->Text(), "C:\\img\\old.iso");
+    }
+    EXPECT_TRUE(changes_.empty());
+}
+
+TEST_F(FilenameEditTest, OnChangeFiresOncePerActualChange) {
+    field_->Clear();
+    field_->SetFileName("C:\\a.iso");
+    field_->SetFileName("C:\\a.iso");
+    field_->SetFileName("C:\\b.iso");
+    field_->Clear();
+    field_->Clear();
+    field_->SetFileName("");
+    EXPECT_EQ(changes_, (std::vector<std::string>{"C:\\a.iso", "C:\\b.iso", ""}));
+}
+
+TEST_F(FilenameEditTest, AHandlerThatClearsItsFieldRunsOnceMoreNested) {
+    std::vector<std::string> trace;
+    int depth = 0;
+    field_->OnChange = [&](TObject*) {
+        ++depth;
+        trace.push_back("enter " + std::to_string(depth) + " " + field_->Text());
+        if (!field_->Text().empty()) {
+            field_->Clear();
+        }
+        trace.push_back("leave " + std::to_string(depth));
+        --depth;
+    };
+    field_->SetFileName("C:\\x.bsdiff");
+    EXPECT_EQ(trace,
+              (std::vector<std::string>{"enter 1 C:\\x.bsdiff", "enter 2 ", "leave 2", "leave 1"}));
+    EXPECT_EQ(field_->Text(), "");
+}
+
+TEST_F(FilenameEditTest, ALineBreakCutsTheTextAndOnChangeReportsTheCutTextOnce) {
+    SendMessageA(field_->Handle(), WM_SETTEXT, 0,
+                 reinterpret_cast<LPARAM>("C:\\a.iso\r\nsecond line"));
+    EXPECT_EQ(field_->Text(), "C:\\a.iso");
+    EXPECT_EQ(changes_, (std::vector<std::string>{"C:\\a.iso"}));
+}
+
+TEST_F(FilenameEditTest, WithoutDirectInputTheTextCannotBeEditedButCanBeCopied) {
+    field_->SetDirectInput(false);
+    field_->SetFileName("C:\\img\\live.iso");
+    changes_.clear();
+    OpenClipboard(nullptr);
+    EmptyClipboard();
+    CloseClipboard();
+
+    struct Action {
+        const char* name;
+        UINT message;
+        WPARAM wParam;
+    };
+    const Action actions[] = {
+        {"typed x", WM_CHAR, 'x'},
+        {"Backspace", WM_CHAR, VK_BACK},
+        {"Delete", WM_KEYDOWN, VK_DELETE},
+        {"cut", WM_CUT, 0},
+        {"clear", WM_CLEAR, 0},
+        {"undo", WM_UNDO, 0},
+        {"paste", WM_PASTE, 0},
+    };
+    for (const Action& action : actions) {
+        SCOPED_TRACE(action.name);
+        field_->SelectAll();
+        SendMessageA(field_->Handle(), action.message, action.wParam, 0);
+        EXPECT_EQ(field_->Text(), "C:\\img\\live.iso");
+    }
+    EXPECT_TRUE(changes_.empty());
+
+    field_->SelectAll();
+    SendMessageA(field_->Handle(), WM_COPY, 0, 0);
+    std::string copied;
+    if (OpenClipboard(nullptr)) {
+        if (HANDLE data = GetClipboardData(CF_TEXT)) {
+            copied = static_cast<const char*>(GlobalLock(data));
+            GlobalUnlock(data);
+        }
+        CloseClipboard();
+    }
+    EXPECT_EQ(copied, "C:\\img\\live.iso");
+
+    // The same paste goes through once typing is allowed: the refusal above
+    // was ours, not an empty clipboard.
+    field_->SetDirectInput(true);
+    field_->SetText("");
+    SendMessageA(field_->Handle(), WM_PASTE, 0, 0);
+    EXPECT_EQ(field_->Text(), "C:\\img\\live.iso");
+}
+
+TEST_F(FilenameEditTest, ARefusedPasteTellsTheParentNothing) {
+    field_->SetDirectInput(false);
+    field_->SetFileName("C:\\a.iso");
+    support::MessageRecorder recorder;
+    recorder.Watch(form_->Handle());
+    recorder.Watch(field_->Handle());
+    support::FlushPending(form_->Handle());
+    recorder.Clear();
+
+    SendMessageA(field_->Handle(), WM_PASTE, 0, 0);
+    support::FlushPending(form_->Handle());
+    static const std::vector<support::ExpectedMessage> kRefusedPaste = {
+        {WM_PASTE, support::kMatchMessage, 0, 0},
+    };
+    support::ExpectTrace(recorder.Log(), kRefusedPaste, "paste into a refusing field");
+}
+
+TEST_F(FilenameEditTest, KeepsTheWindowColourAndHasItsButtonAtTheRightEnd) {
+    field_->SetDirectInput(false);
+    RedrawWindow(form_->Handle(), nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    // Relative to the field's outer edges: inside its one-pixel border.
+    RECT field{};
+    GetWindowRect(field_->Handle(), &field);
+    RECT button{};
+    GetWindowRect(field_->Button()->Handle(), &button);
+    OffsetRect(&button, -field.left, -field.top);
+    EXPECT_EQ(button.left, 339);
+    EXPECT_EQ(button.top, 1);
+    EXPECT_EQ(button.right, 360);
+    EXPECT_EQ(button.bottom, 20);
+
+    TBitmap screen;
+    ASSERT_TRUE(support::CaptureScreenOf(field_->Handle(), screen));
+    EXPECT_EQ(screen.Pixel(100, 10), GetSysColor(COLOR_WINDOW)) << "not greyed by read-only";
+    // The button's face, and its dots (or picture) darker than the face.
+    const int buttonX = button.left;
+    EXPECT_EQ(screen.Pixel(buttonX + 3, 3), GetSysColor(COLOR_BTNFACE));
+    int dark = 0;
+    for (int x = buttonX; x < buttonX + 21; ++x) {
+        for (int y = 1; y < 20; ++y) {
+            dark += GetRValue(screen.Pixel(x, y)) < 0x60 ? 1 : 0;
+        }
+    }
+    EXPECT_GE(dark, 6) << "the glyph";
+}
+
+// Runs the dialog part on a helper thread while this thread is inside the
+// modal dialog.
+class DialogAnswer {
+public:
+    explicit DialogAnswer(std::string path)
+        : thread_([this, path] { chosen_ = support::ChooseInOpenDialog(path); }) {}
+    ~DialogAnswer() { Join(); }
+    bool Join() {
+        if (thread_.joinable()) {
+            thread_.join();
+        }
+        return chosen_;
+    }
+
+private:
+    bool chosen_ = false;
+    std::thread thread_;
+};
+
+TEST_F(FilenameEditTest, AltDownOpensTheDialogAndTheChosenPathBecomesTheText) {
+    const std::string path = MakeFile("brivok dialog test", "new image.iso");
+    field_->SetDirectInput(false);
+    field_->SetFilter("Ovru ISO image file (*.ISO)|*.ISO");
+    other_->SetFocus();
+    {
+        DialogAnswer answer(path);
+        support::PostKey(field_->Handle(), VK_DOWN, true);
+        Application->ProcessMessages();
+        EXPECT_TRUE(answer.Join()) << "the Browse dialog did not show or close";
+    }
+    EXPECT_EQ(field_->Text(), "\"" + path + "\"");
+    EXPECT_EQ(field_->FileName(), path);
+    EXPECT_EQ(changes_.size(), 1u);
+    EXPECT_EQ(field_->InitialDir(), path.substr(0, path.rfind('\\') + 1));
+    EXPECT_EQ(GetFocus(), field_->Handle()) << "the field has the focus afterwards";
+}
+
+TEST_F(FilenameEditTest, AClickOnTheButtonOpensTheDialogAndCancelChangesNothing) {
+    field_->SetFileName("C:\\keep.iso");
+    changes_.clear();
+    std::thread cancel([] {
+        HWND dialog = support::FindTopLevel("Browse", "#32770", GetCurrentProcessId());
+        if (dialog != nullptr) {
+            PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+        }
+    });
+    HWND button = field_->Button()->Handle();
+    PostMessageA(button, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+    PostMessageA(button, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+    Application->ProcessMessages();
+    cancel.join();
+    EXPECT_EQ(field_->Text(), "C:\\keep.iso");
+    EXPECT_TRUE(changes_.empty());
+    EXPECT_EQ(GetFocus(), field_->Handle());
+}
+
+}  // namespace
