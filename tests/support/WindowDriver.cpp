@@ -216,8 +216,18 @@ bool ChooseInOpenDialog(const std::string& path, const std::string& title, DWORD
     DWORD_PTR result = 0;
     SendMessageTimeoutA(nameBox, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()),
                         SMTO_ABORTIFHUNG, timeoutMs, &result);
-    PostMessageA(ok, BM_CLICK, 0, 0);
-    return WaitFor([&] { return !IsWindow(dialog) || !IsWindowVisible(dialog); }, timeoutMs);
+    // The dialog may still be setting itself up and drop an early OK; press
+    // again until it closes or the deadline passes.
+    auto closed = [&] { return !IsWindow(dialog) || !IsWindowVisible(dialog); };
+    const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+    while (GetTickCount64() < deadline) {
+        PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(ok));
+        if (WaitFor(closed, 1500)) {
+            return true;
+        }
+    }
+    return closed();
 }
 
 MessageBoxInfo WaitForMessageBox(const std::string& caption, DWORD processId, DWORD timeoutMs) {

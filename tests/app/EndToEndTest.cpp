@@ -1,0 +1,189 @@
+// The real program, driven from outside as a user would: its window and
+// layout, Tab, the Open dialogs, the derived name, the refusal box, resizing
+// and closing.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "support/WindowDriver.h"
+
+namespace {
+
+constexpr char kCaption[] = "Brivok Patch by Wendral version 1.01";
+constexpr char kOldImage[] = "C:\\img\\live-5.0.5.iso";
+constexpr char kDiff[] = "D:\\dl\\live-5.0.5-to-5.0.6.bsdiff";
+constexpr char kForeignDiff[] = "D:\\dl\\other-1.0.0-to-1.0.1.bsdiff";
+constexpr char kNewImage[] = "C:\\img\\live-5.0.6.iso";
+
+bool CreateEmptyFile(const std::string& path) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    CloseHandle(file);
+    return true;
+}
+
+// Where each control lies in its parent's client area at the start.
+struct Place {
+    const char* what;
+    int left, top, width, height;
+};
+
+class EndToEndTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(process_.Start(support::WindowsPathOfUnix(BRIVOK_EXE_PATH)))
+            << "cannot start " << BRIVOK_EXE_PATH;
+        window_ = support::FindTopLevel(kCaption, "", process_.Id());
+        ASSERT_NE(window_, nullptr) << "no window captioned " << kCaption;
+        for (HWND box : support::FindChildren(window_, "Button")) {
+            const std::string caption = support::WindowText(box);
+            HWND field = support::FindChild(box, "Edit", 0);
+            if (caption == "Original") {
+                oldBox_ = box, oldField_ = field;
+            } else if (caption == "Diff file") {
+                diffBox_ = box, diffField_ = field;
+            } else if (caption == "Result") {
+                newBox_ = box, newField_ = field;
+            }
+        }
+        for (HWND button : support::FindChildren(window_, "TJvXPButton")) {
+            (support::WindowText(button) == "Close" ? close_ : patch_) = button;
+        }
+        ASSERT_TRUE(oldField_ && diffField_ && newField_ && close_ && patch_)
+            << "a control is missing";
+    }
+
+    void Screenshot(const std::string& name) {
+        UpdateWindow(window_);
+        support::WaitFor([&] { return support::Responsive(window_); });
+        support::SaveScreenshot(
+            window_, support::WindowsPathOfUnix(BRIVOK_SCREENSHOT_DIR) + "\\" + name + ".bmp");
+    }
+
+    // Alt+Down on the field, then the path typed into the Browse dialog.
+    bool Browse(HWND field, const std::string& path) {
+        support::PostKey(field, VK_DOWN, true);
+        if (support::ChooseInOpenDialog(path, "Browse", process_.Id())) {
+            return true;
+        }
+        // What the screen showed instead.
+        support::SaveScreenshot(
+            GetDesktopWindow(),
+            support::WindowsPathOfUnix(BRIVOK_SCREENSHOT_DIR) + "\\e2e-browse-failed.bmp");
+        return false;
+    }
+
+    bool FieldShows(HWND field, const std::string& text) {
+        return support::WaitFor([&] { return support::WindowText(field) == text; });
+    }
+
+    support::ChildProcess process_;
+    HWND window_ = nullptr;
+    HWND oldBox_ = nullptr, diffBox_ = nullptr, newBox_ = nullptr;
+    HWND oldField_ = nullptr, diffField_ = nullptr, newField_ = nullptr;
+    HWND close_ = nullptr, patch_ = nullptr;
+};
+
+TEST_F(EndToEndTest, StartsWithItsLayoutPatchDisabledAndCloseEnabled) {
+    const SIZE client = support::ClientSize(window_);
+    EXPECT_EQ(client.cx, 458);
+    EXPECT_EQ(client.cy, 305);
+    struct Case {
+        Place place;
+        HWND window;
+        HWND parent;
+    };
+    const Case cases[] = {
+        {{"frame Original", 32, 24, 393, 65}, oldBox_, window_},
+        {{"old-image field", 16, 24, 361, 21}, oldField_, oldBox_},
+        {{"frame Diff file", 32, 96, 393, 65}, diffBox_, window_},
+        {{"diff field", 16, 24, 361, 21}, diffField_, diffBox_},
+        {{"frame Result", 32, 168, 393, 65}, newBox_, window_},
+        {{"new-image field", 16, 24, 361, 21}, newField_, newBox_},
+        {{"Close", 352, 256, 73, 21}, close_, window_},
+        {{"Patch", 32, 256, 73, 21}, patch_, window_},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.place.what);
+        const RECT rect = support::RectIn(c.window, c.parent);
+        EXPECT_EQ(rect.left, c.place.left);
+        EXPECT_EQ(rect.top, c.place.top);
+        EXPECT_EQ(rect.right - rect.left, c.place.width);
+        EXPECT_EQ(rect.bottom - rect.top, c.place.height);
+    }
+    EXPECT_FALSE(IsWindowEnabled(patch_));
+    EXPECT_TRUE(IsWindowEnabled(close_));
+    for (HWND field : {oldField_, diffField_, newField_}) {
+        EXPECT_EQ(support::WindowText(field), "");
+    }
+    // Centred on the desktop.
+    RECT frame{};
+    GetWindowRect(window_, &frame);
+    EXPECT_NEAR((frame.left + frame.right) / 2, GetSystemMetrics(SM_CXSCREEN) / 2, 1);
+    Screenshot("e2e-start");
+}
+
+TEST_F(EndToEndTest, TabGoesOldDiffNewCloseAndRoundAgain) {
+    ASSERT_TRUE(support::WaitFor([&] { return support::FocusOf(window_) == oldField_; }))
+        << "the old-image field has the focus at the start";
+    for (HWND next : {diffField_, newField_, close_, oldField_}) {
+        support::PostKey(support::FocusOf(window_), VK_TAB);
+        EXPECT_TRUE(support::WaitFor([&] { return support::FocusOf(window_) == next; }))
+            << "after Tab the focus is on " << support::WindowClass(support::FocusOf(window_))
+            << " '" << support::WindowText(support::FocusOf(window_)) << "'";
+    }
+}
+
+TEST_F(EndToEndTest, ChosenFilesGiveTheNewNameAndAForeignDiffIsRefused) {
+    CreateDirectoryA("C:\\img", nullptr);
+    ASSERT_TRUE(CreateEmptyFile(kOldImage));
+    ASSERT_TRUE(CreateEmptyFile(kDiff)) << "drive D: is not mapped (dosdevices/d:)";
+    ASSERT_TRUE(CreateEmptyFile(kForeignDiff));
+
+    ASSERT_TRUE(Browse(oldField_, kOldImage)) << "Browse dialog of the old-image field";
+    EXPECT_TRUE(FieldShows(oldField_, kOldImage));
+    EXPECT_FALSE(IsWindowEnabled(patch_));
+
+    ASSERT_TRUE(Browse(diffField_, kDiff)) << "Browse dialog of the diff field";
+    EXPECT_TRUE(FieldShows(diffField_, kDiff));
+    EXPECT_TRUE(FieldShows(newField_, kNewImage)) << support::WindowText(newField_);
+    EXPECT_TRUE(support::WaitFor([&] { return IsWindowEnabled(patch_) != FALSE; }));
+    Screenshot("e2e-derived");
+
+    ASSERT_TRUE(Browse(diffField_, kForeignDiff));
+    const support::MessageBoxInfo box = support::WaitForMessageBox("Brivok Patch", process_.Id());
+    ASSERT_NE(box.window, nullptr) << "no refusal box";
+    EXPECT_EQ(box.text, std::string("This patch file doesn't seems to be for ") + kOldImage);
+    support::SaveScreenshot(
+        box.window, support::WindowsPathOfUnix(BRIVOK_SCREENSHOT_DIR) + "\\e2e-refused.bmp");
+    ASSERT_TRUE(support::AnswerMessageBox(box.window));
+    EXPECT_TRUE(FieldShows(diffField_, ""));
+    EXPECT_TRUE(support::WaitFor([&] { return IsWindowEnabled(patch_) == FALSE; }));
+    EXPECT_EQ(support::WindowText(newField_), kNewImage);
+}
+
+TEST_F(EndToEndTest, WideningMovesCloseAndWidensTheFrames) {
+    RECT frame{};
+    GetWindowRect(window_, &frame);
+    SetWindowPos(window_, nullptr, 0, 0, frame.right - frame.left + 100, frame.bottom - frame.top,
+                 SWP_NOMOVE | SWP_NOZORDER);
+    ASSERT_TRUE(support::WaitFor([&] { return support::ClientSize(window_).cx == 558; }));
+    EXPECT_TRUE(support::WaitFor([&] { return support::RectIn(close_, window_).left == 452; }));
+    EXPECT_EQ(support::RectIn(patch_, window_).left, 32);
+    for (HWND box : {oldBox_, diffBox_, newBox_}) {
+        EXPECT_EQ(support::RectIn(box, window_).right, 525);
+    }
+    EXPECT_EQ(support::RectIn(oldField_, oldBox_).right, 477);
+    Screenshot("e2e-widened");
+}
+
+TEST_F(EndToEndTest, ClosingTheWindowEndsTheProcess) {
+    PostMessageA(window_, WM_CLOSE, 0, 0);
+    EXPECT_EQ(process_.WaitForExit(), 0u);
+}
+
+}  // namespace

@@ -1,0 +1,133 @@
+// The main window's field rules, in process: the enable rule, the name
+// check with its message, and the derivation of the new image's name.
+#include "app/PatchMainForm.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <thread>
+
+#include "rtl/PathUtils.h"
+#include "support/TestApplication.h"
+#include "support/WindowDriver.h"
+
+namespace {
+
+class MainFormTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        support::EnsureApplication();
+        form_ = std::make_unique<TMainForm>(nullptr);
+        form_->Show();
+        support::WaitFor([&] { return IsWindowVisible(form_->Handle()) != FALSE; });
+    }
+    void TearDown() override { form_.reset(); }
+
+    bool PatchEnabled() const { return form_->JvXPButtonPatch->Enabled(); }
+
+    std::unique_ptr<TMainForm> form_;
+};
+
+TEST_F(MainFormTest, StartsEmptyWithPatchDisabledAndBspatchBesideTheProgram) {
+    EXPECT_EQ(form_->Caption(), "Brivok Patch by Wendral version 1.01");
+    EXPECT_EQ(support::ClientSize(form_->Handle()).cx, 458);
+    EXPECT_EQ(support::ClientSize(form_->Handle()).cy, 305);
+    EXPECT_FALSE(PatchEnabled());
+    EXPECT_TRUE(form_->JvXPButtonClose->Enabled());
+    EXPECT_EQ(form_->JvFilenameOld->Text(), "");
+    char module[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, module, MAX_PATH);
+    EXPECT_EQ(form_->BspatchPath, ExtractFilePath(module) + "bspatch.exe");
+    EXPECT_EQ(form_->ScriptPath, "");
+    EXPECT_EQ(form_->WorkFolder, "");
+}
+
+TEST_F(MainFormTest, OnlyTheOldImageFieldAndItsButtonShowTheHint) {
+    EXPECT_TRUE(form_->JvFilenameOld->HintShown());
+    EXPECT_EQ(form_->JvFilenameOld->EffectiveHint(), "Hallo");
+    EXPECT_TRUE(form_->JvFilenameOld->Button()->HintShown());
+    EXPECT_EQ(form_->JvFilenameOld->Button()->EffectiveHint(), "Hallo");
+    EXPECT_FALSE(form_->JvFilenamePatch->HintShown());
+    EXPECT_FALSE(form_->JvFilenameNew->Button()->HintShown());
+    EXPECT_FALSE(form_->JvGroupBox1->HintShown());
+}
+
+TEST_F(MainFormTest, TabOrderIsOldDiffNewCloseThenPatchWhenEnabled) {
+    const std::vector<TWinControl*> order = {form_->JvFilenameOld, form_->JvFilenamePatch,
+                                             form_->JvFilenameNew, form_->JvXPButtonClose,
+                                             form_->JvXPButtonPatch};
+    EXPECT_EQ(form_->TabList(), order);
+}
+
+TEST_F(MainFormTest, ChoosingTheDiffFileDerivesTheNewImageName) {
+    struct Case {
+        const char* oldImage;  // chosen first, unless empty
+        const char* diff;
+        const char* newImage;
+        bool patchEnabled;
+    };
+    const Case cases[] = {
+        {"C:\\img\\live-5.0.5.iso", "D:\\dl\\live-5.0.5-to-5.0.6.bsdiff", "C:\\img\\live-5.0.6.iso",
+         true},
+        {"C:\\img\\live-5.1.iso", "D:\\dl\\live-5.1-to-5.2.bsdiff", "C:\\img\\liv5.2.iso", true},
+        {"C:\\img\\5.0.5.iso", "D:\\dl\\5.0.5-to-5.0.6.bsdiff", "C:\\img\\5.0.6.iso", true},
+        {"C:\\img\\live-5.0.5.ISO", "live-5.0.5-to.bsdiff", "C:\\img\\live-.iso", true},
+        {"C:\\img\\live-5.0.5", "D:\\dl\\live-5.0-to-5.0.6.bsdiff", "C:\\img\\liv5.0.6.iso", true},
+        {"", "D:\\dl\\live-5.0.5-to-5.0.6.bsdiff", "-5.0.5-to-5.0.6.iso", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.oldImage) + " + " + c.diff);
+        form_->JvFilenamePatch->Clear();
+        form_->JvFilenameNew->Clear();
+        form_->JvFilenameOld->SetFileName(c.oldImage);
+        form_->JvFilenamePatch->SetFileName(c.diff);
+        EXPECT_EQ(form_->JvFilenameNew->FileName(), c.newImage);
+        EXPECT_EQ(PatchEnabled(), c.patchEnabled);
+    }
+    // The old image chosen afterwards enables Patch and keeps the new name.
+    form_->JvFilenameOld->SetFileName("C:\\img\\live-5.0.5.iso");
+    EXPECT_TRUE(PatchEnabled());
+    EXPECT_EQ(form_->JvFilenameNew->FileName(), "-5.0.5-to-5.0.6.iso");
+}
+
+TEST_F(MainFormTest, EmptyingAnyFieldDisablesPatch) {
+    for (TJvFilenameEdit* field :
+         {form_->JvFilenameOld, form_->JvFilenameNew, form_->JvFilenamePatch}) {
+        SCOPED_TRACE(field->Name());
+        form_->JvFilenamePatch->Clear();
+        form_->JvFilenameNew->Clear();
+        form_->JvFilenameOld->SetFileName("C:\\img\\live-5.0.5.iso");
+        form_->JvFilenamePatch->SetFileName("D:\\dl\\live-5.0.5-to-5.0.6.bsdiff");
+        ASSERT_TRUE(PatchEnabled());
+        field->Clear();
+        EXPECT_FALSE(PatchEnabled());
+    }
+}
+
+TEST_F(MainFormTest, AForeignDiffFileIsRefusedWithAMessageAndTheFieldEmptied) {
+    form_->JvFilenameNew->SetFileName("C:\\img\\kept.iso");
+    form_->JvFilenameOld->SetFileName("C:\\img\\Live-5.0.5.iso");
+    HWND patch = form_->JvXPButtonPatch->Handle();
+
+    support::MessageBoxInfo box;
+    bool patchEnabledWhileOpen = false;
+    std::thread answer([&] {
+        box = support::WaitForMessageBox("Brivok Patch", GetCurrentProcessId());
+        patchEnabledWhileOpen = IsWindowEnabled(patch) != FALSE;
+        if (box.window != nullptr) {
+            support::AnswerMessageBox(box.window);
+        }
+    });
+    form_->JvFilenamePatch->SetFileName("D:\\dl\\live-5.0.5-to-5.0.6.bsdiff");
+    answer.join();
+
+    ASSERT_NE(box.window, nullptr) << "no message box";
+    EXPECT_EQ(box.text, "This patch file doesn't seems to be for C:\\img\\Live-5.0.5.iso");
+    EXPECT_TRUE(patchEnabledWhileOpen) << "the first run's enable rule saw all three names";
+    EXPECT_EQ(form_->JvFilenamePatch->Text(), "");
+    EXPECT_FALSE(PatchEnabled());
+    EXPECT_EQ(form_->JvFilenameNew->FileName(), "C:\\img\\kept.iso");
+}
+
+}  // namespace
