@@ -23,7 +23,7 @@ void WriteChecked(HANDLE file, const std::string& bytes) {
 
 }  // namespace
 
-std::string AnsiToOem(const std::string& text) {
+std::string ToOemCodePage(const std::string& text) {
     std::string oem(text.size(), '\0');
     if (!text.empty()) {
         CharToOemBuffA(text.data(), oem.data(), static_cast<DWORD>(text.size()));
@@ -53,7 +53,14 @@ PatchScriptLocation LocatePatchScript(const std::string& tempFolder,
 void WritePatchScript(const std::string& scriptPath, const PatchScriptNames& names) {
     // The whole text is made before the file is opened, so the names are
     // read once and a failure to build it leaves the old script alone.
-    const std::vector<std::string> lines = PatchScriptLines(names, AnsiToOem);
+    const std::vector<std::string> lines = PatchScriptLines(names, ToOemCodePage);
+    // Windows refuses to replace a read-only file with access denied. Wine
+    // run by root does not (root passes the Unix permission test), so the
+    // attribute is asked first to keep the answer the same everywhere.
+    const DWORD attributes = GetFileAttributesA(scriptPath.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
+        throw EInOutError(ERROR_ACCESS_DENIED);
+    }
     Handle file(CreateFileA(scriptPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
                             CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) {

@@ -34,4 +34,4 @@ PatchScriptLocation LocatePatchScript(const std::string& tempFolder,
 void WritePatchScript(const std::string& scriptPath, const PatchScriptNames& names);
 
 // Text of the ANSI code page converted to the OEM code page (CharToOemBuffA).
-std::string AnsiToOem(const std::string& text);
+std::string ToOemCodePage(const std::string& text);
