@@ -17,6 +17,7 @@ struct BannerLine {
     Kind kind;
     const char* text;
 };
+// clang-format off
 constexpr std::array<BannerLine, 29> kBanner = {{
     /*  1 */ {Kind::kPlain, "@ECHO OFF"},
     /*  2 */ {Kind::kBorder, ""},
@@ -29,23 +30,18 @@ constexpr std::array<BannerLine, 29> kBanner = {{
     /*  9 */ {Kind::kFramed, "Runs bspatch.exe on the three files that were chosen in the tool."},
     /* 10 */ {Kind::kEmptyFrame, ""},
     /* 11 */ {Kind::kFramed, "How it was made:"},
-    /* 12 */
-    {Kind::kFramed, "Written by Brivok Patch at the click on its Patch button, and written"},
-    /* 13 */
-    {Kind::kFramed, "anew at every click: changes made by hand here do not last. The tool"},
+    /* 12 */ {Kind::kFramed, "Written by Brivok Patch at the click on its Patch button, and written"},
+    /* 13 */ {Kind::kFramed, "anew at every click: changes made by hand here do not last. The tool"},
     /* 14 */ {Kind::kFramed, "runs it in a hidden console and waits until bspatch.exe has ended."},
     /* 15 */ {Kind::kEmptyFrame, ""},
     /* 16 */ {Kind::kFramed, "No warranty:"},
     /* 17 */ {Kind::kFramed, "This script and the tool come as they are, without warranty of any"},
-    /* 18 */
-    {Kind::kFramed, "kind, nor any of MERCHANTABILITY or FITNESS FOR A PARTICULAR PURPOSE.  "},
+    /* 18 */ {Kind::kFramed, "kind, nor any of MERCHANTABILITY or FITNESS FOR A PARTICULAR PURPOSE.  "},
     /* 19 */ {Kind::kFramed, "Keep a copy of the old image until the new one has been checked."},
     /* 20 */ {Kind::kEmptyFrame, ""},
     /* 21 */ {Kind::kFramed, "What it does:"},
-    /* 22 */
-    {Kind::kFramed, "It changes to the folder of Brivok Patch, where bspatch.exe must be,"},
-    /* 23 */
-    {Kind::kFramed, "and calls it with the old image, the new image and the diff file, in"},
+    /* 22 */ {Kind::kFramed, "It changes to the folder of Brivok Patch, where bspatch.exe must be,"},
+    /* 23 */ {Kind::kFramed, "and calls it with the old image, the new image and the diff file, in"},
     /* 24 */ {Kind::kFramed, "that order. The new image is written by bspatch.exe."},
     /* 25 */ {Kind::kEmptyFrame, ""},
     /* 26 */ {Kind::kFramed, "Contact: the Brivok Patch team, patch@brivok.example"},
@@ -53,6 +49,7 @@ constexpr std::array<BannerLine, 29> kBanner = {{
     /* 28 */ {Kind::kBorder, ""},
     /* 29 */ {Kind::kPlain, ""},
 }};
+// clang-format on
 
 std::string BannerText(const BannerLine& line) {
     switch (line.kind) {

@@ -51,8 +51,7 @@ PatchScriptLocation LocatePatchScript(const std::string& tempFolder,
 }
 
 void WritePatchScript(const std::string& scriptPath, const PatchScriptNames& names) {
-    // The whole text is made before the file is opened, so the names are
-    // read once and a failure to build it leaves the old script alone.
+    // The names are read once, before the file is opened.
     const std::vector<std::string> lines = PatchScriptLines(names, ToOemCodePage);
     // Windows refuses to replace a read-only file with access denied. Wine
     // run by root does not (root passes the Unix permission test), so the

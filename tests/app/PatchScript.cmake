@@ -12,6 +12,10 @@ else()
         SOURCES ${CMAKE_CURRENT_LIST_DIR}/PatchScriptWriterTest.cpp
                 ${CMAKE_CURRENT_LIST_DIR}/ComputerInfoTest.cpp
         LIBS brivok_win)
+    # Stands in for bspatch.exe when cmd runs a written script.
+    add_executable(patch_script_standin ${CMAKE_CURRENT_LIST_DIR}/PatchScriptStandIn.cpp)
+    add_dependencies(patch_script_writer_tests patch_script_standin)
     target_compile_definitions(patch_script_writer_tests PRIVATE
-        BRIVOK_GOLDEN_DIR="Z:${BRIVOK_GOLDEN_DIR}")
+        BRIVOK_GOLDEN_DIR="Z:${BRIVOK_GOLDEN_DIR}"
+        BRIVOK_STANDIN="Z:$<TARGET_FILE:patch_script_standin>")
 endif()

@@ -6,8 +6,10 @@
 
 #include <fstream>
 #include <iterator>
+#include <vector>
 
 #include "rtl/SysUtils.h"
+#include "rtl/WinHandles.h"
 #include "widgets/JvComputerInfoEx.h"
 
 namespace {
@@ -15,6 +17,7 @@ namespace {
 const char kWorkFolder[] = "C:\\BrivokTemp\\";
 const char kScript[] = "C:\\BrivokTemp\\PatchISO.bat";
 const char kKeepFile[] = "C:\\BrivokTemp\\keep.txt";
+const char kResultFile[] = "C:\\BrivokTemp\\result.txt";
 
 const PatchScriptNames kWorkedExample = {
     "C:\\Tools\\bspatch.exe",
@@ -34,7 +37,7 @@ bool FolderExists(const char* path) {
 }
 
 void RemoveWorkFolder() {
-    for (const char* file : {kScript, kKeepFile}) {
+    for (const char* file : {kScript, kKeepFile, kResultFile}) {
         SetFileAttributesA(file, FILE_ATTRIBUTE_NORMAL);
         DeleteFileA(file);
     }
@@ -181,4 +184,89 @@ TEST_F(PatchScriptWriterTest, WorkFolderFollowsTheComponentsTempFolder) {
     EXPECT_EQ(toupper(static_cast<unsigned char>(location.WorkFolder[0])), 'C');
     EXPECT_EQ(location.WorkFolder.substr(1), ":\\BrivokTemp\\");
     EXPECT_TRUE(FolderExists(kWorkFolder));
+}
+
+namespace {
+
+// Files that one test makes outside the work folder, removed when it ends.
+class ScratchFiles {
+public:
+    ScratchFiles() = default;
+    ScratchFiles(const ScratchFiles&) = delete;
+    ScratchFiles& operator=(const ScratchFiles&) = delete;
+    ~ScratchFiles() {
+        for (auto it = paths_.rbegin(); it != paths_.rend(); ++it) {
+            if (!DeleteFileA(it->c_str())) {
+                RemoveDirectoryA(it->c_str());
+            }
+        }
+    }
+    bool Folder(const std::string& path) {
+        paths_.push_back(path);
+        return CreateDirectoryA(path.c_str(), nullptr) != 0;
+    }
+    void File(const std::string& path, const std::string& bytes) {
+        paths_.push_back(path);
+        std::ofstream(path, std::ios::binary) << bytes;
+    }
+
+private:
+    std::vector<std::string> paths_;
+};
+
+// Runs the script as the patch job does: hidden, in the work folder, waited
+// for with a deadline. Gives cmd's exit code, or -1.
+int RunScript(const PatchScriptLocation& location) {
+    std::string commandLine = "cmd.exe /c \"" + location.ScriptPath + "\"";
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = SW_HIDE;
+    PROCESS_INFORMATION info = {};
+    if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, CREATE_NEW_CONSOLE,
+                        nullptr, location.WorkFolder.c_str(), &startup, &info)) {
+        return -1;
+    }
+    Handle process(info.hProcess);
+    Handle thread(info.hThread);
+    if (WaitForSingleObject(process.Get(), 30000) != WAIT_OBJECT_0) {
+        TerminateProcess(process.Get(), 1);
+        return -1;
+    }
+    DWORD exitCode = 0;
+    GetExitCodeProcess(process.Get(), &exitCode);
+    return static_cast<int>(exitCode);
+}
+
+}  // namespace
+
+TEST_F(PatchScriptWriterTest, CmdRunsTheScriptWithAwkwardNamesOnAnotherDrive) {
+    // The tool's folder is on Z: while the work folder is on C:; its name and
+    // the image names hold a blank, "&", "%" and an "\xE9". A stand-in for
+    // bspatch.exe reports what cmd made of the script.
+    ScratchFiles scratch;
+    const std::string tools = "Z:\\tmp\\brivok tools & 50% caf\xE9";
+    const std::string images = "C:\\brivok img & 50% caf\xE9";
+    const bool madeTools = scratch.Folder(tools);
+    const DWORD toolsError = GetLastError();
+    ASSERT_TRUE(madeTools) << toolsError;
+    ASSERT_TRUE(scratch.Folder(images)) << GetLastError();
+    const std::string bspatch = tools + "\\bspatch.exe";
+    scratch.File(bspatch, ReadFile(BRIVOK_STANDIN));
+    const std::string oldName = images + "\\live %TEMP% 5.iso";
+    scratch.File(oldName, "old");
+    const std::string diffName = images + "\\5 to 6 100%.bsdiff";
+    scratch.File(diffName, "diff");
+    const PatchScriptNames names = {bspatch, oldName, images + "\\new 6.iso", diffName};
+
+    const PatchScriptLocation location = LocatePatchScript("C:\\windows\\temp");
+    WritePatchScript(location.ScriptPath, names);
+    SetEnvironmentVariableA("BRIVOK_RESULT_FOLDER", "C:\\BrivokTemp");
+    const int exitCode = RunScript(location);
+    SetEnvironmentVariableA("BRIVOK_RESULT_FOLDER", nullptr);
+    ASSERT_EQ(exitCode, 0);
+
+    const std::string expected = "folder " + tools + "\r\n" + "found " + oldName + "\r\n" +
+                                 "missing " + names.newName + "\r\n" + "found " + diffName + "\r\n";
+    EXPECT_EQ(ReadFile(kResultFile), expected);
 }
