@@ -1,5 +1,14 @@
 // Writes PatchISO.bat into the work folder on the temporary-files drive: the
 // file side of a Patch click. The text itself comes from PatchScript.
+//
+// A click uses it so:
+//     TJvSystemFolders* folders = JvComputerInfoEx1->Folders();
+//     const PatchScriptLocation location =
+//         LocatePatchScript(folders->Temp(), folders->TempSource());
+//     WorkFolder = location.WorkFolder;
+//     ScriptPath = location.ScriptPath;
+//     WritePatchScript(ScriptPath, {BspatchPath, oldName, newName, diffName});
+// Both raise; the message loop shows the message and the tool goes on.
 #pragma once
 
 #include <string>
