@@ -41,7 +41,13 @@ void RemoveWorkFolder() {
         SetFileAttributesA(file, FILE_ATTRIBUTE_NORMAL);
         DeleteFileA(file);
     }
-    RemoveDirectoryA(kWorkFolder);
+    // A console host that ran a script there may still hold the folder as its
+    // current one for a moment after the script has ended.
+    const DWORD deadline = GetTickCount() + 5000;
+    while (!RemoveDirectoryA(kWorkFolder) && FolderExists(kWorkFolder) &&
+           GetTickCount() < deadline) {
+        Sleep(10);
+    }
 }
 
 // Each test starts without C:\BrivokTemp and leaves none behind.
