@@ -23,6 +23,7 @@ struct SyncQueue {
     CriticalSection lock;
     std::vector<SyncRequest*> pending;
     std::function<void()> wake;
+    Handle event{CreateEventA(nullptr, TRUE, FALSE, nullptr)};  // manual reset
 };
 
 SyncQueue& Queue() {
@@ -32,9 +33,13 @@ SyncQueue& Queue() {
 
 }  // namespace
 
-DWORD MainThreadID() { return kMainThreadId; }
+DWORD MainThreadID() {
+    return kMainThreadId;
+}
 
-bool IsMainThread() { return GetCurrentThreadId() == kMainThreadId; }
+bool IsMainThread() {
+    return GetCurrentThreadId() == kMainThreadId;
+}
 
 void Synchronize(const std::function<void()>& request) {
     if (IsMainThread()) {
@@ -50,6 +55,7 @@ void Synchronize(const std::function<void()>& request) {
     {
         CriticalSection::Guard guard(queue.lock);
         queue.pending.push_back(&entry);
+        SetEvent(queue.event.Get());
         if (queue.wake) {
             queue.wake();
         }
@@ -62,13 +68,15 @@ void Synchronize(const std::function<void()>& request) {
 
 bool CheckSynchronize() {
     if (!IsMainThread()) {
-        throw EThread(Format("CheckSynchronize called from thread $%lx, which is NOT the main thread",
-                             GetCurrentThreadId()));
+        throw EThread(
+            Format("CheckSynchronize called from thread $%lx, which is NOT the main thread",
+                   GetCurrentThreadId()));
     }
     std::vector<SyncRequest*> batch;
     SyncQueue& queue = Queue();
     {
         CriticalSection::Guard guard(queue.lock);
+        ResetEvent(queue.event.Get());
         batch.swap(queue.pending);
     }
     // Each request runs outside the lock, so it may itself synchronise or
@@ -82,6 +90,14 @@ bool CheckSynchronize() {
         SetEvent(entry->done);
     }
     return !batch.empty();
+}
+
+HANDLE SyncEvent() {
+    return Queue().event.Get();
+}
+
+void SignalSyncEvent() {
+    SetEvent(Queue().event.Get());
 }
 
 void SetWakeMainThread(std::function<void()> wake) {
