@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "rtl/SysUtils.h"
+#include "rtl/Thread.h"
 #include "rtl/WinHandles.h"
 
 namespace {
@@ -48,7 +49,9 @@ void Synchronize(const std::function<void()>& request) {
     }
     Handle done(CreateEventA(nullptr, TRUE, FALSE, nullptr));
     if (!done) {
-        throw EThread(Format("Thread Error: cannot create event (%lu)", GetLastError()));
+        const DWORD error = GetLastError();
+        throw EThread(Format("Thread Error: %s (%d)", SysErrorMessage(error).c_str(),
+                             static_cast<int>(error)));
     }
     SyncRequest entry{&request, done.Get(), nullptr};
     SyncQueue& queue = Queue();

@@ -12,11 +12,12 @@
 #include <string>
 
 #include "process/EndPatchProgramAndTool.h"
+#include "rtl/WinHandles.h"
 
 namespace {
 
-HANDLE NamedEvent(const std::string& name) {
-    return CreateEventA(nullptr, TRUE, FALSE, name.c_str());
+Handle NamedEvent(const std::string& name) {
+    return Handle(CreateEventA(nullptr, TRUE, FALSE, name.c_str()));
 }
 
 int Record(const char* file) {
@@ -31,15 +32,12 @@ int Record(const char* file) {
 }
 
 int Wait(const std::string& name, DWORD timeoutMs) {
-    HANDLE ready = NamedEvent(name + ".ready");
-    HANDLE stop = NamedEvent(name + ".stop");
-    HANDLE done = NamedEvent(name + ".done");
-    SetEvent(ready);
-    const bool stopped = WaitForSingleObject(stop, timeoutMs) == WAIT_OBJECT_0;
-    SetEvent(done);
-    CloseHandle(ready);
-    CloseHandle(stop);
-    CloseHandle(done);
+    const Handle ready = NamedEvent(name + ".ready");
+    const Handle stop = NamedEvent(name + ".stop");
+    const Handle done = NamedEvent(name + ".done");
+    SetEvent(ready.Get());
+    const bool stopped = WaitForSingleObject(stop.Get(), timeoutMs) == WAIT_OBJECT_0;
+    SetEvent(done.Get());
     return stopped ? 0 : 1;
 }
 
