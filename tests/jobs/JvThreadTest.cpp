@@ -92,29 +92,46 @@ TEST_F(JvThreadTest, RefusedStartsChangeNothing) {
 
 TEST_F(JvThreadTest, ExclusiveAcceptsAgainOnceTheJobHasEnded) {
     jobs_->OnExecute = [](TObject*, void*) {};
+    bool runningDuringFinish = true;
+    jobs_->OnFinish = [&](TObject*) {
+        log_.push_back("finish");
+        // Already uncounted: a start from the finish handler is accepted.
+        runningDuringFinish = jobs_->OneThreadIsRunning();
+    };
     ASSERT_NE(jobs_->Execute(nullptr), 0u);
     ASSERT_TRUE(WaitAllEnded());
     EXPECT_NE(jobs_->Execute(nullptr), 0u);
     ASSERT_TRUE(WaitAllEnded());
     EXPECT_EQ(log_, (std::vector<std::string>{"begin", "finish", "all", "begin", "finish", "all"}));
+    EXPECT_FALSE(runningDuringFinish);
 }
 
-TEST_F(JvThreadTest, TwoConcurrentJobsFinishTwiceAndAllOnce) {
+TEST_F(JvThreadTest, ConcurrentJobsFinishOnceEachAndAllOnceAfterTheLast) {
     jobs_->SetExclusive(false);
-    std::atomic<int> entered{0};
-    Gate bothIn;
-    jobs_->OnExecute = [&](TObject*, void*) {
-        if (++entered == 2) {
-            bothIn.Open();
+    for (int jobCount : {2, 16}) {
+        SCOPED_TRACE(jobCount);
+        log_.clear();
+        std::atomic<int> entered{0};
+        Gate allIn;
+        jobs_->OnExecute = [&](TObject*, void*) {
+            if (++entered == jobCount) {
+                allIn.Open();
+            }
+            allIn.WaitOpen();
+        };
+        for (int i = 0; i < jobCount; ++i) {
+            ASSERT_NE(jobs_->Execute(nullptr), 0u);
         }
-        bothIn.WaitOpen();
-    };
-    ASSERT_NE(jobs_->Execute(nullptr), 0u);
-    ASSERT_NE(jobs_->Execute(nullptr), 0u);
-    EXPECT_EQ(jobs_->RunningCount(), 2);
-    ASSERT_TRUE(WaitAllEnded());
-    EXPECT_EQ(entered, 2) << "both handlers ran at the same time";
-    EXPECT_EQ(log_, (std::vector<std::string>{"begin", "begin", "finish", "finish", "all"}));
+        EXPECT_EQ(jobs_->RunningCount(), jobCount);
+        EXPECT_EQ(jobs_->Threads().Count(), jobCount);
+        ASSERT_TRUE(WaitAllEnded());
+        EXPECT_EQ(entered, jobCount) << "all handlers ran at the same time";
+        EXPECT_EQ(jobs_->Threads().Count(), 0);
+        std::vector<std::string> expected(jobCount, "begin");
+        expected.insert(expected.end(), jobCount, "finish");
+        expected.push_back("all");
+        EXPECT_EQ(log_, expected);
+    }
 }
 
 TEST_F(JvThreadTest, HandlersSeeTheirSendersAndThreads) {
