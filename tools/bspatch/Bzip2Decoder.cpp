@@ -170,7 +170,9 @@ struct Bzip2Decoder::State {
     // The block: after decoding, the low byte of each entry is the last
     // column; the inverse transform puts the successor index in the upper 24
     // bits (block sizes stay below 2^24).
-    std::unique_ptr<uint32_t[]> vector;
+    // It grows with the blocks seen, up to the level's block size, so that
+    // small streams stay small.
+    std::vector<uint32_t> vector;
     uint32_t blockLength = 0;
 
     // --- Output of the current block ----------------------------------------
@@ -183,9 +185,10 @@ struct Bzip2Decoder::State {
     int randomIndex = 0;
     int randomCountdown = 0;
 
-    [[noreturn]] void Fail(Bzip2Fault fault) const {
-        throw Bzip2Error(fault, nextFetch - (inputLength - inputPos) - bitCount / 8);
-    }
+    // Source offset of the byte that holds the next unread bit.
+    uint64_t Offset() const { return nextFetch - (inputLength - inputPos) - bitCount / 8; }
+
+    [[noreturn]] void Fail(Bzip2Fault fault) const { throw Bzip2Error(fault, Offset()); }
 
     // --- Bits ---------------------------------------------------------------
     bool FillInput() {
@@ -232,12 +235,11 @@ struct Bzip2Decoder::State {
 
     // --- Stream header ----------------------------------------------------------
     void ReadStreamHeader() {
-        if (Bits(8) != 'B' || Bits(8) != 'Z' || Bits(8) != 'h') {
-            Fail(Bzip2Fault::BadStreamHeader);
-        }
-        uint32_t level = Bits(8);
-        if (level < '1' || level > '9') {
-            Fail(Bzip2Fault::BadStreamHeader);
+        const uint64_t start = Offset();
+        uint32_t header = Bits(32);
+        uint32_t level = header & 0xFF;
+        if ((header >> 8) != 0x425A68 || level < '1' || level > '9') {  // "BZh" and a digit
+            throw Bzip2Error(Bzip2Fault::BadStreamHeader, start);
         }
         blockCapacity = (level - '0') * kBlockUnit;
         phase = Phase::BlockStart;
@@ -406,11 +408,16 @@ struct Bzip2Decoder::State {
         Fail(bitCount < table.maxLength ? Bzip2Fault::Truncated : Bzip2Fault::BadSymbol);
     }
 
+    // Grows the vector to hold `needed` (at most blockCapacity) entries.
+    void Reserve(uint32_t needed) {
+        if (needed > vector.size()) {
+            size_t grown = std::max<size_t>({needed, vector.size() * 2, 4096});
+            vector.resize(std::min<size_t>(grown, blockCapacity));
+        }
+    }
+
     // --- Huffman data: MTF indices and runs into the block vector -------------
     void DecodeSymbols(uint32_t (&byteCounts)[256]) {
-        if (!vector) {
-            vector = std::make_unique<uint32_t[]>(blockCapacity);
-        }
         const int endOfBlock = symbolsInUse + 1;
         uint8_t mtf[256];
         for (int i = 0; i < 256; ++i) {
@@ -447,7 +454,8 @@ struct Bzip2Decoder::State {
             if (run != 0) {
                 uint8_t byte = symbolToByte[mtf[0]];
                 byteCounts[byte] += run;
-                std::fill_n(vector.get() + length, run, byte);
+                Reserve(length + run);
+                std::fill_n(vector.data() + length, run, byte);
                 length += run;
                 run = 0;
                 runShift = 0;
@@ -457,6 +465,9 @@ struct Bzip2Decoder::State {
             }
             if (length >= blockCapacity) {
                 Fail(Bzip2Fault::BlockTooLong);
+            }
+            if (length == vector.size()) {
+                Reserve(length + 1);
             }
             // Symbol s moves the value at position s - 1 to the front.
             int position = symbol - 1;
@@ -481,7 +492,7 @@ struct Bzip2Decoder::State {
             start[b] = sum;
             sum += byteCounts[b];
         }
-        uint32_t* v = vector.get();
+        uint32_t* v = vector.data();
         for (uint32_t i = 0; i < blockLength; ++i) {
             v[start[v[i] & 0xFF]++] |= i << 8;
         }
@@ -509,7 +520,7 @@ struct Bzip2Decoder::State {
     size_t EmitBlock(uint8_t* out, size_t size) {
         uint8_t* const first = out;
         uint8_t* const last = out + size;
-        const uint32_t* v = vector.get();
+        const uint32_t* v = vector.data();
         uint32_t crc = blockCrc;
         while (out != last) {
             if (pendingRepeats != 0) {
