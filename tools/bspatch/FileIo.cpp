@@ -1,3 +1,6 @@
+// 64-bit file offsets also where off_t would default to 32 bits.
+#define _FILE_OFFSET_BITS 64
+
 #include "FileIo.h"
 
 #include <algorithm>

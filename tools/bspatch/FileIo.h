@@ -28,7 +28,7 @@ public:
 
 private:
     std::string path_;
-    intptr_t handle_;  // a file descriptor, or a HANDLE under _WIN32
+    intptr_t handle_ = -1;  // a file descriptor, or a HANDLE under _WIN32
     uint64_t size_ = 0;
 };
 
@@ -52,7 +52,7 @@ private:
 
     std::string targetPath_;
     std::string tempPath_;
-    intptr_t handle_;
+    intptr_t handle_ = -1;
     std::vector<uint8_t> buffer_;
     size_t buffered_ = 0;
     bool committed_ = false;
