@@ -62,6 +62,14 @@ round_trip "one byte" byteA byteB
 round_trip "empty old" empty text
 round_trip "empty new" text empty
 
+# NEW may name the patch itself: it is read completely before it is replaced.
+bsdiff text text.edited selfpatch
+if run_bspatch text selfpatch selfpatch && cmp -s selfpatch text.edited; then
+    pass "NEW is PATCH"
+else
+    fail "NEW is PATCH" "$(cat stderr)"
+fi
+
 # Failures: the class's exit code, one line naming the file, NEW untouched,
 # no temporary file left beside it.
 bsdiff text text.edited good

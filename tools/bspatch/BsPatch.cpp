@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 #include <new>
 #include <vector>
 
@@ -191,11 +192,15 @@ PatchResult PatchFiles(const std::string& oldPath, const std::string& newPath,
             return {ExitCode::Usage,
                     newPath + ": is the same file as the old image; refusing to overwrite it"};
         }
-        InputFile oldFile(oldPath);
-        InputFile patch(patchPath);
-        ReadHeader(patch, patchPath);  // before anything is created beside NEW
+        auto oldFile = std::make_unique<InputFile>(oldPath);
+        auto patch = std::make_unique<InputFile>(patchPath);
+        ReadHeader(*patch, patchPath);  // before anything is created beside NEW
         OutputFile out(newPath);
-        ApplyPatch(oldFile, patch, out, patchPath, options);
+        ApplyPatch(*oldFile, *patch, out, patchPath, options);
+        // Closed first: Windows cannot move a file onto one that is still
+        // open (NEW may name the patch itself).
+        oldFile.reset();
+        patch.reset();
         out.Commit();
         return {};
     } catch (const PatchError& e) {

@@ -4,7 +4,6 @@
 #include "FileIo.h"
 
 #include <algorithm>
-#include <atomic>
 #include <cstring>
 
 #ifdef _WIN32
@@ -18,8 +17,6 @@
 
 namespace bspatch {
 namespace {
-
-std::atomic<unsigned> tempCounter{0};
 
 [[noreturn]] void IoFailure(const std::string& path, const std::string& what,
                             const std::string& reason) {
@@ -167,9 +164,11 @@ void InputFile::ReadAt(uint64_t offset, uint8_t* buffer, size_t size) {
 
 OutputFile::OutputFile(const std::string& targetPath, size_t bufferSize)
     : targetPath_(targetPath), buffer_(bufferSize) {
-    for (;;) {
-        tempPath_ = targetPath + "." + std::to_string(ProcessId()) + "-" +
-                    std::to_string(tempCounter++) + ".tmp";
+    // The process id keeps concurrent runs apart; the number steps over a
+    // stale file that a killed run may have left.
+    for (unsigned attempt = 0;; ++attempt) {
+        tempPath_ =
+            targetPath + "." + std::to_string(ProcessId()) + "-" + std::to_string(attempt) + ".tmp";
         HANDLE h = CreateFileA(tempPath_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                FILE_ATTRIBUTE_NORMAL, nullptr);
         if (h != INVALID_HANDLE_VALUE) {
@@ -248,9 +247,11 @@ bool SameFile(const std::string& a, const std::string& b) {
 
 OutputFile::OutputFile(const std::string& targetPath, size_t bufferSize)
     : targetPath_(targetPath), buffer_(bufferSize) {
-    for (;;) {
-        tempPath_ = targetPath + "." + std::to_string(ProcessId()) + "-" +
-                    std::to_string(tempCounter++) + ".tmp";
+    // The process id keeps concurrent runs apart; the number steps over a
+    // stale file that a killed run may have left.
+    for (unsigned attempt = 0;; ++attempt) {
+        tempPath_ =
+            targetPath + "." + std::to_string(ProcessId()) + "-" + std::to_string(attempt) + ".tmp";
         int fd = ::open(tempPath_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd >= 0) {
             handle_ = fd;
