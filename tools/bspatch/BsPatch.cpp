@@ -23,7 +23,11 @@ constexpr size_t kTripleSize = 24;
 class OldReader {
 public:
     OldReader(ByteSource& file, size_t window)
-        : file_(file), size_(file.Size()), buffer_(std::max<size_t>(window, 1)) {}
+        : file_(file),
+          size_(file.Size()),
+          capacity_(
+              static_cast<size_t>(std::clamp<uint64_t>(size_, 1, std::max<size_t>(window, 1)))),
+          buffer_(std::make_unique_for_overwrite<uint8_t[]>(capacity_)) {}
 
     // Adds the old bytes at [position, position + size) to `data`. The caller
     // has checked that position + size does not overflow.
@@ -42,12 +46,12 @@ public:
         while (size != 0 && at < size_) {
             if (at < start_ || at >= start_ + length_) {
                 start_ = at;
-                length_ = static_cast<size_t>(std::min<uint64_t>(buffer_.size(), size_ - at));
-                file_.ReadAt(start_, buffer_.data(), length_);
+                length_ = static_cast<size_t>(std::min<uint64_t>(capacity_, size_ - at));
+                file_.ReadAt(start_, buffer_.get(), length_);
             }
             size_t offset = static_cast<size_t>(at - start_);
             size_t n = std::min(size, length_ - offset);
-            const uint8_t* old = buffer_.data() + offset;
+            const uint8_t* old = buffer_.get() + offset;
             for (size_t i = 0; i < n; ++i) {
                 data[i] = static_cast<uint8_t>(data[i] + old[i]);
             }
@@ -60,7 +64,8 @@ public:
 private:
     ByteSource& file_;
     uint64_t size_;
-    std::vector<uint8_t> buffer_;
+    size_t capacity_;
+    std::unique_ptr<uint8_t[]> buffer_;
     uint64_t start_ = 0;
     size_t length_ = 0;
 };

@@ -133,13 +133,19 @@ struct Bzip2Decoder::State {
     enum class Phase { StreamHeader, BlockStart, BlockOutput, Done };
 
     State(ByteSource& source, uint64_t begin, uint64_t end)
-        : source(source), nextFetch(begin), end(end), input(kInputBufferSize) {}
+        : source(source),
+          nextFetch(begin),
+          end(end),
+          inputCapacity(
+              static_cast<size_t>(std::clamp<uint64_t>(end - begin, 1, kInputBufferSize))),
+          input(std::make_unique_for_overwrite<uint8_t[]>(inputCapacity)) {}
 
     // --- Input -------------------------------------------------------------
     ByteSource& source;
     uint64_t nextFetch;  // source offset of the next byte to fetch
     uint64_t end;
-    std::vector<uint8_t> input;
+    size_t inputCapacity;
+    std::unique_ptr<uint8_t[]> input;
     size_t inputPos = 0;
     size_t inputLength = 0;
 
@@ -195,8 +201,8 @@ struct Bzip2Decoder::State {
         if (nextFetch >= end) {
             return false;
         }
-        size_t want = static_cast<size_t>(std::min<uint64_t>(input.size(), end - nextFetch));
-        source.ReadAt(nextFetch, input.data(), want);
+        size_t want = static_cast<size_t>(std::min<uint64_t>(inputCapacity, end - nextFetch));
+        source.ReadAt(nextFetch, input.get(), want);
         nextFetch += want;
         inputPos = 0;
         inputLength = want;

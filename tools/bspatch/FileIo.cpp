@@ -163,7 +163,9 @@ void InputFile::ReadAt(uint64_t offset, uint8_t* buffer, size_t size) {
 #ifdef _WIN32
 
 OutputFile::OutputFile(const std::string& targetPath, size_t bufferSize)
-    : targetPath_(targetPath), buffer_(bufferSize) {
+    : targetPath_(targetPath),
+      buffer_(std::make_unique_for_overwrite<uint8_t[]>(std::max<size_t>(bufferSize, 1))),
+      capacity_(std::max<size_t>(bufferSize, 1)) {
     // The process id keeps concurrent runs apart; the number steps over a
     // stale file that a killed run may have left.
     for (unsigned attempt = 0;; ++attempt) {
@@ -182,7 +184,7 @@ OutputFile::OutputFile(const std::string& targetPath, size_t bufferSize)
 }
 
 void OutputFile::Flush() {
-    const uint8_t* data = buffer_.data();
+    const uint8_t* data = buffer_.get();
     while (buffered_ != 0) {
         DWORD written = 0;
         if (!WriteFile(AsHandle(handle_), data, static_cast<DWORD>(buffered_), &written, nullptr) ||
@@ -246,7 +248,9 @@ bool SameFile(const std::string& a, const std::string& b) {
 #else
 
 OutputFile::OutputFile(const std::string& targetPath, size_t bufferSize)
-    : targetPath_(targetPath), buffer_(bufferSize) {
+    : targetPath_(targetPath),
+      buffer_(std::make_unique_for_overwrite<uint8_t[]>(std::max<size_t>(bufferSize, 1))),
+      capacity_(std::max<size_t>(bufferSize, 1)) {
     // The process id keeps concurrent runs apart; the number steps over a
     // stale file that a killed run may have left.
     for (unsigned attempt = 0;; ++attempt) {
@@ -264,7 +268,7 @@ OutputFile::OutputFile(const std::string& targetPath, size_t bufferSize)
 }
 
 void OutputFile::Flush() {
-    const uint8_t* data = buffer_.data();
+    const uint8_t* data = buffer_.get();
     while (buffered_ != 0) {
         ssize_t written = ::write(static_cast<int>(handle_), data, buffered_);
         if (written < 0 && errno == EINTR) {
@@ -316,11 +320,11 @@ bool SameFile(const std::string& a, const std::string& b) {
 
 void OutputFile::Write(const uint8_t* data, size_t size) {
     while (size != 0) {
-        if (buffered_ == buffer_.size()) {
+        if (buffered_ == capacity_) {
             Flush();
         }
-        size_t n = std::min(size, buffer_.size() - buffered_);
-        std::memcpy(buffer_.data() + buffered_, data, n);
+        size_t n = std::min(size, capacity_ - buffered_);
+        std::memcpy(buffer_.get() + buffered_, data, n);
         buffered_ += n;
         data += n;
         size -= n;

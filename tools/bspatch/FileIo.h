@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -53,7 +54,8 @@ private:
     std::string targetPath_;
     std::string tempPath_;
     intptr_t handle_ = -1;
-    std::vector<uint8_t> buffer_;
+    std::unique_ptr<uint8_t[]> buffer_;
+    size_t capacity_;
     size_t buffered_ = 0;
     bool committed_ = false;
 };

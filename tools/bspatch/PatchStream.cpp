@@ -12,11 +12,11 @@ PatchStream::PatchStream(ByteSource& source, uint64_t begin, uint64_t end, std::
     options_.depth = std::max<size_t>(options_.depth, 1);
     if (options_.threaded) {
         for (size_t i = 0; i < options_.depth; ++i) {
-            free_.push_back(Chunk{std::vector<uint8_t>(options_.chunkSize), 0});
+            free_.push_back(MakeChunk(options_.chunkSize));
         }
         worker_ = std::thread([this] { Work(); });
     } else {
-        current_.data.resize(options_.chunkSize);
+        current_ = MakeChunk(options_.chunkSize);
     }
 }
 
@@ -33,8 +33,8 @@ PatchStream::~PatchStream() {
 
 void PatchStream::FillChunk(Chunk& chunk) {
     chunk.size = 0;
-    while (chunk.size < chunk.data.size()) {
-        size_t got = decoder_.Read(chunk.data.data() + chunk.size, chunk.data.size() - chunk.size);
+    while (chunk.size < chunk.capacity) {
+        size_t got = decoder_.Read(chunk.data.get() + chunk.size, chunk.capacity - chunk.size);
         if (got == 0) {
             break;
         }
@@ -60,7 +60,7 @@ void PatchStream::Work() {
         } catch (...) {
             failure = std::current_exception();
         }
-        bool last = failure || chunk.size < chunk.data.size();
+        bool last = failure || chunk.size < chunk.capacity;
         {
             std::lock_guard<std::mutex> lock(mutex_);
             if (chunk.size != 0) {
@@ -100,7 +100,7 @@ std::span<uint8_t> PatchStream::Next(size_t maxBytes) {
             ended_ = current_.size == 0;
         } else {
             std::unique_lock<std::mutex> lock(mutex_);
-            if (!current_.data.empty()) {
+            if (current_.data) {
                 free_.push_back(std::move(current_));
                 current_ = Chunk{};
                 changed_.notify_all();
@@ -121,7 +121,7 @@ std::span<uint8_t> PatchStream::Next(size_t maxBytes) {
         }
     }
     size_t n = std::min(maxBytes, current_.size - readPos_);
-    std::span<uint8_t> piece(current_.data.data() + readPos_, n);
+    std::span<uint8_t> piece(current_.data.get() + readPos_, n);
     readPos_ += n;
     return piece;
 }

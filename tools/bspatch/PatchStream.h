@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <deque>
 #include <exception>
+#include <memory>
 #include <mutex>
 #include <span>
 #include <string>
@@ -42,10 +43,15 @@ public:
     bool ReadExact(uint8_t* out, size_t size);
 
 private:
+    // Buffers are left uninitialised: they are always written before read.
     struct Chunk {
-        std::vector<uint8_t> data;
+        std::unique_ptr<uint8_t[]> data;
+        size_t capacity = 0;
         size_t size = 0;
     };
+    static Chunk MakeChunk(size_t capacity) {
+        return Chunk{std::make_unique_for_overwrite<uint8_t[]>(capacity), capacity, 0};
+    }
 
     void Work();
     void FillChunk(Chunk& chunk);
