@@ -94,6 +94,8 @@ std::span<uint8_t> PatchStream::Next(size_t maxBytes) {
                 FillChunk(current_);
             } catch (...) {
                 ended_ = true;
+                current_.size = 0;  // nothing of the failed chunk is handed out
+                readPos_ = 0;
                 Rethrow(std::current_exception());
             }
             readPos_ = 0;
