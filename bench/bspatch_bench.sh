@@ -85,12 +85,12 @@ measure() {
     local median
     median=$(printf '%s\n' "${times[@]}" | sort -g | awk '{a[NR] = $1} END {print a[int((NR + 1) / 2)]}')
     printf '%-16s median %6.2f s of %d runs (%s), peak RSS %7.1f MB\n' "$name" "$median" "$runs" \
-        "${times[*]}" "$(echo "$peak / 1024" | bc -l)"
+        "${times[*]}" "$(awk -v k="$peak" 'BEGIN {print k / 1024}')"
     eval "${3}=$median"
 }
 
 echo "== bspatch, $runs runs each"
 measure "Debian bspatch" /usr/bin/bspatch classic
 measure "our bspatch" "$work/bspatch" ours
-printf 'ratio ours / Debian: %.2f\n' "$(echo "$ours / $classic" | bc -l)"
+printf 'ratio ours / Debian: %.2f\n' "$(awk -v a="$ours" -v b="$classic" 'BEGIN {print a / b}')"
 rm -f "$data/out" "$data/time.txt"
