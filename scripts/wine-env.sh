@@ -43,6 +43,9 @@ brivok_start_wine() {
         "$BRIVOK_WINE" wineboot -i >/dev/null 2>&1 || true
         wineserver -w
     fi
+    # Drive D: for the tests that need a second drive.
+    mkdir -p "$BRIVOK_ROOT/build/drive-d"
+    ln -sfn "$BRIVOK_ROOT/build/drive-d" "$WINEPREFIX/dosdevices/d:"
     wineserver -p
     "$BRIVOK_WINE" cmd /c exit >/dev/null 2>&1 || true
 }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "rtl/SysUtils.h"
+#include "rtl/Thread.h"
 #include "rtl/WinHandles.h"
 
 namespace {
@@ -23,6 +24,7 @@ struct SyncQueue {
     CriticalSection lock;
     std::vector<SyncRequest*> pending;
     std::function<void()> wake;
+    Handle event{CreateEventA(nullptr, TRUE, FALSE, nullptr)};  // manual reset
 };
 
 SyncQueue& Queue() {
@@ -47,13 +49,16 @@ void Synchronize(const std::function<void()>& request) {
     }
     Handle done(CreateEventA(nullptr, TRUE, FALSE, nullptr));
     if (!done) {
-        throw EThread(Format("Thread Error: cannot create event (%lu)", GetLastError()));
+        const DWORD error = GetLastError();
+        throw EThread(Format("Thread Error: %s (%d)", SysErrorMessage(error).c_str(),
+                             static_cast<int>(error)));
     }
     SyncRequest entry{&request, done.Get(), nullptr};
     SyncQueue& queue = Queue();
     {
         CriticalSection::Guard guard(queue.lock);
         queue.pending.push_back(&entry);
+        SetEvent(queue.event.Get());
         if (queue.wake) {
             queue.wake();
         }
@@ -74,6 +79,7 @@ bool CheckSynchronize() {
     SyncQueue& queue = Queue();
     {
         CriticalSection::Guard guard(queue.lock);
+        ResetEvent(queue.event.Get());
         batch.swap(queue.pending);
     }
     // Each request runs outside the lock, so it may itself synchronise or
@@ -87,6 +93,14 @@ bool CheckSynchronize() {
         SetEvent(entry->done);
     }
     return !batch.empty();
+}
+
+HANDLE SyncEvent() {
+    return Queue().event.Get();
+}
+
+void SignalSyncEvent() {
+    SetEvent(Queue().event.Get());
 }
 
 void SetWakeMainThread(std::function<void()> wake) {

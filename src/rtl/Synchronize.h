@@ -21,6 +21,12 @@ void Synchronize(const std::function<void()>& request);
 // any. Raises EThread when called from any thread but the main one.
 bool CheckSynchronize();
 
+// The global synchronisation event: set when a request is queued and when a
+// run-time thread ends, reset when the main thread takes the queue. A wait on
+// the main thread can wait on it too, to serve requests while it waits.
+HANDLE SyncEvent();
+void SignalSyncEvent();
+
 // How a queued request wakes the main thread; the application posts WM_NULL
 // to its own window. Without a wake-up the request waits for the next
 // CheckSynchronize.

@@ -1,0 +1,278 @@
+#include "app/PatchScriptWriter.h"
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+#include <vector>
+
+#include "rtl/SysUtils.h"
+#include "rtl/WinHandles.h"
+#include "widgets/JvComputerInfoEx.h"
+
+namespace {
+
+const char kWorkFolder[] = "C:\\BrivokTemp\\";
+const char kScript[] = "C:\\BrivokTemp\\PatchISO.bat";
+const char kKeepFile[] = "C:\\BrivokTemp\\keep.txt";
+const char kResultFile[] = "C:\\BrivokTemp\\result.txt";
+
+const PatchScriptNames kWorkedExample = {
+    "C:\\Tools\\bspatch.exe",
+    "C:\\img\\live-5.0.5.iso",
+    "C:\\img\\live-5.0.6.iso",
+    "D:\\dl\\live-5.0.5-to-5.0.6.bsdiff",
+};
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+bool FolderExists(const char* path) {
+    const DWORD attributes = GetFileAttributesA(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+void RemoveWorkFolder() {
+    for (const char* file : {kScript, kKeepFile, kResultFile}) {
+        SetFileAttributesA(file, FILE_ATTRIBUTE_NORMAL);
+        DeleteFileA(file);
+    }
+    // A console host that ran a script there may still hold the folder as its
+    // current one for a moment after the script has ended.
+    const DWORD deadline = GetTickCount() + 5000;
+    while (!RemoveDirectoryA(kWorkFolder) && FolderExists(kWorkFolder) &&
+           GetTickCount() < deadline) {
+        Sleep(10);
+    }
+}
+
+// Each test starts without C:\BrivokTemp and leaves none behind.
+class PatchScriptWriterTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        RemoveWorkFolder();
+        ASSERT_FALSE(FolderExists(kWorkFolder));
+    }
+    void TearDown() override { RemoveWorkFolder(); }
+};
+
+}  // namespace
+
+TEST_F(PatchScriptWriterTest, CreatesTheWorkFolderOnTheTempDrive) {
+    const PatchScriptLocation location = LocatePatchScript("C:\\windows\\temp");
+    EXPECT_EQ(location.WorkFolder, "C:\\BrivokTemp\\");
+    EXPECT_EQ(location.ScriptPath, "C:\\BrivokTemp\\PatchISO.bat");
+    EXPECT_TRUE(FolderExists(kWorkFolder));
+}
+
+TEST_F(PatchScriptWriterTest, ReusesAnExistingWorkFolder) {
+    ASSERT_TRUE(CreateDirectoryA(kWorkFolder, nullptr));
+    std::ofstream(kKeepFile) << "kept";
+    LocatePatchScript("C:\\windows");
+    EXPECT_EQ(ReadFile(kKeepFile), "kept") << "the folder was not made anew";
+}
+
+TEST_F(PatchScriptWriterTest, CreatesOneLevelOnly) {
+    // The drive's root must exist; a drive that does not gives no folder and
+    // the write then fails with the system's code.
+    const PatchScriptLocation location = LocatePatchScript("Q:\\missing");
+    EXPECT_EQ(location.ScriptPath, "Q:\\BrivokTemp\\PatchISO.bat");
+    try {
+        WritePatchScript(location.ScriptPath, kWorkedExample);
+        FAIL() << "the script was written on a drive that does not exist";
+    } catch (const EInOutError& error) {
+        EXPECT_EQ(error.ErrorCode(), 3);
+        EXPECT_EQ(error.Message(), "Invalid filename");
+    }
+}
+
+TEST_F(PatchScriptWriterTest, MissingTempFolderRaisesAClearError) {
+    try {
+        LocatePatchScript("", "C:\\brivok-no-such-folder");
+        FAIL() << "no error raised";
+    } catch (const EInOutError&) {
+        FAIL() << "an input/output error does not say what is wrong";
+    } catch (const Exception& error) {
+        EXPECT_EQ(error.Message(),
+                  "The temporary-files folder C:\\brivok-no-such-folder does not exist; set TMP "
+                  "or TEMP to an existing folder");
+    }
+    EXPECT_FALSE(FolderExists(kWorkFolder));
+}
+
+TEST_F(PatchScriptWriterTest, WritesTheWorkedExampleByteForByte) {
+    const PatchScriptLocation location = LocatePatchScript("C:\\windows\\temp");
+    WritePatchScript(location.ScriptPath, kWorkedExample);
+    const std::string golden = ReadFile(BRIVOK_GOLDEN_DIR "/worked-example.bat");
+    ASSERT_FALSE(golden.empty()) << "golden file missing";
+    EXPECT_EQ(ReadFile(kScript), golden);
+}
+
+TEST_F(PatchScriptWriterTest, SecondWriteReplacesTheFirst) {
+    const PatchScriptLocation location = LocatePatchScript("C:\\windows");
+    PatchScriptNames longer = kWorkedExample;
+    longer.oldName = "C:\\a much longer folder name than the second script has\\old.iso";
+    WritePatchScript(location.ScriptPath, longer);
+    const std::string first = ReadFile(kScript);
+    WritePatchScript(location.ScriptPath, kWorkedExample);
+    const std::string second = ReadFile(kScript);
+    EXPECT_EQ(second, PatchScriptText(kWorkedExample, ToOemCodePage));
+    EXPECT_LT(second.size(), first.size()) << "the file was emptied before writing";
+}
+
+TEST_F(PatchScriptWriterTest, ReadOnlyScriptGivesFileAccessDeniedAndStaysUnchanged) {
+    const PatchScriptLocation location = LocatePatchScript("C:\\windows");
+    WritePatchScript(location.ScriptPath, kWorkedExample);
+    const std::string before = ReadFile(kScript);
+    ASSERT_TRUE(SetFileAttributesA(kScript, FILE_ATTRIBUTE_READONLY));
+    PatchScriptNames other = kWorkedExample;
+    other.oldName = "C:\\other.iso";
+    try {
+        WritePatchScript(location.ScriptPath, other);
+        FAIL() << "a read-only script was overwritten";
+    } catch (const EInOutError& error) {
+        EXPECT_EQ(error.ErrorCode(), 5);
+        EXPECT_EQ(WithFullStop(error.Message()), "File access denied.");
+    }
+    EXPECT_EQ(ReadFile(kScript), before);
+}
+
+TEST_F(PatchScriptWriterTest, ScriptHeldOpenForWritingIsRefused) {
+    const PatchScriptLocation location = LocatePatchScript("C:\\windows");
+    WritePatchScript(location.ScriptPath, kWorkedExample);
+    HANDLE writer = CreateFileA(kScript, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(writer, INVALID_HANDLE_VALUE);
+    EXPECT_THROW(WritePatchScript(location.ScriptPath, kWorkedExample), EInOutError)
+        << "we share read access only, so another writer keeps us out";
+    CloseHandle(writer);
+}
+
+TEST_F(PatchScriptWriterTest, ReadersMayOpenTheScriptMeanwhile) {
+    const PatchScriptLocation location = LocatePatchScript("C:\\windows");
+    WritePatchScript(location.ScriptPath, kWorkedExample);
+    HANDLE reader = CreateFileA(kScript, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(reader, INVALID_HANDLE_VALUE);
+    EXPECT_NO_THROW(WritePatchScript(location.ScriptPath, kWorkedExample));
+    CloseHandle(reader);
+}
+
+TEST_F(PatchScriptWriterTest, NamesAreWrittenInTheOemCodePage) {
+    ASSERT_EQ(GetACP(), 1252u) << "the expected bytes below assume Western code pages";
+    ASSERT_EQ(GetOEMCP(), 437u);
+    EXPECT_EQ(ToOemCodePage("caf\xE9"), "caf\x82");
+    const PatchScriptLocation location = LocatePatchScript("C:\\windows");
+    const PatchScriptNames names = {"C:\\Outils\xE9\\bspatch.exe", "C:\\caf\xE9.iso",
+                                    "C:\\caf\xE9-2.iso", "C:\\caf\xE9.bsdiff"};
+    WritePatchScript(location.ScriptPath, names);
+    const std::string script = ReadFile(kScript);
+    EXPECT_NE(script.find("\r\nCD /D \"C:\\Outils\x82\\\"\r\n"), std::string::npos);
+    EXPECT_NE(script.find("\r\n\"bspatch.exe\" \"C:\\caf\x82.iso\" \"C:\\caf\x82-2.iso\" "
+                          "\"C:\\caf\x82.bsdiff\"\r\n"),
+              std::string::npos);
+    EXPECT_EQ(script.find('\xE9'), std::string::npos) << "no ANSI byte left";
+}
+
+TEST_F(PatchScriptWriterTest, WorkFolderFollowsTheComponentsTempFolder) {
+    // The main window's road: the component's Temp, then the work folder.
+    char savedTmp[MAX_PATH] = {};
+    const bool hadTmp = GetEnvironmentVariableA("TMP", savedTmp, MAX_PATH) > 0;
+    ASSERT_TRUE(SetEnvironmentVariableA("TMP", "c:\\windows\\temp\\"));
+    TJvComputerInfoEx info(nullptr);
+    const std::string temp = info.Folders()->Temp();
+    SetEnvironmentVariableA("TMP", hadTmp ? savedTmp : nullptr);
+    const PatchScriptLocation location = LocatePatchScript(temp);
+    EXPECT_EQ(toupper(static_cast<unsigned char>(location.WorkFolder[0])), 'C');
+    EXPECT_EQ(location.WorkFolder.substr(1), ":\\BrivokTemp\\");
+    EXPECT_TRUE(FolderExists(kWorkFolder));
+}
+
+namespace {
+
+// Files that one test makes outside the work folder, removed when it ends.
+class ScratchFiles {
+public:
+    ScratchFiles() = default;
+    ScratchFiles(const ScratchFiles&) = delete;
+    ScratchFiles& operator=(const ScratchFiles&) = delete;
+    ~ScratchFiles() {
+        for (auto it = paths_.rbegin(); it != paths_.rend(); ++it) {
+            if (!DeleteFileA(it->c_str())) {
+                RemoveDirectoryA(it->c_str());
+            }
+        }
+    }
+    bool Folder(const std::string& path) {
+        paths_.push_back(path);
+        return CreateDirectoryA(path.c_str(), nullptr) != 0;
+    }
+    void File(const std::string& path, const std::string& bytes) {
+        paths_.push_back(path);
+        std::ofstream(path, std::ios::binary) << bytes;
+    }
+
+private:
+    std::vector<std::string> paths_;
+};
+
+// Runs the script as the patch job does: hidden, in the work folder, waited
+// for with a deadline. Gives cmd's exit code, or -1.
+int RunScript(const PatchScriptLocation& location) {
+    std::string commandLine = "cmd.exe /c \"" + location.ScriptPath + "\"";
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = SW_HIDE;
+    PROCESS_INFORMATION info = {};
+    if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, CREATE_NEW_CONSOLE,
+                        nullptr, location.WorkFolder.c_str(), &startup, &info)) {
+        return -1;
+    }
+    Handle process(info.hProcess);
+    Handle thread(info.hThread);
+    if (WaitForSingleObject(process.Get(), 30000) != WAIT_OBJECT_0) {
+        TerminateProcess(process.Get(), 1);
+        return -1;
+    }
+    DWORD exitCode = 0;
+    GetExitCodeProcess(process.Get(), &exitCode);
+    return static_cast<int>(exitCode);
+}
+
+}  // namespace
+
+TEST_F(PatchScriptWriterTest, CmdRunsTheScriptWithAwkwardNamesOnAnotherDrive) {
+    // The tool's folder is on Z: while the work folder is on C:; its name and
+    // the image names hold a blank, "&", "%" and an "\xE9". A stand-in for
+    // bspatch.exe reports what cmd made of the script.
+    ScratchFiles scratch;
+    const std::string tools = "Z:\\tmp\\brivok tools & 50% caf\xE9";
+    const std::string images = "C:\\brivok img & 50% caf\xE9";
+    const bool madeTools = scratch.Folder(tools);
+    const DWORD toolsError = GetLastError();
+    ASSERT_TRUE(madeTools) << toolsError;
+    ASSERT_TRUE(scratch.Folder(images)) << GetLastError();
+    const std::string bspatch = tools + "\\bspatch.exe";
+    scratch.File(bspatch, ReadFile(BRIVOK_STANDIN));
+    const std::string oldName = images + "\\live %TEMP% 5.iso";
+    scratch.File(oldName, "old");
+    const std::string diffName = images + "\\5 to 6 100%.bsdiff";
+    scratch.File(diffName, "diff");
+    const PatchScriptNames names = {bspatch, oldName, images + "\\new 6.iso", diffName};
+
+    const PatchScriptLocation location = LocatePatchScript("C:\\windows\\temp");
+    WritePatchScript(location.ScriptPath, names);
+    SetEnvironmentVariableA("BRIVOK_RESULT_FOLDER", "C:\\BrivokTemp");
+    const int exitCode = RunScript(location);
+    SetEnvironmentVariableA("BRIVOK_RESULT_FOLDER", nullptr);
+    ASSERT_EQ(exitCode, 0);
+
+    const std::string expected = "folder " + tools + "\r\n" + "found " + oldName + "\r\n" +
+                                 "missing " + names.newName + "\r\n" + "found " + diffName + "\r\n";
+    EXPECT_EQ(ReadFile(kResultFile), expected);
+}

@@ -1,0 +1,213 @@
+// The patch reader on synthetic patches: header and triple checks, streams
+// that end early or run on, seeks outside the old file, and the threaded and
+// inline decoding of the blocks.
+#include "BsPatch.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+
+#include "TestFiles.h"
+
+using namespace bspatch;
+using namespace bspatch_test;
+
+namespace {
+
+class VectorSink : public ByteSink {
+public:
+    void Write(const uint8_t* data, size_t size) override {
+        bytes.insert(bytes.end(), data, data + size);
+    }
+    Bytes bytes;
+};
+
+std::vector<PatchOptions> AllModes() {
+    PatchOptions inline_;
+    inline_.streams.threaded = false;
+    PatchOptions threaded;
+    PatchOptions tiny;  // chunks and window far smaller than the triples
+    tiny.streams.chunkSize = 7;
+    tiny.streams.depth = 1;
+    tiny.oldWindow = 5;
+    PatchOptions tinyInline = tiny;
+    tinyInline.streams.threaded = false;
+    return {inline_, threaded, tiny, tinyInline};
+}
+
+Bytes Apply(const Bytes& old, const Bytes& patch, const PatchOptions& options = {}) {
+    MemorySource oldSource(old), patchSource(patch);
+    VectorSink sink;
+    ApplyPatch(oldSource, patchSource, sink, "P", options);
+    return sink.bytes;
+}
+
+// The message of the failure, or "" when the patch applied.
+std::string FailureOf(const Bytes& old, const Bytes& patch, const PatchOptions& options = {}) {
+    try {
+        Apply(old, patch, options);
+        return "";
+    } catch (const PatchError& e) {
+        EXPECT_EQ(e.Code(), ExitCode::CorruptPatch) << e.what();
+        return e.what();
+    }
+}
+
+}  // namespace
+
+TEST(PatchHeader, IntegersAreSignAndMagnitude) {
+    struct Case {
+        uint8_t bytes[8];
+        int64_t value;
+    };
+    const Case cases[] = {
+        {{0, 0, 0, 0, 0, 0, 0, 0}, 0},
+        {{0, 0, 0, 0, 0, 0, 0, 0x80}, 0},  // negative zero
+        {{1, 0, 0, 0, 0, 0, 0, 0}, 1},
+        {{1, 0, 0, 0, 0, 0, 0, 0x80}, -1},
+        {{0x34, 0x12, 0, 0, 1, 0, 0, 0}, 0x100001234},
+        {{0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x7F}, INT64_MAX},
+        {{0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}, -INT64_MAX},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.value);
+        EXPECT_EQ(DecodeOffset(c.bytes), c.value);
+    }
+}
+
+TEST(PatchHeader, BadHeadersAreRefused) {
+    const Bytes valid = BuildPatch({{3, 0, 0}}, {1, 2, 3}, {}, 3);
+    auto withField = [&](int field, int64_t value) {
+        Bytes p = valid;
+        Bytes encoded;
+        PutOffset(encoded, value);
+        std::copy(encoded.begin(), encoded.end(), p.begin() + 8 + 8 * field);
+        return p;
+    };
+    struct Case {
+        const char* name;
+        Bytes patch;
+        const char* message;
+    };
+    const Case cases[] = {
+        {"empty file", {}, "P: corrupt header: file too short"},
+        {"31 bytes", Bytes(valid.begin(), valid.begin() + 31), "P: corrupt header: file too short"},
+        {"other magic",
+         [&] {
+             Bytes p = valid;
+             p[7] = '3';
+             return p;
+         }(),
+         "P: corrupt header: not a BSDIFF40 patch"},
+        {"negative control length", withField(0, -1), "P: corrupt header: negative length"},
+        {"negative diff length", withField(1, -5), "P: corrupt header: negative length"},
+        {"negative new size", withField(2, -3), "P: corrupt header: negative length"},
+        {"control past the end", withField(0, INT64_MAX),
+         "P: corrupt header: block lengths pass the end of the file"},
+        {"diff past the end", withField(1, INT64_MAX),
+         "P: corrupt header: block lengths pass the end of the file"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(FailureOf({1, 1, 1}, c.patch), c.message);
+    }
+}
+
+TEST(PatchApply, TriplesAddCopyAndSeekAnywhere) {
+    const Bytes old = {10, 20, 30, 40, 50, 60, 70, 80};
+    struct Case {
+        const char* name;
+        std::vector<Triple> triples;
+        Bytes diff, extra, expected;
+    };
+    const Case cases[] = {
+        {"add then copy", {{3, 2, 0}}, {1, 1, 1}, {9, 9}, {11, 21, 31, 9, 9}},
+        {"wraps modulo 256", {{2, 0, 0}}, {250, 240}, {}, {4, 4}},
+        {"seek back past the start reads zeros",
+         {{2, 0, -5}, {4, 0, 0}},
+         {0, 0, 1, 2, 3, 4},
+         {},
+         {10, 20, 1, 2, 3, 14}},
+        {"seek past the end reads zeros", {{1, 0, 6}, {3, 0, 0}}, {1, 1, 1, 1}, {}, {11, 81, 1, 1}},
+        {"large negative seeks",
+         {{2, 0, 4}, {2, 0, -8}, {2, 1, 0}},
+         {0, 0, 0, 0, 0, 0},
+         {7},
+         {10, 20, 70, 80, 10, 20, 7}},
+        {"only extra", {{0, 3, 1000}}, {}, {5, 6, 7}, {5, 6, 7}},
+        {"empty triples on the way", {{0, 0, 2}, {0, 0, 1}, {2, 0, 0}}, {1, 1}, {}, {41, 51}},
+    };
+    for (const PatchOptions& options : AllModes()) {
+        for (const Case& c : cases) {
+            SCOPED_TRACE(std::string(c.name) +
+                         (options.streams.threaded ? " threaded" : " inline") + " chunk " +
+                         std::to_string(options.streams.chunkSize));
+            Bytes patch =
+                BuildPatch(c.triples, c.diff, c.extra, static_cast<int64_t>(c.expected.size()));
+            EXPECT_EQ(Apply(old, patch, options), c.expected);
+        }
+    }
+}
+
+TEST(PatchApply, EmptyNewFileNeedsNoTriples) {
+    EXPECT_EQ(Apply({1, 2}, BuildPatch({}, {}, {}, 0)), Bytes{});
+    EXPECT_EQ(Apply({}, BuildPatch({{0, 2, 0}}, {}, {3, 4}, 2)), (Bytes{3, 4}));
+}
+
+TEST(PatchApply, BadTriplesAndBlocksAreRefused) {
+    const Bytes old(16, 1);
+    struct Case {
+        const char* name;
+        Bytes patch;
+        const char* message;
+    };
+    const Case cases[] = {
+        {"negative add", BuildPatch({{-1, 0, 0}}, {}, {}, 1),
+         "P: bad control triple 0 (new offset 0): negative length"},
+        {"negative copy", BuildPatch({{1, -1, 0}}, {0}, {}, 1),
+         "P: bad control triple 0 (new offset 0): negative length"},
+        {"add past the new size", BuildPatch({{2, 0, 0}}, {0, 0}, {}, 1),
+         "P: bad control triple 0 (new offset 0): lengths pass the new file's size"},
+        {"copy past the new size", BuildPatch({{1, 0, 0}, {0, INT64_MAX, 0}}, {0}, {}, 2),
+         "P: bad control triple 1 (new offset 1): lengths pass the new file's size"},
+        {"old position overflows", BuildPatch({{1, 0, INT64_MAX}, {1, 0, 0}}, {0, 0}, {}, 2),
+         "P: bad control triple 0 (new offset 0): old position overflows"},
+        {"old position underflows", BuildPatch({{0, 0, -INT64_MAX}, {0, 0, -2}}, {}, {}, 1),
+         "P: bad control triple 1 (new offset 0): old position overflows"},
+        {"control ends early", BuildPatch({{1, 0, 0}}, {0}, {}, 2),
+         "P: corrupt control block: ends before the new file is complete"},
+        {"control runs on", BuildPatch({{1, 0, 0}, {0, 0, 0}}, {0}, {}, 1),
+         "P: corrupt control block: data after the new file is complete"},
+        {"diff ends early", BuildPatch({{3, 0, 0}}, {0, 0}, {}, 3),
+         "P: corrupt diff block: ends before the control block says"},
+        {"diff runs on", BuildPatch({{1, 0, 0}}, {0, 0}, {}, 1),
+         "P: corrupt diff block: data after what the control block uses"},
+        {"extra ends early", BuildPatch({{0, 3, 0}}, {}, {1, 2}, 3),
+         "P: corrupt extra block: ends before the control block says"},
+        {"extra runs on", BuildPatch({{0, 1, 0}}, {}, {1, 2}, 1),
+         "P: corrupt extra block: data after what the control block uses"},
+    };
+    for (const PatchOptions& options : AllModes()) {
+        for (const Case& c : cases) {
+            SCOPED_TRACE(c.name);
+            EXPECT_EQ(FailureOf(old, c.patch, options), c.message);
+        }
+    }
+}
+
+TEST(PatchApply, BzipFaultsNameTheBlockAndOffset) {
+    Bytes patch = BuildPatch({{4, 0, 0}}, {1, 2, 3, 4}, {}, 4);
+    const size_t controlLength = patch[8];  // small enough for one byte
+    const size_t diffStart = 32 + controlLength;
+    Bytes damaged = patch;
+    damaged[diffStart + 10] ^= 0x40;  // the diff block's CRC
+    for (const PatchOptions& options : AllModes()) {
+        std::string message = FailureOf(Bytes(4, 0), damaged, options);
+        EXPECT_EQ(message.rfind("P: corrupt diff block at offset ", 0), 0u) << message;
+        EXPECT_NE(message.find("bzip2 block CRC mismatch"), std::string::npos) << message;
+    }
+    Bytes badControl = patch;
+    badControl[32] = 'X';
+    EXPECT_EQ(FailureOf(Bytes(4, 0), badControl),
+              "P: corrupt control block at offset 32: bad bzip2 stream header");
+}

@@ -1,0 +1,285 @@
+#include "Bzip2Decoder.h"
+
+#include <bzlib.h>
+#include <gtest/gtest.h>
+
+#include <optional>
+
+#include "TestFiles.h"
+
+using namespace bspatch;
+using namespace bspatch_test;
+
+namespace {
+
+// Decodes a whole stream, reading `step` bytes at a time.
+Bytes Decode(const Bytes& stream, size_t step = 1 << 16) {
+    MemorySource source(stream);
+    Bzip2Decoder decoder(source, 0, stream.size());
+    Bytes out;
+    Bytes buffer(step);
+    for (;;) {
+        size_t n = decoder.Read(buffer.data(), buffer.size());
+        if (n == 0) {
+            return out;
+        }
+        out.insert(out.end(), buffer.begin(), buffer.begin() + static_cast<ptrdiff_t>(n));
+    }
+}
+
+// The fault a stream gives, or nothing when it decodes to `expected`.
+std::optional<Bzip2Fault> FaultOf(const Bytes& stream, const Bytes& expected) {
+    try {
+        Bytes out = Decode(stream);
+        EXPECT_EQ(out, expected) << "a damaged stream decoded to different data without a fault";
+        return std::nullopt;
+    } catch (const Bzip2Error& e) {
+        EXPECT_LE(e.Offset(), stream.size());
+        return e.Fault();
+    }
+}
+
+Bytes LongRuns() {
+    // Runs of one byte longer than a level-1 block, so they cross block
+    // borders, with short breaks between them.
+    Bytes data(250000, 'x');
+    data.push_back('y');
+    data.insert(data.end(), 130000, 'x');
+    data.insert(data.end(), 4, 'z');
+    data.insert(data.end(), 260, 0);
+    return data;
+}
+
+Bytes Repetitive() {
+    Bytes data;
+    const char pattern[] = "Brivok Patch block ";
+    while (data.size() < 300000) {
+        data.insert(data.end(), pattern, pattern + sizeof pattern - 1);
+    }
+    return data;
+}
+
+struct Sample {
+    const char* name;
+    Bytes data;
+};
+
+std::vector<Sample> Samples() {
+    return {
+        {"empty", {}},
+        {"one byte", {0x42}},
+        {"four equal bytes", {7, 7, 7, 7}},
+        {"five equal bytes", {7, 7, 7, 7, 7}},
+        {"long runs across block borders", LongRuns()},
+        {"repetitive", Repetitive()},
+        {"random", RandomBytes(120000, 1)},
+        {"text", TextBytes(150000, 2)},
+        {"all byte values",
+         [] {
+             Bytes b;
+             for (int i = 0; i < 256 * 3; ++i)
+                 b.push_back(static_cast<uint8_t>(i * 7));
+             return b;
+         }()},
+    };
+}
+
+// The bzip2 CRC, bit by bit, written apart from the decoder's table.
+uint32_t SlowCrc(const Bytes& data) {
+    uint32_t crc = 0xFFFFFFFFu;
+    for (uint8_t byte : data) {
+        crc ^= static_cast<uint32_t>(byte) << 24;
+        for (int bit = 0; bit < 8; ++bit) {
+            crc = (crc & 0x80000000u) ? (crc << 1) ^ 0x04C11DB7u : crc << 1;
+        }
+    }
+    return ~crc;
+}
+
+void PutBits(Bytes& stream, size_t bitOffset, int count, uint64_t value) {
+    for (int i = 0; i < count; ++i) {
+        size_t bit = bitOffset + static_cast<size_t>(i);
+        uint8_t mask = static_cast<uint8_t>(0x80u >> (bit % 8));
+        if ((value >> (count - 1 - i)) & 1) {
+            stream[bit / 8] |= mask;
+        } else {
+            stream[bit / 8] &= static_cast<uint8_t>(~mask);
+        }
+    }
+}
+
+uint64_t GetBits(const Bytes& stream, size_t bitOffset, int count) {
+    uint64_t value = 0;
+    for (int i = 0; i < count; ++i) {
+        size_t bit = bitOffset + static_cast<size_t>(i);
+        value = (value << 1) | ((stream[bit / 8] >> (7 - bit % 8)) & 1);
+    }
+    return value;
+}
+
+// Bit offset of the end-of-stream marker: it is followed by the 32-bit CRC
+// and 0..7 bits of padding.
+size_t EndMarkerBit(const Bytes& stream) {
+    size_t total = stream.size() * 8;
+    for (size_t pad = 0; pad < 8; ++pad) {
+        size_t at = total - pad - 80;
+        if (GetBits(stream, at, 48) == 0x177245385090) {
+            return at;
+        }
+    }
+    throw std::runtime_error("no end-of-stream marker");
+}
+
+// What libbz2 writes for a stream before it reports an error.
+Bytes LibraryOutputBeforeError(const Bytes& stream) {
+    bz_stream bz = {};
+    BZ2_bzDecompressInit(&bz, 0, 0);
+    Bytes out(4 << 20);
+    bz.next_in = const_cast<char*>(reinterpret_cast<const char*>(stream.data()));
+    bz.avail_in = static_cast<unsigned int>(stream.size());
+    bz.next_out = reinterpret_cast<char*>(out.data());
+    bz.avail_out = static_cast<unsigned int>(out.size());
+    while (BZ2_bzDecompress(&bz) == BZ_OK && bz.avail_out != 0) {
+    }
+    out.resize(out.size() - bz.avail_out);
+    BZ2_bzDecompressEnd(&bz);
+    return out;
+}
+
+}  // namespace
+
+TEST(Bzip2Conformance, StreamsOfTheBzip2ToolAtEveryLevel) {
+    ScratchDir dir;
+    for (const Sample& sample : Samples()) {
+        WriteFile(dir.Path("in"), sample.data);
+        for (int level = 1; level <= 9; ++level) {
+            SCOPED_TRACE(std::string(sample.name) + " at -" + std::to_string(level));
+            ASSERT_EQ(RunShell("bzip2 -c -" + std::to_string(level) + " " + Quote(dir.Path("in")) +
+                               " > " + Quote(dir.Path("in.bz2"))),
+                      0);
+            EXPECT_EQ(Decode(ReadFile(dir.Path("in.bz2"))), sample.data);
+        }
+    }
+}
+
+TEST(Bzip2Conformance, ReadsInPiecesOfAnySize) {
+    Bytes data = LongRuns();
+    data.insert(data.end(), 5000, 'q');
+    Bytes text = TextBytes(50000, 3);
+    data.insert(data.end(), text.begin(), text.end());
+    Bytes stream = Bzip2(data, 1);
+    for (size_t step : {1u, 3u, 255u, 259u, 4096u, 1000000u}) {
+        SCOPED_TRACE(step);
+        EXPECT_EQ(Decode(stream, step), data);
+    }
+}
+
+TEST(Bzip2Conformance, RandomisedBlocksMatchTheLibrary) {
+    // Set the randomised flag of a one-block stream and fix both CRCs for
+    // the output that libbz2 gives for it; libbz2 then accepts the stream,
+    // and our decoder must give the same bytes. Long enough to cycle
+    // through the whole table of distances.
+    Bytes data = RandomBytes(290000, 4);
+    Bytes stream = Bzip2(data, 3);
+    const size_t flagBit = 32 + 48 + 32;  // stream header, block magic, block CRC
+    ASSERT_EQ(GetBits(stream, flagBit, 1), 0u);
+    PutBits(stream, flagBit, 1, 1);
+    Bytes derandomised = LibraryOutputBeforeError(stream);
+    ASSERT_EQ(derandomised.size(), data.size());
+    ASSERT_NE(derandomised, data);
+    uint32_t crc = SlowCrc(derandomised);
+    PutBits(stream, 32 + 48, 32, crc);
+    PutBits(stream, EndMarkerBit(stream) + 48, 32, crc);  // combined CRC of one block
+
+    Bytes check(derandomised.size() + 10);
+    unsigned int checkSize = static_cast<unsigned int>(check.size());
+    ASSERT_EQ(BZ2_bzBuffToBuffDecompress(reinterpret_cast<char*>(check.data()), &checkSize,
+                                         reinterpret_cast<char*>(stream.data()),
+                                         static_cast<unsigned int>(stream.size()), 0, 0),
+              BZ_OK);
+    check.resize(checkSize);
+    ASSERT_EQ(check, derandomised);
+    EXPECT_EQ(Decode(stream), derandomised);
+}
+
+TEST(Bzip2Faults, EachDamageHasItsFault) {
+    const Bytes data = TextBytes(30000, 5);
+    const Bytes good = Bzip2(data, 1);
+    struct Case {
+        const char* name;
+        Bytes stream;
+        Bzip2Fault fault;
+    };
+    auto with = [&](auto change) {
+        Bytes s = good;
+        change(s);
+        return s;
+    };
+    const Case cases[] = {
+        {"empty range", {}, Bzip2Fault::Truncated},
+        {"not BZh", with([](Bytes& s) { s[2] = 'H'; }), Bzip2Fault::BadStreamHeader},
+        {"level 0", with([](Bytes& s) { s[3] = '0'; }), Bzip2Fault::BadStreamHeader},
+        {"block magic", with([](Bytes& s) { s[4] ^= 0x01; }), Bzip2Fault::BadMagic},
+        {"block CRC", with([](Bytes& s) { s[10] ^= 0x80; }), Bzip2Fault::BlockCrc},
+        {"origin past the block", with([](Bytes& s) { PutBits(s, 113, 24, 0xFFFFFF); }),
+         Bzip2Fault::BadOrigin},
+        {"stream CRC", with([](Bytes& s) {
+             size_t at = EndMarkerBit(s) + 48;
+             PutBits(s, at, 32, GetBits(s, at, 32) ^ 1);
+         }),
+         Bzip2Fault::StreamCrc},
+        {"trailing byte", with([](Bytes& s) { s.push_back(0); }), Bzip2Fault::TrailingData},
+        {"second stream", with([&](Bytes& s) { s.insert(s.end(), good.begin(), good.end()); }),
+         Bzip2Fault::TrailingData},
+        {"no symbols in use", with([](Bytes& s) { PutBits(s, 137, 16, 0); }),
+         Bzip2Fault::BadSymbolMap},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(FaultOf(c.stream, data), std::optional<Bzip2Fault>(c.fault));
+    }
+}
+
+TEST(Bzip2Faults, EveryTruncationFails) {
+    const Bytes data = Repetitive();
+    const Bytes good = Bzip2(data, 1);
+    for (size_t length = 0; length < good.size(); ++length) {
+        SCOPED_TRACE(length);
+        Bytes cut(good.begin(), good.begin() + static_cast<ptrdiff_t>(length));
+        EXPECT_TRUE(FaultOf(cut, data).has_value());
+    }
+}
+
+TEST(Bzip2Faults, EveryBitFlipFailsOrChangesNothing) {
+    // Some bits change nothing (the padding, a larger block size, the code
+    // length of a symbol in a table that no selector picks); every other
+    // flip must be reported, never turn into different output.
+    Bytes data = TextBytes(3000, 6);
+    data.insert(data.end(), 700, 'r');
+    const Bytes good = Bzip2(data, 1);
+    size_t unnoticed = 0;
+    for (size_t bit = 0; bit < good.size() * 8; ++bit) {
+        SCOPED_TRACE(bit);
+        Bytes damaged = good;
+        damaged[bit / 8] ^= static_cast<uint8_t>(0x80u >> (bit % 8));
+        if (!FaultOf(damaged, data)) {  // checks the output is unchanged
+            ++unnoticed;
+        }
+    }
+    EXPECT_LT(unnoticed, good.size() * 8 / 50);
+}
+
+TEST(Bzip2Faults, RandomGarbageAfterAValidHeaderFails) {
+    for (uint32_t seed = 0; seed < 200; ++seed) {
+        SCOPED_TRACE(seed);
+        Bytes stream = RandomBytes(64 + seed * 5, seed);
+        stream[0] = 'B';
+        stream[1] = 'Z';
+        stream[2] = 'h';
+        stream[3] = '1';
+        if (seed % 2 == 0) {
+            PutBits(stream, 32, 48, 0x314159265359);  // get past the block magic
+        }
+        EXPECT_TRUE(FaultOf(stream, {}).has_value());
+    }
+}

@@ -1,0 +1,327 @@
+// The program against patches made by Debian's bsdiff: round trips of many
+// kinds of files, the exit code and message of each class of failure, and
+// every truncation and random corruptions of a valid patch, which must leave
+// an existing NEW as it was and no temporary file behind.
+#include <bzlib.h>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <random>
+
+#include "BsPatch.h"
+#include "TestFiles.h"
+
+using namespace bspatch;
+using namespace bspatch_test;
+
+namespace {
+
+const std::string kBspatch = BSPATCH_EXE;
+
+// Edits as an updated image has them: changed bytes, insertions, deletions.
+Bytes Edited(Bytes data, uint32_t seed, int edits) {
+    std::mt19937 random(seed);
+    for (int i = 0; i < edits && !data.empty(); ++i) {
+        size_t at = random() % data.size();
+        switch (random() % 3) {
+            case 0:
+                for (size_t j = at; j < std::min(data.size(), at + 1 + random() % 64); ++j) {
+                    data[j] = static_cast<uint8_t>(random());
+                }
+                break;
+            case 1: {
+                Bytes inserted = RandomBytes(1 + random() % 300, random());
+                data.insert(data.begin() + static_cast<ptrdiff_t>(at), inserted.begin(),
+                            inserted.end());
+                break;
+            }
+            default:
+                data.erase(data.begin() + static_cast<ptrdiff_t>(at),
+                           data.begin() + static_cast<ptrdiff_t>(
+                                              std::min(data.size(), at + 1 + random() % 200)));
+        }
+    }
+    return data;
+}
+
+Bytes Concat(const Bytes& a, const Bytes& b) {
+    Bytes out = a;
+    out.insert(out.end(), b.begin(), b.end());
+    return out;
+}
+
+// Makes PATCH from OLD and NEW with Debian's bsdiff.
+void MakePatch(const std::string& oldPath, const std::string& newPath,
+               const std::string& patchPath) {
+    std::string output;
+    ASSERT_EQ(RunShell("bsdiff " + Quote(oldPath) + " " + Quote(newPath) + " " + Quote(patchPath),
+                       &output),
+              0)
+        << output;
+}
+
+// The seeks of a patch's control block, decoded with libbz2.
+std::vector<int64_t> Seeks(const Bytes& patch) {
+    size_t controlLength = static_cast<size_t>(DecodeOffset(patch.data() + 8));
+    Bytes control(1 << 20);
+    unsigned int size = static_cast<unsigned int>(control.size());
+    EXPECT_EQ(BZ2_bzBuffToBuffDecompress(
+                  reinterpret_cast<char*>(control.data()), &size,
+                  const_cast<char*>(reinterpret_cast<const char*>(patch.data() + 32)),
+                  static_cast<unsigned int>(controlLength), 0, 0),
+              BZ_OK);
+    std::vector<int64_t> seeks;
+    for (size_t at = 0; at + 24 <= size; at += 24) {
+        seeks.push_back(DecodeOffset(control.data() + at + 16));
+    }
+    return seeks;
+}
+
+int RunBspatch(const std::string& args, std::string* output) {
+    return RunShell(Quote(kBspatch) + " " + args, output);
+}
+
+// Two small ISO images whose trees differ by a few files.
+void MakeIsoPair(const ScratchDir& dir, Bytes& oldIso, Bytes& newIso) {
+    namespace fs = std::filesystem;
+    for (const char* tree : {"treeA", "treeB"}) {
+        fs::create_directories(dir.Path(tree) + "/docs");
+        fs::create_directories(dir.Path(tree) + "/bin");
+        for (int i = 0; i < 6; ++i) {
+            WriteFile(dir.Path(tree) + "/docs/page" + std::to_string(i) + ".txt",
+                      TextBytes(20000 + i * 3000, 100 + i));
+            WriteFile(dir.Path(tree) + "/bin/blob" + std::to_string(i),
+                      RandomBytes(30000, 200 + i));
+        }
+    }
+    WriteFile(dir.Path("treeB") + "/docs/page2.txt", Edited(TextBytes(26000, 102), 7, 20));
+    WriteFile(dir.Path("treeB") + "/bin/blob4", Edited(RandomBytes(30000, 204), 8, 10));
+    WriteFile(dir.Path("treeB") + "/bin/added", RandomBytes(12000, 300));
+    std::filesystem::remove(dir.Path("treeB") + "/docs/page5.txt");
+    for (const char* tree : {"treeA", "treeB"}) {
+        std::string output;
+        ASSERT_EQ(
+            RunShell("xorriso -as mkisofs -quiet -V BRIVOK -o " +
+                         Quote(dir.Path(std::string(tree) + ".iso")) + " " + Quote(dir.Path(tree)),
+                     &output),
+            0)
+            << output;
+    }
+    oldIso = ReadFile(dir.Path("treeA.iso"));
+    newIso = ReadFile(dir.Path("treeB.iso"));
+}
+
+}  // namespace
+
+TEST(RoundTrip, OutputEqualsTheNewFile) {
+    ScratchDir dir;
+    const Bytes text = TextBytes(200000, 11);
+    const Bytes random = RandomBytes(300000, 12);
+    const Bytes halfA = RandomBytes(150000, 13), halfB = TextBytes(150000, 14);
+    Bytes oldIso, newIso;
+    MakeIsoPair(dir, oldIso, newIso);
+    struct Case {
+        const char* name;
+        Bytes oldData, newData;
+    };
+    const Case cases[] = {
+        {"random with edits", random, Edited(random, 1, 40)},
+        {"text with edits", text, Edited(text, 2, 60)},
+        {"executables ls to dir", ReadFile("/usr/bin/ls"), ReadFile("/usr/bin/dir")},
+        {"executables bsdiff to bspatch", ReadFile("/usr/bin/bsdiff"),
+         ReadFile("/usr/bin/bspatch")},
+        {"ISO images", oldIso, newIso},
+        {"empty old", {}, text},
+        {"empty new", text, {}},
+        {"both empty", {}, {}},
+        {"one byte each", {0x41}, {0x42}},
+        {"one byte to text", {0x41}, TextBytes(1000, 15)},
+        {"unrelated", RandomBytes(5000, 16), RandomBytes(7000, 17)},
+        {"long runs", Bytes(400000, 0), Concat(Bytes(200000, 0), Bytes(300000, 0xFF))},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_FALSE(c.name[0] == 'e' && c.name[1] == 'x' && c.oldData.empty())
+            << "system executable missing";
+        WriteFile(dir.Path("old"), c.oldData);
+        WriteFile(dir.Path("new"), c.newData);
+        if (c.oldData.empty() || c.newData.empty()) {
+            // Debian's bsdiff cannot map an empty file; this is the patch it
+            // would write: the new file from the extra block, or nothing.
+            std::vector<Triple> triples;
+            if (!c.newData.empty()) {
+                triples.push_back({0, static_cast<int64_t>(c.newData.size()), 0});
+            }
+            WriteFile(dir.Path("patch"),
+                      BuildPatch(triples, {}, c.newData, static_cast<int64_t>(c.newData.size())));
+        } else {
+            MakePatch(dir.Path("old"), dir.Path("new"), dir.Path("patch"));
+        }
+        std::string output;
+        EXPECT_EQ(RunBspatch(Quote(dir.Path("old")) + " " + Quote(dir.Path("out")) + " " +
+                                 Quote(dir.Path("patch")),
+                             &output),
+                  0)
+            << output;
+        EXPECT_EQ(output, "");
+        EXPECT_TRUE(ReadFile(dir.Path("out")) == c.newData);
+        std::filesystem::remove(dir.Path("out"));
+    }
+}
+
+TEST(RoundTrip, LargeNegativeSeeks) {
+    // The new file is the old one's halves swapped: the patch reads the
+    // second half, then seeks back to the start.
+    ScratchDir dir;
+    const Bytes first = RandomBytes(400000, 21), second = RandomBytes(400000, 22);
+    WriteFile(dir.Path("old"), Concat(first, second));
+    const Bytes newData = Concat(Edited(second, 3, 5), Edited(first, 4, 5));
+    WriteFile(dir.Path("new"), newData);
+    MakePatch(dir.Path("old"), dir.Path("new"), dir.Path("patch"));
+    std::vector<int64_t> seeks = Seeks(ReadFile(dir.Path("patch")));
+    EXPECT_LT(*std::min_element(seeks.begin(), seeks.end()), -300000);
+    for (bool threaded : {true, false}) {
+        SCOPED_TRACE(threaded);
+        PatchOptions options;
+        options.streams.threaded = threaded;
+        PatchResult result =
+            PatchFiles(dir.Path("old"), dir.Path("out"), dir.Path("patch"), options);
+        EXPECT_EQ(result.code, ExitCode::Ok) << result.message;
+        EXPECT_TRUE(ReadFile(dir.Path("out")) == newData);
+    }
+}
+
+TEST(CommandLine, EachClassOfFailureHasItsCodeAndMessage) {
+    ScratchDir dir;
+    WriteFile(dir.Path("old"), TextBytes(3000, 31));
+    WriteFile(dir.Path("new"), TextBytes(3100, 32));
+    MakePatch(dir.Path("old"), dir.Path("new"), dir.Path("patch"));
+    WriteFile(dir.Path("notpatch"), TextBytes(100, 33));
+    std::filesystem::create_hard_link(dir.Path("old"), dir.Path("oldlink"));
+    std::filesystem::create_symlink(dir.Path("old"), dir.Path("oldsym"));
+    const Bytes oldBefore = ReadFile(dir.Path("old"));
+    const std::string o = Quote(dir.Path("old")), p = Quote(dir.Path("patch"));
+    struct Case {
+        const char* name;
+        std::string args;
+        int code;
+        std::string message;
+    };
+    const Case cases[] = {
+        {"no arguments", "", 1, "usage: bspatch OLD NEW PATCH\n"},
+        {"four arguments", o + " a b c", 1, "usage: bspatch OLD NEW PATCH\n"},
+        {"missing old", Quote(dir.Path("nothing")) + " " + Quote(dir.Path("out")) + " " + p, 2,
+         "bspatch: " + dir.Path("nothing") + ": No such file or directory\n"},
+        {"missing patch", o + " " + Quote(dir.Path("out")) + " " + Quote(dir.Path("nothing")), 2,
+         "bspatch: " + dir.Path("nothing") + ": No such file or directory\n"},
+        {"patch is a folder", o + " " + Quote(dir.Path("out")) + " " + Quote(dir.Root()), 2,
+         "bspatch: " + dir.Root() + ": not a regular file\n"},
+        {"new in a missing folder", o + " " + Quote(dir.Path("no/out")) + " " + p, 2,
+         "bspatch: " + dir.Path("no/out") +
+             ": cannot create a temporary file beside it: No such file or directory\n"},
+        {"new is old", o + " " + o + " " + p, 1,
+         "bspatch: " + dir.Path("old") +
+             ": is the same file as the old image; refusing to overwrite it\n"},
+        {"new is a hard link to old", o + " " + Quote(dir.Path("oldlink")) + " " + p, 1,
+         "bspatch: " + dir.Path("oldlink") +
+             ": is the same file as the old image; refusing to overwrite it\n"},
+        {"new is a symbolic link to old", o + " " + Quote(dir.Path("oldsym")) + " " + p, 1,
+         "bspatch: " + dir.Path("oldsym") +
+             ": is the same file as the old image; refusing to overwrite it\n"},
+        {"not a patch", o + " " + Quote(dir.Path("out")) + " " + Quote(dir.Path("notpatch")), 3,
+         "bspatch: " + dir.Path("notpatch") + ": corrupt header: not a BSDIFF40 patch\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::string output;
+        EXPECT_EQ(RunBspatch(c.args, &output), c.code);
+        EXPECT_EQ(output, c.message);
+        EXPECT_FALSE(FileExists(dir.Path("out")));
+    }
+    EXPECT_TRUE(ReadFile(dir.Path("old")) == oldBefore);
+    EXPECT_EQ(dir.List(),
+              (std::vector<std::string>{"new", "notpatch", "old", "oldlink", "oldsym", "patch"}));
+}
+
+class BrokenPatch : public ::testing::Test {
+protected:
+    void SetUp() override {
+        oldData_ = TextBytes(6000, 41);
+        newData_ = Edited(oldData_, 42, 12);
+        WriteFile(dir_.Path("old"), oldData_);
+        WriteFile(dir_.Path("want"), newData_);
+        MakePatch(dir_.Path("old"), dir_.Path("want"), dir_.Path("good"));
+        good_ = ReadFile(dir_.Path("good"));
+        std::filesystem::remove(dir_.Path("want"));
+        WriteFile(dir_.Path("new"), kSentinel);
+    }
+
+    // Applies `patch`; on failure checks the class, the message's file name,
+    // and that NEW and the folder are as they were.
+    void Check(const Bytes& patch, bool mayApply) {
+        WriteFile(dir_.Path("patch"), patch);
+        PatchOptions options;
+        options.streams.threaded = threaded_;
+        PatchResult result =
+            PatchFiles(dir_.Path("old"), dir_.Path("new"), dir_.Path("patch"), options);
+        if (result.code == ExitCode::Ok && mayApply) {
+            ASSERT_TRUE(ReadFile(dir_.Path("new")) == newData_) << "applied to a wrong result";
+            WriteFile(dir_.Path("new"), kSentinel);
+            return;
+        }
+        EXPECT_EQ(result.code, ExitCode::CorruptPatch) << result.message;
+        EXPECT_EQ(result.message.rfind(dir_.Path("patch") + ": ", 0), 0u) << result.message;
+        EXPECT_TRUE(ReadFile(dir_.Path("new")) == kSentinel) << "NEW was changed";
+        EXPECT_EQ(dir_.List(), (std::vector<std::string>{"good", "new", "old", "patch"}));
+    }
+
+    bool threaded_ = false;  // decode the diff and extra blocks on threads
+    const Bytes kSentinel = {'k', 'e', 'e', 'p'};
+    ScratchDir dir_;
+    Bytes oldData_, newData_, good_;
+};
+
+TEST_F(BrokenPatch, EveryTruncationFailsCleanly) {
+    ASSERT_GT(good_.size(), 100u);
+    for (size_t length = 0; length < good_.size(); ++length) {
+        SCOPED_TRACE(length);
+        Check(Bytes(good_.begin(), good_.begin() + static_cast<ptrdiff_t>(length)), false);
+        if (HasFailure()) {
+            return;
+        }
+    }
+}
+
+TEST_F(BrokenPatch, TruncatedPatchThroughTheProgram) {
+    for (size_t length : {size_t{0}, size_t{20}, good_.size() / 2, good_.size() - 1}) {
+        SCOPED_TRACE(length);
+        WriteFile(dir_.Path("patch"),
+                  Bytes(good_.begin(), good_.begin() + static_cast<ptrdiff_t>(length)));
+        std::string output;
+        EXPECT_EQ(RunBspatch(Quote(dir_.Path("old")) + " " + Quote(dir_.Path("new")) + " " +
+                                 Quote(dir_.Path("patch")),
+                             &output),
+                  3);
+        EXPECT_EQ(output.rfind("bspatch: " + dir_.Path("patch") + ": corrupt ", 0), 0u) << output;
+        EXPECT_EQ(std::count(output.begin(), output.end(), '\n'), 1) << output;
+        EXPECT_TRUE(ReadFile(dir_.Path("new")) == kSentinel);
+        EXPECT_EQ(dir_.List(), (std::vector<std::string>{"good", "new", "old", "patch"}));
+    }
+}
+
+TEST_F(BrokenPatch, RandomCorruptionsFailCleanlyOrChangeNothing) {
+    threaded_ = true;  // the truncations run inline; these on the worker threads
+    std::mt19937 random(51);
+    for (int round = 0; round < 400; ++round) {
+        SCOPED_TRACE(round);
+        Bytes patch = good_;
+        int changes = 1 + static_cast<int>(random() % 3);
+        for (int i = 0; i < changes; ++i) {
+            patch[random() % patch.size()] = static_cast<uint8_t>(random());
+        }
+        Check(patch, true);
+        if (HasFailure()) {
+            return;
+        }
+    }
+}

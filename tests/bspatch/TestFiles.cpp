@@ -1,0 +1,152 @@
+#include "TestFiles.h"
+
+#include <bzlib.h>
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstring>
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <sys/wait.h>
+
+namespace bspatch_test {
+
+ScratchDir::ScratchDir() {
+    std::string base = std::filesystem::temp_directory_path() / "bspatch-test-XXXXXX";
+    std::vector<char> name(base.begin(), base.end());
+    name.push_back('\0');
+    if (mkdtemp(name.data()) == nullptr) {
+        throw std::runtime_error("mkdtemp failed");
+    }
+    path_ = name.data();
+}
+
+ScratchDir::~ScratchDir() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+}
+
+std::vector<std::string> ScratchDir::List() const {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(path_)) {
+        names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+Bytes ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void WriteFile(const std::string& path, const Bytes& data) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(data.data()),
+              static_cast<std::streamsize>(data.size()));
+    if (!out) {
+        throw std::runtime_error("cannot write " + path);
+    }
+}
+
+bool FileExists(const std::string& path) {
+    return std::filesystem::exists(path);
+}
+
+Bytes RandomBytes(size_t size, uint32_t seed) {
+    std::mt19937 random(seed);
+    Bytes data(size);
+    for (auto& b : data) {
+        b = static_cast<uint8_t>(random());
+    }
+    return data;
+}
+
+Bytes TextBytes(size_t size, uint32_t seed) {
+    static const char* const kWords[] = {"patch", "image",  "block",  "stream", "old",  "new",
+                                         "the",   "of",     "and",    "a",      "byte", "file",
+                                         "ISO",   "Brivok", "offset", "seek",   "copy", "add"};
+    std::mt19937 random(seed);
+    Bytes data;
+    while (data.size() < size) {
+        const char* word = kWords[random() % (sizeof kWords / sizeof *kWords)];
+        data.insert(data.end(), word, word + std::strlen(word));
+        data.push_back(random() % 11 == 0 ? '\n' : ' ');
+    }
+    data.resize(size);
+    return data;
+}
+
+int RunShell(const std::string& commandLine, std::string* output) {
+    std::string line = commandLine + " 2>&1";
+    FILE* pipe = popen(line.c_str(), "r");
+    if (pipe == nullptr) {
+        return -1;
+    }
+    char buffer[4096];
+    size_t n;
+    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) {
+        if (output != nullptr) {
+            output->append(buffer, n);
+        }
+    }
+    int status = pclose(pipe);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+std::string Quote(const std::string& text) {
+    std::string quoted = "'";
+    for (char c : text) {
+        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    }
+    return quoted + "'";
+}
+
+Bytes Bzip2(const Bytes& data, int level) {
+    unsigned int capacity = static_cast<unsigned int>(data.size() + data.size() / 100 + 600);
+    Bytes out(capacity);
+    static char empty = 0;  // libbz2 refuses a null source even for no bytes
+    int rc = BZ2_bzBuffToBuffCompress(
+        reinterpret_cast<char*>(out.data()), &capacity,
+        data.empty() ? &empty : const_cast<char*>(reinterpret_cast<const char*>(data.data())),
+        static_cast<unsigned int>(data.size()), level, 0, 0);
+    if (rc != BZ_OK) {
+        throw std::runtime_error("BZ2_bzBuffToBuffCompress failed");
+    }
+    out.resize(capacity);
+    return out;
+}
+
+void PutOffset(Bytes& out, int64_t value) {
+    uint64_t magnitude =
+        value < 0 ? uint64_t(0) - static_cast<uint64_t>(value) : static_cast<uint64_t>(value);
+    if (value < 0) {
+        magnitude |= uint64_t{1} << 63;
+    }
+    for (int i = 0; i < 8; ++i) {
+        out.push_back(static_cast<uint8_t>(magnitude >> (8 * i)));
+    }
+}
+
+Bytes BuildPatch(const std::vector<Triple>& triples, const Bytes& diff, const Bytes& extra,
+                 int64_t newSize) {
+    Bytes control;
+    for (const Triple& t : triples) {
+        PutOffset(control, t.add);
+        PutOffset(control, t.copy);
+        PutOffset(control, t.seek);
+    }
+    Bytes c = Bzip2(control, 9), d = Bzip2(diff, 9), e = Bzip2(extra, 9);
+    Bytes patch = {'B', 'S', 'D', 'I', 'F', 'F', '4', '0'};
+    PutOffset(patch, static_cast<int64_t>(c.size()));
+    PutOffset(patch, static_cast<int64_t>(d.size()));
+    PutOffset(patch, newSize);
+    patch.insert(patch.end(), c.begin(), c.end());
+    patch.insert(patch.end(), d.begin(), d.end());
+    patch.insert(patch.end(), e.begin(), e.end());
+    return patch;
+}
+
+}  // namespace bspatch_test

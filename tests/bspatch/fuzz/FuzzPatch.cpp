@@ -1,0 +1,45 @@
+// libFuzzer target of the patch reader. Input: a 2-byte little-endian
+// length L, L bytes of old file, then the patch.
+#include <cstddef>
+#include <cstdint>
+#include <new>
+
+#include "BsPatch.h"
+
+namespace {
+
+class CountingSink : public bspatch::ByteSink {
+public:
+    void Write(const uint8_t* data, size_t size) override {
+        for (size_t i = 0; i < size; ++i) {
+            sum_ += data[i];
+        }
+    }
+
+private:
+    uint64_t sum_ = 0;
+};
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    if (size < 2) {
+        return 0;
+    }
+    size_t oldLength = data[0] | (size_t{data[1]} << 8);
+    if (oldLength > size - 2) {
+        return 0;
+    }
+    bspatch::MemorySource oldFile({data + 2, oldLength});
+    bspatch::MemorySource patch({data + 2 + oldLength, size - 2 - oldLength});
+    CountingSink sink;
+    bspatch::PatchOptions options;
+    options.streams.threaded = (oldLength % 2) == 1;  // both ways of decoding
+    options.streams.chunkSize = 4096;
+    options.oldWindow = 64;
+    try {
+        bspatch::ApplyPatch(oldFile, patch, sink, "P", options);
+    } catch (const bspatch::PatchError&) {
+    }
+    return 0;
+}

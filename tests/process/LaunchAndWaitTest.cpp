@@ -1,0 +1,134 @@
+#include "process/LaunchAndWait.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "jobs/MainThreadPump.h"
+#include "process/ProcessTestSupport.h"
+
+namespace {
+
+class LaunchAndWaitTest : public ::testing::Test {
+protected:
+    void SetUp() override { EnsureApplication(); }
+
+    static std::string ReadFile(const std::string& path) {
+        std::ifstream in(path, std::ios::binary);
+        std::stringstream text;
+        text << in.rdbuf();
+        return text.str();
+    }
+
+    static void WriteFile(const std::string& path, const std::string& text) {
+        std::ofstream(path, std::ios::binary) << text;
+    }
+};
+
+TEST_F(LaunchAndWaitTest, WaitsAndGivesTheExitCode) {
+    const int codes[] = {0, 1, 3, 255};
+    for (int code : codes) {
+        SCOPED_TRACE(code);
+        DWORD exitCode = 12345;
+        EXPECT_TRUE(LaunchAndWait(HelperPath(), "exit " + std::to_string(code), SW_HIDE, true, 0,
+                                  &exitCode));
+        EXPECT_EQ(exitCode, static_cast<DWORD>(code));
+    }
+}
+
+TEST_F(LaunchAndWaitTest, PassesTheQuotedPathAndParametersAndStartsInTheProgramsFolder) {
+    ScratchFolder folder("brivok-launch");
+    const std::string program = folder.CopyHelperAs("record helper.exe");
+    const std::string output = folder.Path() + "out.txt";
+    DWORD exitCode = 1;
+    ASSERT_TRUE(
+        LaunchAndWait(program, "record \"" + output + "\" a  b", SW_HIDE, true, 0, &exitCode));
+    EXPECT_EQ(exitCode, 0u);
+    std::string folderWithoutSlash = folder.Path();
+    folderWithoutSlash.pop_back();
+    EXPECT_EQ(ReadFile(output),
+              "\"" + program + "\" record \"" + output + "\" a  b\n" + folderWithoutSlash + "\n");
+}
+
+TEST_F(LaunchAndWaitTest, WithoutWaitReturnsWhileTheProcessRuns) {
+    HelperEvents events("brivok-nowait");
+    DWORD exitCode = 0;
+    EXPECT_TRUE(LaunchAndWait(HelperPath(), events.WaitArguments(), SW_HIDE, false, 0, &exitCode));
+    EXPECT_EQ(exitCode, static_cast<DWORD>(STILL_ACTIVE));
+    ASSERT_TRUE(events.Ready()) << "the process was started";
+    EXPECT_FALSE(events.Done(0)) << "and is still running";
+    events.Stop();
+    EXPECT_TRUE(events.Done());
+}
+
+TEST_F(LaunchAndWaitTest, ATimedOutWaitIsFalseAndLeavesTheProcessRunning) {
+    HelperEvents events("brivok-timeout");
+    DWORD exitCode = 0;
+    EXPECT_FALSE(LaunchAndWait(HelperPath(), events.WaitArguments(), SW_HIDE, true, 1, &exitCode));
+    EXPECT_EQ(exitCode, static_cast<DWORD>(STILL_ACTIVE));
+    ASSERT_TRUE(events.Ready()) << "the process had started";
+    EXPECT_FALSE(events.Done(0)) << "and was left running";
+    events.Stop();
+    EXPECT_TRUE(events.Done());
+}
+
+TEST_F(LaunchAndWaitTest, AMissingProgramIsFalseWhateverTheWait) {
+    for (bool wait : {false, true}) {
+        SCOPED_TRACE(wait ? "wait" : "no wait");
+        DWORD exitCode = 0;
+        EXPECT_FALSE(
+            LaunchAndWait("C:\\no such folder\\nothing.exe", "", SW_HIDE, wait, 0, &exitCode));
+        EXPECT_EQ(exitCode, static_cast<DWORD>(STILL_ACTIVE));
+    }
+}
+
+TEST_F(LaunchAndWaitTest, MessagesWaitingBeforeTheWaitAreHandledOnlyWhenWaiting) {
+    for (bool wait : {false, true}) {
+        SCOPED_TRACE(wait ? "wait" : "no wait");
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        }
+        PostThreadMessageA(GetCurrentThreadId(), WM_APP, 0, 0);
+        EXPECT_TRUE(LaunchAndWait(HelperPath(), "exit 0", SW_HIDE, wait, 0));
+        EXPECT_EQ(PeekMessageA(&msg, nullptr, WM_APP, WM_APP, PM_REMOVE) != FALSE, !wait);
+    }
+}
+
+TEST_F(LaunchAndWaitTest, ABatchScriptRunsThroughTheInterpreter) {
+    ScratchFolder folder("brivok-batch");
+    struct Case {
+        const char* name;
+        std::string script;
+        DWORD exitCode;
+    };
+    const Case cases[] = {
+        {"last program's code", "@echo off\r\n\"" + HelperPath() + "\" exit 5\r\n", 5},
+        {"program not found", "@echo off\r\nno_such_brivok_program.exe\r\n", 9009},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string script = folder.Path() + "PatchISO.bat";
+        WriteFile(script, c.script);
+        DWORD exitCode = 0;
+        EXPECT_TRUE(LaunchAndWait(script, "", SW_HIDE, true, 0, &exitCode));
+        EXPECT_EQ(exitCode, c.exitCode);
+    }
+}
+
+TEST_F(LaunchAndWaitTest, LeavesNoHandleOpen) {
+    HelperEvents events("brivok-handles");
+    DWORD before = 0;
+    if (!GetProcessHandleCount(GetCurrentProcess(), &before)) {
+        GTEST_SKIP() << "no handle count on this system";
+    }
+    ASSERT_TRUE(LaunchAndWait(HelperPath(), "exit 0", SW_HIDE, true, 0));
+    ASSERT_TRUE(LaunchAndWait(HelperPath(), events.WaitArguments(), SW_HIDE, false, 0));
+    ASSERT_FALSE(LaunchAndWait(HelperPath(), events.WaitArguments(), SW_HIDE, true, 1));
+    events.Stop();
+    DWORD after = 0;
+    ASSERT_TRUE(GetProcessHandleCount(GetCurrentProcess(), &after));
+    EXPECT_EQ(after, before);
+}
+
+}  // namespace

@@ -1,0 +1,192 @@
+// The executable's resources, linked into this test program itself: the
+// version, the icon, the manifest and the browse-button bitmaps.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct IconDeleter {
+    void operator()(HICON icon) const { DestroyIcon(icon); }
+};
+struct GdiDeleter {
+    void operator()(HGDIOBJ object) const { DeleteObject(object); }
+};
+struct DcDeleter {
+    void operator()(HDC dc) const { DeleteDC(dc); }
+};
+using IconHolder = std::unique_ptr<std::remove_pointer_t<HICON>, IconDeleter>;
+using GdiHolder = std::unique_ptr<void, GdiDeleter>;
+using DcHolder = std::unique_ptr<std::remove_pointer_t<HDC>, DcDeleter>;
+
+// The bytes of a resource of this program; empty when it is missing.
+std::string ResourceBytes(LPCSTR name, LPCSTR type) {
+    HRSRC found = FindResourceA(nullptr, name, type);
+    if (found == nullptr) {
+        return {};
+    }
+    HGLOBAL loaded = LoadResource(nullptr, found);
+    const char* bytes = static_cast<const char*>(LockResource(loaded));
+    return bytes == nullptr ? std::string() : std::string(bytes, SizeofResource(nullptr, found));
+}
+
+std::vector<char> OwnVersionInfo() {
+    char path[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, path, MAX_PATH);
+    DWORD ignored = 0;
+    const DWORD size = GetFileVersionInfoSizeA(path, &ignored);
+    std::vector<char> info(size);
+    if (size == 0 || !GetFileVersionInfoA(path, 0, size, info.data())) {
+        info.clear();
+    }
+    return info;
+}
+
+std::string VersionString(std::vector<char>& info, const std::string& key) {
+    struct Translation {
+        WORD language;
+        WORD codePage;
+    };
+    Translation* translation = nullptr;
+    UINT length = 0;
+    if (!VerQueryValueA(info.data(), "\\VarFileInfo\\Translation",
+                        reinterpret_cast<void**>(&translation), &length) ||
+        length < sizeof(Translation)) {
+        return "<no translation>";
+    }
+    char query[128];
+    wsprintfA(query, "\\StringFileInfo\\%04x%04x\\%s", translation->language, translation->codePage,
+              key.c_str());
+    char* value = nullptr;
+    if (!VerQueryValueA(info.data(), query, reinterpret_cast<void**>(&value), &length)) {
+        return "<missing>";
+    }
+    return value;
+}
+
+}  // namespace
+
+TEST(Resources, VersionIsOneZeroOneZeroAsNumbersAndText) {
+    std::vector<char> info = OwnVersionInfo();
+    ASSERT_FALSE(info.empty()) << "no version resource";
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT length = 0;
+    ASSERT_TRUE(VerQueryValueA(info.data(), "\\", reinterpret_cast<void**>(&fixed), &length));
+    ASSERT_GE(length, sizeof(VS_FIXEDFILEINFO));
+    EXPECT_EQ(fixed->dwSignature, 0xFEEF04BDu);
+    EXPECT_EQ(fixed->dwFileVersionMS, MAKELONG(0, 1)) << "1.0";
+    EXPECT_EQ(fixed->dwFileVersionLS, MAKELONG(0, 1)) << "1.0";
+    EXPECT_EQ(fixed->dwProductVersionMS, MAKELONG(0, 1));
+    EXPECT_EQ(fixed->dwProductVersionLS, MAKELONG(0, 1));
+    EXPECT_EQ(VersionString(info, "FileVersion"), "1.0.1.0");
+    EXPECT_EQ(VersionString(info, "ProductVersion"), "1.0.1.0");
+    EXPECT_EQ(VersionString(info, "ProductName"), "Brivok Patch");
+    EXPECT_EQ(VersionString(info, "FileDescription"), "Brivok Patch");
+}
+
+TEST(Resources, MainIconIsOne48By48ImageOf256Colours) {
+    const std::string group = ResourceBytes("MAINICON", MAKEINTRESOURCEA(14));  // RT_GROUP_ICON
+    ASSERT_GE(group.size(), 6u + 14u) << "no icon group MAINICON";
+    // Icon group: reserved, type, count, then 14-byte entries.
+    const auto* bytes = reinterpret_cast<const unsigned char*>(group.data());
+    EXPECT_EQ(bytes[4] | bytes[5] << 8, 1) << "one image";
+    EXPECT_EQ(bytes[6], 48) << "width";
+    EXPECT_EQ(bytes[7], 48) << "height";
+    EXPECT_EQ(bytes[8], 0) << "colour count 0 means 256";
+    EXPECT_EQ(bytes[12] | bytes[13] << 8, 8) << "bits per pixel";
+
+    IconHolder icon(static_cast<HICON>(
+        LoadImageA(GetModuleHandleA(nullptr), "MAINICON", IMAGE_ICON, 0, 0, LR_DEFAULTCOLOR)));
+    ASSERT_TRUE(icon) << "LoadImage failed: " << GetLastError();
+    ICONINFO iconInfo = {};
+    ASSERT_TRUE(GetIconInfo(icon.get(), &iconInfo));
+    GdiHolder colour(iconInfo.hbmColor);
+    GdiHolder mask(iconInfo.hbmMask);
+    BITMAP bitmap = {};
+    ASSERT_TRUE(GetObjectA(colour.get(), sizeof bitmap, &bitmap));
+    EXPECT_EQ(bitmap.bmWidth, 48);
+    EXPECT_EQ(bitmap.bmHeight, 48);
+}
+
+TEST(Resources, ManifestAsksForCommonControlsSix) {
+    const std::string manifest = ResourceBytes(MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24));
+    ASSERT_FALSE(manifest.empty()) << "no manifest resource 1";
+    EXPECT_NE(manifest.find("name=\"Microsoft.Windows.Common-Controls\""), std::string::npos);
+    EXPECT_NE(manifest.find("version=\"6.0.0.0\""), std::string::npos);
+    EXPECT_NE(manifest.find("processorArchitecture=\"*\""), std::string::npos);
+    EXPECT_NE(manifest.find("language=\"*\""), std::string::npos);
+}
+
+TEST(Resources, ManifestGivesThisProcessCommonControlsSix) {
+    // The loader reads the manifest at start, so the comctl32 this process
+    // loads is the side-by-side version 6 one. Its folder tells: Wine 8's
+    // DllGetVersion answers 5 for both copies.
+    HMODULE comctl = LoadLibraryA("comctl32.dll");
+    ASSERT_NE(comctl, nullptr);
+    char path[MAX_PATH] = {};
+    GetModuleFileNameA(comctl, path, MAX_PATH);
+    FreeLibrary(comctl);
+    std::string lower = path;
+    CharLowerBuffA(lower.data(), static_cast<DWORD>(lower.size()));
+    EXPECT_NE(lower.find("\\winsxs\\"), std::string::npos) << path;
+    EXPECT_NE(lower.find("microsoft.windows.common-controls_6595b64144ccf1df_6.0."),
+              std::string::npos)
+        << path;
+}
+
+TEST(Resources, BrowseButtonBitmapsAre14By12With16Colours) {
+    struct Sample {
+        int x, y;
+        COLORREF colour;
+    };
+    struct Case {
+        const char* name;
+        std::vector<Sample> samples;
+    };
+    const COLORREF fuchsia = RGB(255, 0, 255);
+    const Case cases[] = {
+        {"JvFilenameEditGLYPH",
+         {{0, 0, fuchsia},
+          {0, 3, RGB(0, 0, 0)},
+          {1, 3, RGB(255, 255, 0)},
+          {5, 8, RGB(128, 128, 0)},
+          {8, 0, RGB(0, 0, 0)},
+          {9, 0, fuchsia}}},
+        {"JvFilenameEditXPGLYPH",
+         {{0, 0, fuchsia},
+          {0, 3, RGB(190, 160, 50)},
+          {3, 10, RGB(90, 90, 90)},
+          {3, 3, RGB(255, 244, 180)},
+          {5, 9, RGB(250, 215, 170)},
+          {13, 11, fuchsia}}},
+    };
+    DcHolder dc(CreateCompatibleDC(nullptr));
+    ASSERT_TRUE(dc);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string raw = ResourceBytes(c.name, MAKEINTRESOURCEA(2));  // RT_BITMAP
+        ASSERT_GE(raw.size(), sizeof(BITMAPINFOHEADER)) << "no bitmap resource";
+        BITMAPINFOHEADER header;
+        memcpy(&header, raw.data(), sizeof header);
+        EXPECT_EQ(header.biWidth, 14);
+        EXPECT_EQ(header.biHeight, 12);
+        EXPECT_EQ(header.biBitCount, 4) << "16 colours";
+
+        GdiHolder bitmap(LoadImageA(GetModuleHandleA(nullptr), c.name, IMAGE_BITMAP, 0, 0, 0));
+        ASSERT_TRUE(bitmap) << "LoadImage failed: " << GetLastError();
+        BITMAP info = {};
+        ASSERT_TRUE(GetObjectA(bitmap.get(), sizeof info, &info));
+        EXPECT_EQ(info.bmWidth, 14);
+        EXPECT_EQ(info.bmHeight, 12);
+        HGDIOBJ old = SelectObject(dc.get(), bitmap.get());
+        for (const Sample& sample : c.samples) {
+            EXPECT_EQ(GetPixel(dc.get(), sample.x, sample.y), sample.colour)
+                << "at " << sample.x << "," << sample.y;
+        }
+        SelectObject(dc.get(), old);
+    }
+}

@@ -1,0 +1,334 @@
+// 64-bit file offsets also where off_t would default to 32 bits.
+#define _FILE_OFFSET_BITS 64
+
+#include "FileIo.h"
+
+#include <algorithm>
+#include <cstring>
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+namespace bspatch {
+namespace {
+
+[[noreturn]] void IoFailure(const std::string& path, const std::string& what,
+                            const std::string& reason) {
+    throw PatchError(ExitCode::Io, path + ": " + (what.empty() ? "" : what + ": ") + reason);
+}
+
+#ifdef _WIN32
+
+HANDLE AsHandle(intptr_t handle) {
+    return reinterpret_cast<HANDLE>(handle);
+}
+
+// The system's text for an error code, without the trailing full stop and line end.
+std::string SystemReason(DWORD error) {
+    char text[512] = {};
+    DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                  nullptr, error, 0, text, sizeof text, nullptr);
+    std::string reason(text, length);
+    while (!reason.empty() && (reason.back() == '\n' || reason.back() == '\r' ||
+                               reason.back() == '.' || reason.back() == ' ')) {
+        reason.pop_back();
+    }
+    return reason.empty() ? "error " + std::to_string(error) : reason;
+}
+
+std::string LastReason() {
+    return SystemReason(GetLastError());
+}
+
+unsigned ProcessId() {
+    return static_cast<unsigned>(GetCurrentProcessId());
+}
+
+#else
+
+std::string LastReason() {
+    return std::strerror(errno);
+}
+
+unsigned ProcessId() {
+    return static_cast<unsigned>(getpid());
+}
+
+#endif
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// InputFile
+
+#ifdef _WIN32
+
+InputFile::InputFile(const std::string& path) : path_(path) {
+    HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+        IoFailure(path, "", LastReason());
+    }
+    handle_ = reinterpret_cast<intptr_t>(h);
+    LARGE_INTEGER size;
+    if (!GetFileSizeEx(h, &size)) {
+        std::string reason = LastReason();
+        ::CloseHandle(h);
+        IoFailure(path, "cannot get size", reason);
+    }
+    size_ = static_cast<uint64_t>(size.QuadPart);
+}
+
+InputFile::~InputFile() {
+    ::CloseHandle(AsHandle(handle_));
+}
+
+void InputFile::ReadAt(uint64_t offset, uint8_t* buffer, size_t size) {
+    while (size != 0) {
+        // The offset travels in the OVERLAPPED block: on a synchronous handle
+        // that makes each read positional, so the decoder threads need no
+        // shared file pointer.
+        OVERLAPPED at = {};
+        at.Offset = static_cast<DWORD>(offset & 0xFFFFFFFFu);
+        at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+        DWORD want = static_cast<DWORD>(std::min<size_t>(size, 1u << 30));
+        DWORD got = 0;
+        if (!ReadFile(AsHandle(handle_), buffer, want, &got, &at)) {
+            IoFailure(path_, "read failed", LastReason());
+        }
+        if (got == 0) {
+            IoFailure(path_, "read failed", "unexpected end of file");
+        }
+        offset += got;
+        buffer += got;
+        size -= got;
+    }
+}
+
+#else
+
+InputFile::InputFile(const std::string& path) : path_(path) {
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        IoFailure(path, "", LastReason());
+    }
+    handle_ = fd;
+    struct stat info;
+    if (::fstat(fd, &info) != 0) {
+        std::string reason = LastReason();
+        ::close(fd);
+        IoFailure(path, "cannot get size", reason);
+    }
+    if (!S_ISREG(info.st_mode)) {
+        ::close(fd);
+        IoFailure(path, "", "not a regular file");
+    }
+    size_ = static_cast<uint64_t>(info.st_size);
+}
+
+InputFile::~InputFile() {
+    ::close(static_cast<int>(handle_));
+}
+
+void InputFile::ReadAt(uint64_t offset, uint8_t* buffer, size_t size) {
+    while (size != 0) {
+        size_t want = std::min<size_t>(size, 1u << 30);
+        ssize_t got = ::pread(static_cast<int>(handle_), buffer, want, static_cast<off_t>(offset));
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got < 0) {
+            IoFailure(path_, "read failed", LastReason());
+        }
+        if (got == 0) {
+            IoFailure(path_, "read failed", "unexpected end of file");
+        }
+        offset += static_cast<uint64_t>(got);
+        buffer += got;
+        size -= static_cast<size_t>(got);
+    }
+}
+
+#endif
+
+// ---------------------------------------------------------------------------
+// OutputFile
+
+#ifdef _WIN32
+
+OutputFile::OutputFile(const std::string& targetPath, size_t bufferSize)
+    : targetPath_(targetPath),
+      buffer_(std::make_unique_for_overwrite<uint8_t[]>(std::max<size_t>(bufferSize, 1))),
+      capacity_(std::max<size_t>(bufferSize, 1)) {
+    // The process id keeps concurrent runs apart; the number steps over a
+    // stale file that a killed run may have left.
+    for (unsigned attempt = 0;; ++attempt) {
+        tempPath_ =
+            targetPath + "." + std::to_string(ProcessId()) + "-" + std::to_string(attempt) + ".tmp";
+        HANDLE h = CreateFileA(tempPath_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                               FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (h != INVALID_HANDLE_VALUE) {
+            handle_ = reinterpret_cast<intptr_t>(h);
+            return;
+        }
+        if (GetLastError() != ERROR_FILE_EXISTS) {
+            IoFailure(targetPath, "cannot create a temporary file beside it", LastReason());
+        }
+    }
+}
+
+void OutputFile::Flush() {
+    const uint8_t* data = buffer_.get();
+    while (buffered_ != 0) {
+        DWORD written = 0;
+        if (!WriteFile(AsHandle(handle_), data, static_cast<DWORD>(buffered_), &written, nullptr) ||
+            written == 0) {
+            IoFailure(tempPath_, "write failed", LastReason());
+        }
+        data += written;
+        buffered_ -= written;
+    }
+}
+
+void OutputFile::CloseHandle() {
+    if (handle_ != -1) {
+        BOOL closed = ::CloseHandle(AsHandle(handle_));
+        handle_ = -1;
+        if (!closed) {
+            IoFailure(tempPath_, "close failed", LastReason());
+        }
+    }
+}
+
+void OutputFile::Commit() {
+    Flush();
+    CloseHandle();
+    if (!MoveFileExA(tempPath_.c_str(), targetPath_.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+        IoFailure(targetPath_, "cannot replace", LastReason());
+    }
+    committed_ = true;
+}
+
+OutputFile::~OutputFile() {
+    if (handle_ != -1) {
+        ::CloseHandle(AsHandle(handle_));
+    }
+    if (!committed_) {
+        DeleteFileA(tempPath_.c_str());
+    }
+}
+
+bool SameFile(const std::string& a, const std::string& b) {
+    // Identity is the volume serial number and the file index, which the
+    // system keeps for a file under every name it has.
+    auto identify = [](const std::string& path, BY_HANDLE_FILE_INFORMATION& info) {
+        HANDLE h =
+            CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                        nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+        if (h == INVALID_HANDLE_VALUE) {
+            return false;
+        }
+        BOOL ok = GetFileInformationByHandle(h, &info);
+        ::CloseHandle(h);
+        return ok != 0;
+    };
+    BY_HANDLE_FILE_INFORMATION infoA, infoB;
+    return identify(a, infoA) && identify(b, infoB) &&
+           infoA.dwVolumeSerialNumber == infoB.dwVolumeSerialNumber &&
+           infoA.nFileIndexHigh == infoB.nFileIndexHigh &&
+           infoA.nFileIndexLow == infoB.nFileIndexLow;
+}
+
+#else
+
+OutputFile::OutputFile(const std::string& targetPath, size_t bufferSize)
+    : targetPath_(targetPath),
+      buffer_(std::make_unique_for_overwrite<uint8_t[]>(std::max<size_t>(bufferSize, 1))),
+      capacity_(std::max<size_t>(bufferSize, 1)) {
+    // The process id keeps concurrent runs apart; the number steps over a
+    // stale file that a killed run may have left.
+    for (unsigned attempt = 0;; ++attempt) {
+        tempPath_ =
+            targetPath + "." + std::to_string(ProcessId()) + "-" + std::to_string(attempt) + ".tmp";
+        int fd = ::open(tempPath_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0) {
+            handle_ = fd;
+            return;
+        }
+        if (errno != EEXIST) {
+            IoFailure(targetPath, "cannot create a temporary file beside it", LastReason());
+        }
+    }
+}
+
+void OutputFile::Flush() {
+    const uint8_t* data = buffer_.get();
+    while (buffered_ != 0) {
+        ssize_t written = ::write(static_cast<int>(handle_), data, buffered_);
+        if (written < 0 && errno == EINTR) {
+            continue;
+        }
+        if (written <= 0) {
+            IoFailure(tempPath_, "write failed", written < 0 ? LastReason() : "nothing written");
+        }
+        data += written;
+        buffered_ -= static_cast<size_t>(written);
+    }
+}
+
+void OutputFile::CloseHandle() {
+    if (handle_ != -1) {
+        int result = ::close(static_cast<int>(handle_));
+        handle_ = -1;
+        if (result != 0) {
+            IoFailure(tempPath_, "close failed", LastReason());
+        }
+    }
+}
+
+void OutputFile::Commit() {
+    Flush();
+    CloseHandle();
+    if (::rename(tempPath_.c_str(), targetPath_.c_str()) != 0) {
+        IoFailure(targetPath_, "cannot replace", LastReason());
+    }
+    committed_ = true;
+}
+
+OutputFile::~OutputFile() {
+    if (handle_ != -1) {
+        ::close(static_cast<int>(handle_));
+    }
+    if (!committed_) {
+        ::unlink(tempPath_.c_str());
+    }
+}
+
+bool SameFile(const std::string& a, const std::string& b) {
+    struct stat infoA, infoB;
+    return ::stat(a.c_str(), &infoA) == 0 && ::stat(b.c_str(), &infoB) == 0 &&
+           infoA.st_dev == infoB.st_dev && infoA.st_ino == infoB.st_ino;
+}
+
+#endif
+
+void OutputFile::Write(const uint8_t* data, size_t size) {
+    while (size != 0) {
+        if (buffered_ == capacity_) {
+            Flush();
+        }
+        size_t n = std::min(size, capacity_ - buffered_);
+        std::memcpy(buffer_.get() + buffered_, data, n);
+        buffered_ += n;
+        data += n;
+        size -= n;
+    }
+}
+
+}  // namespace bspatch
