@@ -140,6 +140,7 @@ TEST_F(EndToEndTest, TabGoesOldDiffNewCloseAndRoundAgain) {
 
 TEST_F(EndToEndTest, ChosenFilesGiveTheNewNameAndAForeignDiffIsRefused) {
     CreateDirectoryA("C:\\img", nullptr);
+    CreateDirectoryA("D:\\dl", nullptr);
     ASSERT_TRUE(CreateEmptyFile(kOldImage));
     ASSERT_TRUE(CreateEmptyFile(kDiff)) << "drive D: is not mapped (dosdevices/d:)";
     ASSERT_TRUE(CreateEmptyFile(kForeignDiff));
