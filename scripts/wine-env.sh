@@ -44,7 +44,7 @@ brivok_start_wine() {
         wineserver -w
     fi
     # Drive D: for the tests that need a second drive.
-    mkdir -p "$BRIVOK_ROOT/build/drive-d"
+    mkdir -p "$BRIVOK_ROOT/build/drive-d/dl"
     ln -sfn "$BRIVOK_ROOT/build/drive-d" "$WINEPREFIX/dosdevices/d:"
     wineserver -p
     "$BRIVOK_WINE" cmd /c exit >/dev/null 2>&1 || true

@@ -6,8 +6,13 @@
 #include <vector>
 
 #include "app/NameRules.h"
+#include "app/PatchScriptWriter.h"
+#include "process/EndPatchProgramAndTool.h"
+#include "process/LaunchAndWait.h"
 #include "rtl/Application.h"
 #include "rtl/PathUtils.h"
+#include "rtl/Synchronize.h"
+#include "rtl/SysUtils.h"
 
 TMainForm* MainForm = nullptr;
 
@@ -72,6 +77,9 @@ constexpr ControlLayout kControls[] = {
 constexpr char kRejectedDiff[] = "This patch file doesn't seems to be for ";
 constexpr char kRejectedDiffCaption[] = "Brivok Patch";
 constexpr char kBspatchName[] = "bspatch.exe";
+constexpr char kJobCaption[] = "Brivok creator";
+// What cmd answers when the program a script calls is not found.
+constexpr DWORD kCommandNotFound = 9009;
 
 }  // namespace
 
@@ -85,15 +93,42 @@ TMainForm::TMainForm(TComponent* owner) : TForm(owner) {
     SetPosition(TPosition::poDesktopCenter);
     OnCreate = [this](TObject* sender) { FormCreate(sender); };
     CreateControls();
-    XPManifest1 = new TXPManifest(this);
-    XPManifest1->SetName("XPManifest1");
+    CreateComponents();
     DoCreate();
 }
 
 TMainForm::~TMainForm() {
+    // A running job keeps the process alive until it ends, but the window
+    // goes now, and the job touches none of its controls any more. The
+    // component is destroyed while the controls still exist, so that even a
+    // late request of the job finds them.
+    closing_ = true;
+    if (Handle() != nullptr) {
+        ShowWindow(Handle(), SW_HIDE);
+    }
+    delete JvThreadRunBatch;
+    JvThreadRunBatch = nullptr;
     if (MainForm == this) {
         MainForm = nullptr;
     }
+}
+
+void TMainForm::CreateComponents() {
+    JvComputerInfoEx1 = new TJvComputerInfoEx(this);
+    JvComputerInfoEx1->SetName("JvComputerInfoEx1");
+
+    JvThreadRunBatch = new TJvThread(this);
+    JvThreadRunBatch->SetName("JvThreadRunBatch");
+    JvThreadRunBatch->SetExclusive(true);
+    JvThreadRunBatch->SetRunOnCreate(true);
+    JvThreadRunBatch->SetFreeOnTerminate(true);
+    JvThreadRunBatch->OnExecute = [this](TObject* sender, void* params) {
+        JvThreadRunBatchExecute(sender, params);
+    };
+    JvThreadRunBatch->OnFinish = [this](TObject* sender) { JvThreadRunBatchFinish(sender); };
+
+    XPManifest1 = new TXPManifest(this);
+    XPManifest1->SetName("XPManifest1");
 }
 
 void TMainForm::CreateControls() {
@@ -191,6 +226,64 @@ void TMainForm::JvFilenamePatchChange(TObject* Sender) {
     JvFilenameNew->SetFileName(DeriveNewImageName(oldPath, diffPath));
 }
 
-void TMainForm::JvXPButtonCloseClick(TObject* /*Sender*/) {}
+void TMainForm::JvXPButtonCloseClick(TObject* /*Sender*/) {
+    EndPatchProgramAndTool(BspatchPath);
+}
 
-void TMainForm::JvXPButtonPatchClick(TObject* /*Sender*/) {}
+void TMainForm::JvXPButtonPatchClick(TObject* /*Sender*/) {
+    // cmd reads a batch file by offset while it runs it: rewriting the
+    // script under a running job would make it execute a mixture of both.
+    if (JvThreadRunBatch->OneThreadIsRunning()) {
+        return;
+    }
+    TJvSystemFolders* folders = JvComputerInfoEx1->Folders();
+    const PatchScriptLocation location = LocatePatchScript(folders->Temp(), folders->TempSource());
+    WorkFolder = location.WorkFolder;
+    ScriptPath = location.ScriptPath;
+    WritePatchScript(ScriptPath, {BspatchPath, JvFilenameOld->FileName(), JvFilenameNew->FileName(),
+                                  JvFilenamePatch->FileName()});
+    JvThreadRunBatch->Execute(this);
+}
+
+void TMainForm::SetPatchEnabledFromJob(bool enabled) {
+    Synchronize([this, enabled] {
+        if (!closing_) {
+            JvXPButtonPatch->SetEnabled(enabled);
+        }
+    });
+}
+
+void TMainForm::JvThreadRunBatchExecute(TObject* /*Sender*/, void* /*Params*/) {
+    SetPatchEnabledFromJob(false);
+    Application->ProcessMessages();
+    // No click rewrites ScriptPath while a job runs.
+    JobOutcome outcome;
+    outcome.started = LaunchAndWait(ScriptPath, "", SW_HIDE, true, 0, &outcome.exitCode);
+    jobOutcome_ = outcome;
+    SetPatchEnabledFromJob(true);
+}
+
+void TMainForm::JvThreadRunBatchFinish(TObject* /*Sender*/) {
+    if (closing_) {
+        return;
+    }
+    const std::string oldPath = JvFilenameOld->FileName();
+    if (jobOutcome_.started && jobOutcome_.exitCode == 0) {
+        Application->MessageBox("File " + oldPath + " successfully patched!", kJobCaption,
+                                MB_OK | MB_ICONINFORMATION);
+        return;
+    }
+    Application->MessageBox("File " + oldPath + " could not be patched: " + JobFailureReason(),
+                            kJobCaption, MB_OK | MB_ICONSTOP);
+}
+
+std::string TMainForm::JobFailureReason() const {
+    if (!jobOutcome_.started) {
+        return "the patch script could not be started.";
+    }
+    if (jobOutcome_.exitCode == kCommandNotFound) {
+        return "bspatch.exe was not found in the tool's folder.";
+    }
+    return Format("bspatch.exe failed with exit code %lu.",
+                  static_cast<unsigned long>(jobOutcome_.exitCode));
+}

@@ -4,7 +4,9 @@
 
 #include <string>
 
+#include "jobs/JvThread.h"
 #include "rtl/Forms.h"
+#include "widgets/JvComputerInfoEx.h"
 #include "widgets/JvGroupBox.h"
 #include "widgets/JvToolEdit.h"
 #include "widgets/JvXPButtons.h"
@@ -26,9 +28,14 @@ public:
     TJvFilenameEdit* JvFilenameNew = nullptr;
     TJvXPButton* JvXPButtonClose = nullptr;
     TJvXPButton* JvXPButtonPatch = nullptr;
+    TJvComputerInfoEx* JvComputerInfoEx1 = nullptr;
+    TJvThread* JvThreadRunBatch = nullptr;
     TXPManifest* XPManifest1 = nullptr;
 
+    // Ends every bspatch.exe, then every copy of the tool, this one too.
     void JvXPButtonCloseClick(TObject* Sender);
+    // Writes the patch script into the work folder and starts the job that
+    // runs it; does nothing while a job runs.
     void JvXPButtonPatchClick(TObject* Sender);
     void FormCreate(TObject* Sender);
     // Patch is enabled exactly when all three fields hold a name.
@@ -37,6 +44,11 @@ public:
     // old image's base name is refused; otherwise the new image's name is
     // derived from the two.
     void JvFilenamePatchChange(TObject* Sender);
+    // On the job's worker thread: runs the script hidden and waits for it,
+    // with Patch disabled meanwhile.
+    void JvThreadRunBatchExecute(TObject* Sender, void* Params);
+    // On the main thread after the job: tells the user how it went.
+    void JvThreadRunBatchFinish(TObject* Sender);
 
     // Where bspatch.exe lies (set once by FormCreate), and the script and
     // work folder of the last Patch click.
@@ -45,8 +57,25 @@ public:
     std::string WorkFolder;
 
 private:
+    // How the last job's script ended, written by the worker before the
+    // job's end is delivered to the main thread.
+    struct JobOutcome {
+        bool started = false;
+        DWORD exitCode = 0;
+    };
+
     void CreateControls();
+    void CreateComponents();
+    // Patch's state changes of the job go through the main thread, which
+    // skips them once the window is closing.
+    void SetPatchEnabledFromJob(bool enabled);
+    std::string JobFailureReason() const;
     TWinControl* FindControl(const char* name) const;
+
+    JobOutcome jobOutcome_;
+    // Set when the window starts closing; only the main thread reads and
+    // writes it.
+    bool closing_ = false;
 };
 
 extern TMainForm* MainForm;

@@ -7,11 +7,12 @@
 
 #include <string>
 
+#include "ToolWindow.h"
+#include "ToolWindow.h"
 #include "support/WindowDriver.h"
 
 namespace {
 
-constexpr char kCaption[] = "Brivok Patch by Wendral version 1.01";
 constexpr char kOldImage[] = "C:\\img\\live-5.0.5.iso";
 constexpr char kDiff[] = "D:\\dl\\live-5.0.5-to-5.0.6.bsdiff";
 constexpr char kForeignDiff[] = "D:\\dl\\other-1.0.0-to-1.0.1.bsdiff";
@@ -35,53 +36,19 @@ struct Place {
 class EndToEndTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(process_.Start(support::WindowsPathOfUnix(BRIVOK_EXE_PATH)))
-            << "cannot start " << BRIVOK_EXE_PATH;
-        window_ = support::FindTopLevel(kCaption, "", process_.Id());
-        ASSERT_NE(window_, nullptr) << "no window captioned " << kCaption;
-        for (HWND box : support::FindChildren(window_, "Button")) {
-            const std::string caption = support::WindowText(box);
-            HWND field = support::FindChild(box, "Edit", 0);
-            if (caption == "Original") {
-                oldBox_ = box, oldField_ = field;
-            } else if (caption == "Diff file") {
-                diffBox_ = box, diffField_ = field;
-            } else if (caption == "Result") {
-                newBox_ = box, newField_ = field;
-            }
-        }
-        for (HWND button : support::FindChildren(window_, "TJvXPButton")) {
-            (support::WindowText(button) == "Close" ? close_ : patch_) = button;
-        }
-        ASSERT_TRUE(oldField_ && diffField_ && newField_ && close_ && patch_)
-            << "a control is missing";
+        ASSERT_TRUE(tool_.Start(support::WindowsPathOfUnix(BRIVOK_EXE_PATH)))
+            << "the window or one of its controls did not show";
+        window_ = tool_.window;
+        oldBox_ = tool_.oldBox, diffBox_ = tool_.diffBox, newBox_ = tool_.newBox;
+        oldField_ = tool_.oldField, diffField_ = tool_.diffField, newField_ = tool_.newField;
+        close_ = tool_.close, patch_ = tool_.patch;
     }
 
-    void Screenshot(const std::string& name) {
-        UpdateWindow(window_);
-        support::WaitFor([&] { return support::Responsive(window_); });
-        support::SaveScreenshot(
-            window_, support::WindowsPathOfUnix(BRIVOK_SCREENSHOT_DIR) + "\\" + name + ".bmp");
-    }
+    void Screenshot(const std::string& name) { tool_.Screenshot(name); }
+    bool Browse(HWND field, const std::string& path) { return tool_.Browse(field, path); }
+    bool FieldShows(HWND field, const std::string& text) { return tool_.FieldShows(field, text); }
 
-    // Alt+Down on the field, then the path typed into the Browse dialog.
-    bool Browse(HWND field, const std::string& path) {
-        support::PostKey(field, VK_DOWN, true);
-        if (support::ChooseInOpenDialog(path, "Browse", process_.Id())) {
-            return true;
-        }
-        // What the screen showed instead.
-        support::SaveScreenshot(
-            GetDesktopWindow(),
-            support::WindowsPathOfUnix(BRIVOK_SCREENSHOT_DIR) + "\\e2e-browse-failed.bmp");
-        return false;
-    }
-
-    bool FieldShows(HWND field, const std::string& text) {
-        return support::WaitFor([&] { return support::WindowText(field) == text; });
-    }
-
-    support::ChildProcess process_;
+    ToolWindow tool_;
     HWND window_ = nullptr;
     HWND oldBox_ = nullptr, diffBox_ = nullptr, newBox_ = nullptr;
     HWND oldField_ = nullptr, diffField_ = nullptr, newField_ = nullptr;
@@ -156,11 +123,11 @@ TEST_F(EndToEndTest, ChosenFilesGiveTheNewNameAndAForeignDiffIsRefused) {
     Screenshot("e2e-derived");
 
     ASSERT_TRUE(Browse(diffField_, kForeignDiff));
-    const support::MessageBoxInfo box = support::WaitForMessageBox("Brivok Patch", process_.Id());
+    const support::MessageBoxInfo box =
+        support::WaitForMessageBox("Brivok Patch", tool_.process.Id());
     ASSERT_NE(box.window, nullptr) << "no refusal box";
     EXPECT_EQ(box.text, std::string("This patch file doesn't seems to be for ") + kOldImage);
-    support::SaveScreenshot(
-        box.window, support::WindowsPathOfUnix(BRIVOK_SCREENSHOT_DIR) + "\\e2e-refused.bmp");
+    tool_.Screenshot("e2e-refused", box.window);
     ASSERT_TRUE(support::AnswerMessageBox(box.window));
     EXPECT_TRUE(FieldShows(diffField_, ""));
     EXPECT_TRUE(support::WaitFor([&] { return IsWindowEnabled(patch_) == FALSE; }));
@@ -184,7 +151,7 @@ TEST_F(EndToEndTest, WideningMovesCloseAndWidensTheFrames) {
 
 TEST_F(EndToEndTest, ClosingTheWindowEndsTheProcess) {
     PostMessageA(window_, WM_CLOSE, 0, 0);
-    EXPECT_EQ(process_.WaitForExit(), 0u);
+    EXPECT_EQ(tool_.process.WaitForExit(), 0u);
 }
 
 }  // namespace

@@ -1,0 +1,242 @@
+// A click on Patch in the real program, end to end: the script written and
+// run hidden, bspatch.exe (ours, or a stand-in that can be steered) called
+// from the tool's folder on another drive, the box at the end, and Close
+// during a run.
+#include <windows.h>
+#include <tlhelp32.h>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "ToolWindow.h"
+#include "support/WindowDriver.h"
+
+namespace {
+
+constexpr char kJobCaption[] = "Brivok creator";
+// Another drive than the temporary-files folder, with a blank, an
+// ampersand and a percent sign, each of which cmd would otherwise trip on.
+constexpr char kToolFolder[] = "D:\\Tools & Co 100%\\";
+constexpr char kOldImage[] = "C:\\img\\live-5.0.5.iso";
+constexpr char kDiff[] = "D:\\dl\\live-5.0.5-to-5.0.6.bsdiff";
+constexpr char kNewImage[] = "C:\\img\\live-5.0.6.iso";
+constexpr char kWaitFile[] = "C:\\img\\bspatch-waits";
+constexpr char kResultFolder[] = "C:\\img";
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
+bool WriteFile(const std::string& path, const std::string& bytes) {
+    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    file << bytes;
+    return static_cast<bool>(file);
+}
+
+std::string DataFile(const char* name) {
+    return support::WindowsPathOfUnix(BRIVOK_PATCH_DATA) + "\\" + name;
+}
+
+bool Exists(const std::string& path) {
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// How many running processes have this image name.
+int ProcessesNamed(const char* name) {
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    int count = 0;
+    PROCESSENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32First(snapshot, &entry); more;
+         more = Process32Next(snapshot, &entry)) {
+        count += lstrcmpiA(entry.szExeFile, name) == 0 ? 1 : 0;
+    }
+    CloseHandle(snapshot);
+    return count;
+}
+
+enum class Patcher { Ours, StandIn, None };
+
+class PatchRunTest : public ::testing::Test {
+protected:
+    void TearDown() override {
+        DeleteFileA(kWaitFile);
+        for (const char* name : {"BRIVOK_FAKE_WAIT", "BRIVOK_FAKE_EXIT", "BRIVOK_RESULT_FOLDER"}) {
+            SetEnvironmentVariableA(name, nullptr);
+        }
+        tool_.process.Terminate();
+    }
+
+    // Lays out the tool's folder and the two input files, then starts the
+    // tool and chooses the files in its Browse dialogs.
+    void StartWithInputs(Patcher patcher, const std::string& oldImage = kOldImage,
+                         const std::string& diff = kDiff) {
+        CreateDirectoryA(kToolFolder, nullptr);
+        CreateDirectoryA(ExtractFolder(oldImage).c_str(), nullptr);
+        CreateDirectoryA(ExtractFolder(diff).c_str(), nullptr);
+        const std::string exe = std::string(kToolFolder) + "BrivokPatch.exe";
+        const std::string bspatch = std::string(kToolFolder) + "bspatch.exe";
+        ASSERT_TRUE(
+            CopyFileA(support::WindowsPathOfUnix(BRIVOK_EXE_PATH).c_str(), exe.c_str(), FALSE))
+            << exe << ": error " << GetLastError();
+        DeleteFileA(bspatch.c_str());
+        if (patcher != Patcher::None) {
+            const char* source =
+                patcher == Patcher::Ours ? BRIVOK_BSPATCH_PATH : BRIVOK_FAKE_BSPATCH_PATH;
+            ASSERT_TRUE(
+                CopyFileA(support::WindowsPathOfUnix(source).c_str(), bspatch.c_str(), FALSE));
+        }
+        ASSERT_TRUE(CopyFileA(DataFile("old.iso").c_str(), oldImage.c_str(), FALSE)) << oldImage;
+        ASSERT_TRUE(CopyFileA(DataFile("old-to-new.bsdiff").c_str(), diff.c_str(), FALSE)) << diff;
+        newImage_ = ExtractFolder(oldImage) + "live-5.0.6.iso";
+        DeleteFileA(newImage_.c_str());
+
+        ASSERT_TRUE(tool_.Start(exe)) << "the tool or one of its controls did not show";
+        ASSERT_TRUE(tool_.Browse(tool_.oldField, oldImage));
+        ASSERT_TRUE(tool_.Browse(tool_.diffField, diff));
+        ASSERT_TRUE(tool_.WaitEnabled(tool_.patch, true)) << "Patch stays disabled";
+    }
+
+    static std::string ExtractFolder(const std::string& path) {
+        return path.substr(0, path.find_last_of('\\') + 1);
+    }
+
+    // Waits for the box at the end of the job, answers it and returns its text.
+    std::string JobBoxText(const std::string& screenshot = "") {
+        const support::MessageBoxInfo box =
+            support::WaitForMessageBox(kJobCaption, tool_.process.Id(), 30000);
+        if (box.window == nullptr) {
+            return "(no box)";
+        }
+        if (!screenshot.empty()) {
+            tool_.Screenshot(screenshot, box.window);
+        }
+        support::AnswerMessageBox(box.window);
+        return box.text;
+    }
+
+    // The script of the last Patch click.
+    static std::string Script() { return ReadFile("C:\\BrivokTemp\\PatchISO.bat"); }
+
+    ToolWindow tool_;
+    std::string newImage_;
+};
+
+TEST_F(PatchRunTest, OurBspatchWritesTheNewImageAndOneBoxSaysSo) {
+    ASSERT_NO_FATAL_FAILURE(StartWithInputs(Patcher::Ours));
+    tool_.Click(tool_.patch);
+    EXPECT_EQ(JobBoxText("e2e-patched"),
+              std::string("File ") + kOldImage + " successfully patched!");
+    EXPECT_EQ(ReadFile(kNewImage), ReadFile(DataFile("new.iso"))) << "the new image";
+    EXPECT_TRUE(tool_.WaitEnabled(tool_.patch, true));
+    EXPECT_EQ(support::FindTopLevel(kJobCaption, "#32770", tool_.process.Id(), 500), nullptr)
+        << "a second box";
+}
+
+TEST_F(PatchRunTest, AwkwardNamesOnTwoDrivesStillPatch) {
+    // A blank, "&", "%" and a letter outside ASCII in every path.
+    const std::string oldImage = "C:\\img \xE9 50% & co\\live-5.0.5.iso";
+    const std::string diff = "D:\\dl \xE9 100%\\live-5.0.5-to-5.0.6.bsdiff";
+    ASSERT_NO_FATAL_FAILURE(StartWithInputs(Patcher::Ours, oldImage, diff));
+    EXPECT_TRUE(tool_.FieldShows(tool_.newField, "\"" + newImage_ + "\""))
+        << support::WindowText(tool_.newField);
+    tool_.Click(tool_.patch);
+    EXPECT_EQ(JobBoxText(), "File " + oldImage + " successfully patched!");
+    EXPECT_EQ(ReadFile(newImage_), ReadFile(DataFile("new.iso")));
+}
+
+TEST_F(PatchRunTest, AMissingOrFailingBspatchIsReportedNotPraised) {
+    struct Case {
+        const char* what;
+        Patcher patcher;
+        const char* exitCode;
+        const char* reason;
+    };
+    const Case cases[] = {
+        {"missing", Patcher::None, nullptr, "bspatch.exe was not found in the tool's folder."},
+        {"failing", Patcher::StandIn, "3", "bspatch.exe failed with exit code 3."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        SetEnvironmentVariableA("BRIVOK_FAKE_EXIT", c.exitCode);
+        ASSERT_NO_FATAL_FAILURE(StartWithInputs(c.patcher));
+        tool_.Click(tool_.patch);
+        EXPECT_EQ(JobBoxText(std::string("e2e-") + c.what),
+                  std::string("File ") + kOldImage + " could not be patched: " + c.reason);
+        EXPECT_FALSE(Exists(kNewImage));
+        EXPECT_TRUE(tool_.WaitEnabled(tool_.patch, true));
+        tool_.process.Terminate();
+    }
+}
+
+TEST_F(PatchRunTest, DuringALongRunTheWindowAnswersAndASecondClickStartsNothing) {
+    ASSERT_TRUE(WriteFile(kWaitFile, "wait"));
+    SetEnvironmentVariableA("BRIVOK_FAKE_WAIT", kWaitFile);
+    SetEnvironmentVariableA("BRIVOK_RESULT_FOLDER", kResultFolder);
+    const std::string result = std::string(kResultFolder) + "\\result.txt";
+    DeleteFileA(result.c_str());
+    ASSERT_NO_FATAL_FAILURE(StartWithInputs(Patcher::StandIn));
+
+    tool_.Click(tool_.patch);
+    ASSERT_TRUE(support::WaitFor([&] { return Exists(result); })) << "the stand-in never ran";
+    EXPECT_TRUE(tool_.WaitEnabled(tool_.patch, false)) << "Patch stays enabled during the run";
+    DWORD_PTR answer = 0;
+    EXPECT_NE(SendMessageTimeoutA(tool_.window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2000, &answer), 0)
+        << "the window does not answer while the patch runs";
+    const std::string script = Script();
+    const std::string firstRun = ReadFile(result);
+
+    // Another old image enables Patch by the field rule; its click must
+    // neither rewrite the running script nor start a second run.
+    const std::string otherImage = "C:\\img\\live-5.0.5b.iso";
+    ASSERT_TRUE(CopyFileA(kOldImage, otherImage.c_str(), FALSE));
+    ASSERT_TRUE(tool_.Browse(tool_.oldField, otherImage));
+    ASSERT_TRUE(tool_.WaitEnabled(tool_.patch, true));
+    tool_.Click(tool_.patch);
+    EXPECT_TRUE(support::Responsive(tool_.window));
+    EXPECT_EQ(Script(), script) << "the running script was rewritten";
+    EXPECT_EQ(support::FindTopLevel(kJobCaption, "#32770", tool_.process.Id(), 500), nullptr);
+
+    DeleteFileA(kWaitFile);
+    EXPECT_EQ(JobBoxText(), "File " + otherImage + " successfully patched!");
+    EXPECT_EQ(ReadFile(result), firstRun) << "bspatch.exe ran a second time";
+}
+
+TEST_F(PatchRunTest, CloseEndsARunningBspatchAndTheTool) {
+    ASSERT_TRUE(WriteFile(kWaitFile, "wait"));
+    SetEnvironmentVariableA("BRIVOK_FAKE_WAIT", kWaitFile);
+    ASSERT_NO_FATAL_FAILURE(StartWithInputs(Patcher::StandIn));
+    tool_.Click(tool_.patch);
+    ASSERT_TRUE(support::WaitFor([] { return ProcessesNamed("bspatch.exe") == 1; }))
+        << "bspatch.exe did not start";
+
+    tool_.Click(tool_.close);
+    EXPECT_EQ(tool_.process.WaitForExit(), 0u) << "the tool's exit code";
+    EXPECT_TRUE(support::WaitFor([] { return ProcessesNamed("bspatch.exe") == 0; }))
+        << "bspatch.exe still runs";
+    EXPECT_TRUE(Exists(kWaitFile)) << "the stand-in ended by itself, not by Close";
+}
+
+TEST_F(PatchRunTest, ClosingTheWindowDuringARunLetsThePatchFinishFirst) {
+    ASSERT_TRUE(WriteFile(kWaitFile, "wait"));
+    SetEnvironmentVariableA("BRIVOK_FAKE_WAIT", kWaitFile);
+    ASSERT_NO_FATAL_FAILURE(StartWithInputs(Patcher::StandIn));
+    tool_.Click(tool_.patch);
+    ASSERT_TRUE(support::WaitFor([] { return ProcessesNamed("bspatch.exe") == 1; }));
+
+    PostMessageA(tool_.window, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(support::WaitFor([&] { return !IsWindowVisible(tool_.window); }))
+        << "the window stays on screen";
+    EXPECT_EQ(tool_.process.WaitForExit(1000), static_cast<DWORD>(STILL_ACTIVE))
+        << "the tool ended before its patch";
+
+    DeleteFileA(kWaitFile);
+    EXPECT_EQ(tool_.process.WaitForExit(), 0u);
+    EXPECT_EQ(ReadFile(kNewImage), ReadFile(kOldImage)) << "the stand-in's copy";
+}
+
+}  // namespace

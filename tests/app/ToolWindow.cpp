@@ -1,0 +1,66 @@
+#include "ToolWindow.h"
+
+namespace {
+
+std::string ScreenshotPath(const std::string& name) {
+    return support::WindowsPathOfUnix(BRIVOK_SCREENSHOT_DIR) + "\\" + name + ".bmp";
+}
+
+}  // namespace
+
+bool ToolWindow::Start(const std::string& exePath) {
+    if (!process.Start(exePath)) {
+        return false;
+    }
+    window = support::FindTopLevel(kCaption, "", process.Id());
+    if (window == nullptr) {
+        return false;
+    }
+    for (HWND box : support::FindChildren(window, "Button")) {
+        const std::string caption = support::WindowText(box);
+        HWND field = support::FindChild(box, "Edit", 0);
+        if (caption == "Original") {
+            oldBox = box, oldField = field;
+        } else if (caption == "Diff file") {
+            diffBox = box, diffField = field;
+        } else if (caption == "Result") {
+            newBox = box, newField = field;
+        }
+    }
+    for (HWND button : support::FindChildren(window, "TJvXPButton")) {
+        (support::WindowText(button) == "Close" ? close : patch) = button;
+    }
+    return oldField && diffField && newField && close && patch;
+}
+
+bool ToolWindow::Browse(HWND field, const std::string& path) {
+    support::PostKey(field, VK_DOWN, true);
+    if (support::ChooseInOpenDialog(path, "Browse", process.Id())) {
+        return true;
+    }
+    // What the screen showed instead.
+    support::SaveScreenshot(GetDesktopWindow(), ScreenshotPath("e2e-browse-failed"));
+    return false;
+}
+
+bool ToolWindow::FieldShows(HWND field, const std::string& text) {
+    return support::WaitFor([&] { return support::WindowText(field) == text; });
+}
+
+void ToolWindow::Click(HWND button) {
+    const SIZE size = support::ClientSize(button);
+    const LPARAM middle = MAKELPARAM(size.cx / 2, size.cy / 2);
+    PostMessageA(button, WM_LBUTTONDOWN, MK_LBUTTON, middle);
+    PostMessageA(button, WM_LBUTTONUP, 0, middle);
+}
+
+bool ToolWindow::WaitEnabled(HWND control, bool enabled) {
+    return support::WaitFor([&] { return (IsWindowEnabled(control) != FALSE) == enabled; });
+}
+
+void ToolWindow::Screenshot(const std::string& name, HWND shown) {
+    HWND target = shown != nullptr ? shown : window;
+    UpdateWindow(target);
+    support::WaitFor([&] { return support::Responsive(target); });
+    support::SaveScreenshot(target, ScreenshotPath(name));
+}

@@ -1,0 +1,35 @@
+// The real program, started and driven from outside as a user would: its
+// window, its controls found by class and caption, the Browse dialogs, the
+// buttons and the pictures of the screen.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "support/WindowDriver.h"
+
+class ToolWindow {
+public:
+    static constexpr char kCaption[] = "Brivok Patch by Wendral version 1.01";
+
+    // Starts the program at `exePath` (a Windows path) and finds its window
+    // and controls; false when any is missing.
+    bool Start(const std::string& exePath);
+
+    // Alt+Down on the field, then the path typed into the Browse dialog.
+    bool Browse(HWND field, const std::string& path);
+    // Waits until the field shows `text`.
+    bool FieldShows(HWND field, const std::string& text);
+    // A left click in the middle of a button.
+    void Click(HWND button);
+    bool WaitEnabled(HWND control, bool enabled);
+    // The window's picture under build/screenshots/NAME.bmp.
+    void Screenshot(const std::string& name, HWND window = nullptr);
+
+    support::ChildProcess process;
+    HWND window = nullptr;
+    HWND oldBox = nullptr, diffBox = nullptr, newBox = nullptr;
+    HWND oldField = nullptr, diffField = nullptr, newField = nullptr;
+    HWND close = nullptr, patch = nullptr;
+};
