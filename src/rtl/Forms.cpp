@@ -90,9 +90,13 @@ void TForm::SetFont(const std::string& name, int height) {
     std::swap(font_, font);
     if (Handle() != nullptr) {
         SendMessageA(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
-        for (TWinControl* control : TabList()) {
+        std::vector<TWinControl*> pending(Controls().begin(), Controls().end());
+        while (!pending.empty()) {
+            TWinControl* control = pending.back();
+            pending.pop_back();
             SendMessageA(control->Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()),
                          TRUE);
+            pending.insert(pending.end(), control->Controls().begin(), control->Controls().end());
         }
     }
 }

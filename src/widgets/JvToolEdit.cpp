@@ -436,7 +436,7 @@ void TJvFileDirEdit::DropFiles(HDROP drop) {
         return;
     }
     ClearDialogFiles();
-    const bool multiSelect = false;
+    const bool multiSelect = MultiSelect();
     for (UINT i = 0; i < count; ++i) {
         // Any length: ask for it instead of cutting the name.
         const UINT length = DragQueryFileA(drop, i, nullptr, 0);

@@ -112,6 +112,8 @@ protected:
 
     virtual void AcceptDroppedName(const std::string& name) = 0;
     virtual void ClearDialogFiles() {}
+    // Whether a drop takes every name or only the first.
+    virtual bool MultiSelect() const { return false; }
 
 private:
     void DropFiles(HDROP drop);
@@ -154,7 +156,7 @@ protected:
     void ClearDialogFiles() override;
 
 private:
-    bool MultiSelect() const { return (dialog_->Options & ofAllowMultiSelect) != 0; }
+    bool MultiSelect() const override { return (dialog_->Options & ofAllowMultiSelect) != 0; }
     bool RunDialog();
 
     TOpenDialog* dialog_;  // owned as a component

@@ -2,6 +2,7 @@
 // refused editing commands, the button and the Open dialog.
 #include "widgets/JvToolEdit.h"
 
+#include <shlobj.h>
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -237,6 +238,50 @@ TEST_F(FilenameEditTest, KeepsTheWindowColourAndHasItsButtonAtTheRightEnd) {
         }
     }
     EXPECT_GE(dark, 6) << "the glyph";
+}
+
+// A drop from the shell: DROPFILES followed by the names, each ended by a
+// NUL, and a second NUL at the end.
+HDROP MakeDrop(const std::vector<std::string>& names) {
+    std::string list;
+    for (const std::string& name : names) {
+        list += name + '\0';
+    }
+    list += '\0';
+    HGLOBAL memory = GlobalAlloc(GHND, sizeof(DROPFILES) + list.size());
+    auto* drop = static_cast<DROPFILES*>(GlobalLock(memory));
+    drop->pFiles = sizeof(DROPFILES);
+    drop->fWide = FALSE;
+    list.copy(reinterpret_cast<char*>(drop + 1), list.size());
+    GlobalUnlock(memory);
+    return static_cast<HDROP>(memory);
+}
+
+TEST_F(FilenameEditTest, ADropTakesTheFirstNameThenReportsTheDrop) {
+    std::vector<std::string> events;
+    field_->OnChange = [&](TObject*) { events.push_back("change " + field_->Text()); };
+    field_->OnDropFiles = [&](TObject*) { events.push_back("dropped"); };
+    field_->SetDirectInput(false);
+    SendMessageA(field_->Handle(), WM_DROPFILES,
+                 reinterpret_cast<WPARAM>(MakeDrop({"C:\\My Images\\a.iso", "C:\\b.iso"})), 0);
+    EXPECT_EQ(events, (std::vector<std::string>{"change \"C:\\My Images\\a.iso\"", "dropped"}));
+
+    // The refusal leaves the drop handling; the framework reports it in
+    // the error box, captioned with the application's title.
+    events.clear();
+    support::MessageBoxInfo box;
+    std::thread answer([&] {
+        box = support::WaitForMessageBox(Application->Title(), GetCurrentProcessId());
+        if (box.window != nullptr) {
+            support::AnswerMessageBox(box.window);
+        }
+    });
+    SendMessageA(field_->Handle(), WM_DROPFILES,
+                 reinterpret_cast<WPARAM>(MakeDrop({"C:\\bad?.iso"})), 0);
+    answer.join();
+    EXPECT_EQ(box.text, "Invalid file name - C:\\bad?.iso.");
+    EXPECT_EQ(events, std::vector<std::string>{}) << "a refused name is not reported as dropped";
+    EXPECT_EQ(field_->FileName(), "C:\\My Images\\a.iso");
 }
 
 // Runs the dialog part on a helper thread while this thread is inside the
