@@ -20,6 +20,7 @@ fi
 export BRIVOK_TEST_TREE BRIVOK_WINE
 
 brivok_started_xvfb=""
+brivok_started_wineserver=""
 brivok_start_display() {
     if [ -n "${DISPLAY:-}" ] && [ "${1:-}" != "--private" ]; then
         return 0
@@ -46,12 +47,18 @@ brivok_start_wine() {
     # Drive D: for the tests that need a second drive.
     mkdir -p "$BRIVOK_ROOT/build/drive-d/dl"
     ln -sfn "$BRIVOK_ROOT/build/drive-d" "$WINEPREFIX/dosdevices/d:"
-    wineserver -p
+    # A server already running for this prefix (another run of ours) is
+    # shared, and left running at the end.
+    if wineserver -p 2>/dev/null; then
+        brivok_started_wineserver=1
+    fi
     "$BRIVOK_WINE" cmd /c exit >/dev/null 2>&1 || true
 }
 
 brivok_stop_all() {
-    wineserver -k >/dev/null 2>&1 || true
+    if [ -n "$brivok_started_wineserver" ]; then
+        wineserver -k >/dev/null 2>&1 || true
+    fi
     if [ -n "$brivok_started_xvfb" ]; then
         kill "$brivok_started_xvfb" 2>/dev/null || true
         wait "$brivok_started_xvfb" 2>/dev/null || true

@@ -209,7 +209,9 @@ public:
     }
     bool Folder(const std::string& path) {
         paths_.push_back(path);
-        return CreateDirectoryA(path.c_str(), nullptr) != 0;
+        // A folder left by an aborted earlier run is reused.
+        return CreateDirectoryA(path.c_str(), nullptr) != 0 ||
+               GetLastError() == ERROR_ALREADY_EXISTS;
     }
     void File(const std::string& path, const std::string& bytes) {
         paths_.push_back(path);

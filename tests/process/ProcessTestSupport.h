@@ -61,7 +61,7 @@ public:
         STARTUPINFOA startup{};
         startup.cb = sizeof startup;
         PROCESS_INFORMATION info{};
-        if (CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW,
+        if (CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, DETACHED_PROCESS,
                            nullptr, nullptr, &startup, &info)) {
             process_.Reset(info.hProcess);
             CloseHandle(info.hThread);
