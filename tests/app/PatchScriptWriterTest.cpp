@@ -213,6 +213,8 @@ public:
         return CreateDirectoryA(path.c_str(), nullptr) != 0 ||
                GetLastError() == ERROR_ALREADY_EXISTS;
     }
+    // A file that the code under test makes; removed at the end.
+    void Remove(const std::string& path) { paths_.push_back(path); }
     void File(const std::string& path, const std::string& bytes) {
         paths_.push_back(path);
         std::ofstream(path, std::ios::binary) << bytes;
@@ -266,6 +268,9 @@ TEST_F(PatchScriptWriterTest, CmdRunsTheScriptWithAwkwardNamesOnAnotherDrive) {
     const std::string diffName = images + "\\5 to 6 100%.bsdiff";
     scratch.File(diffName, "diff");
     const PatchScriptNames names = {bspatch, oldName, images + "\\new 6.iso", diffName};
+    // The stand-in copies the old image to the new one after its report.
+    DeleteFileA(names.newName.c_str());
+    scratch.Remove(names.newName);
 
     const PatchScriptLocation location = LocatePatchScript("C:\\windows\\temp");
     WritePatchScript(location.ScriptPath, names);
