@@ -25,6 +25,7 @@ constexpr char kDiff[] = "D:\\dl\\live-5.0.5-to-5.0.6.bsdiff";
 constexpr char kNewImage[] = "C:\\img\\live-5.0.6.iso";
 constexpr char kWaitFile[] = "C:\\img\\bspatch-waits";
 constexpr char kResultFolder[] = "C:\\img";
+constexpr char kScriptPath[] = "C:\\BrivokTemp\\PatchISO.bat";
 
 std::string ReadFile(const std::string& path) {
     std::ifstream file(path, std::ios::binary);
@@ -65,6 +66,7 @@ class PatchRunTest : public ::testing::Test {
 protected:
     void TearDown() override {
         DeleteFileA(kWaitFile);
+        SetFileAttributesA(kScriptPath, FILE_ATTRIBUTE_NORMAL);
         for (const char* name : {"BRIVOK_FAKE_WAIT", "BRIVOK_FAKE_EXIT", "BRIVOK_RESULT_FOLDER"}) {
             SetEnvironmentVariableA(name, nullptr);
         }
@@ -120,7 +122,7 @@ protected:
     }
 
     // The script of the last Patch click.
-    static std::string Script() { return ReadFile("C:\\BrivokTemp\\PatchISO.bat"); }
+    static std::string Script() { return ReadFile(kScriptPath); }
 
     ToolWindow tool_;
     std::string newImage_;
@@ -237,6 +239,28 @@ TEST_F(PatchRunTest, ClosingTheWindowDuringARunLetsThePatchFinishFirst) {
     DeleteFileA(kWaitFile);
     EXPECT_EQ(tool_.process.WaitForExit(), 0u);
     EXPECT_EQ(ReadFile(kNewImage), ReadFile(kOldImage)) << "the stand-in's copy";
+}
+
+TEST_F(PatchRunTest, AReadOnlyScriptIsReportedAndNothingStarts) {
+    SetEnvironmentVariableA("BRIVOK_RESULT_FOLDER", kResultFolder);
+    const std::string result = std::string(kResultFolder) + "\\result.txt";
+    DeleteFileA(result.c_str());
+    CreateDirectoryA("C:\\BrivokTemp", nullptr);
+    ASSERT_TRUE(WriteFile(kScriptPath, "@ECHO OFF\r\n"));
+    ASSERT_TRUE(SetFileAttributesA(kScriptPath, FILE_ATTRIBUTE_READONLY));
+    ASSERT_NO_FATAL_FAILURE(StartWithInputs(Patcher::StandIn));
+
+    tool_.Click(tool_.patch);
+    const support::MessageBoxInfo box =
+        support::WaitForMessageBox("Brivok Patch", tool_.process.Id());
+    ASSERT_NE(box.window, nullptr) << "no error box";
+    EXPECT_EQ(box.text, "File access denied.");
+    tool_.Screenshot("e2e-read-only", box.window);
+    support::AnswerMessageBox(box.window);
+    EXPECT_TRUE(support::Responsive(tool_.window));
+    EXPECT_EQ(Script(), "@ECHO OFF\r\n");
+    EXPECT_EQ(support::FindTopLevel(kJobCaption, "#32770", tool_.process.Id(), 1000), nullptr);
+    EXPECT_FALSE(Exists(result)) << "bspatch.exe ran";
 }
 
 }  // namespace
