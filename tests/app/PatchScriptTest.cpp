@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "WorkedExample.h"
+
 #include <fstream>
 #include <iterator>
 
@@ -9,18 +11,6 @@ namespace {
 
 std::string Identity(const std::string& text) {
     return text;
-}
-
-const PatchScriptNames kWorkedExample = {
-    "C:\\Tools\\bspatch.exe",
-    "C:\\img\\live-5.0.5.iso",
-    "C:\\img\\live-5.0.6.iso",
-    "D:\\dl\\live-5.0.5-to-5.0.6.bsdiff",
-};
-
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 }  // namespace

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "WorkedExample.h"
+
 #include <fstream>
 #include <iterator>
 #include <vector>
@@ -18,18 +20,6 @@ const char kWorkFolder[] = "C:\\BrivokTemp\\";
 const char kScript[] = "C:\\BrivokTemp\\PatchISO.bat";
 const char kKeepFile[] = "C:\\BrivokTemp\\keep.txt";
 const char kResultFile[] = "C:\\BrivokTemp\\result.txt";
-
-const PatchScriptNames kWorkedExample = {
-    "C:\\Tools\\bspatch.exe",
-    "C:\\img\\live-5.0.5.iso",
-    "C:\\img\\live-5.0.6.iso",
-    "D:\\dl\\live-5.0.5-to-5.0.6.bsdiff",
-};
-
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 bool FolderExists(const char* path) {
     const DWORD attributes = GetFileAttributesA(path);
