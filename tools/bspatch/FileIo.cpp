@@ -50,6 +50,20 @@ unsigned ProcessId() {
     return static_cast<unsigned>(GetCurrentProcessId());
 }
 
+// Creates `path` for writing unless a file of that name exists (then -1).
+// Other failures are reported against `reportedPath`.
+intptr_t CreateNewFile(const std::string& path, const std::string& reportedPath) {
+    HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h != INVALID_HANDLE_VALUE) {
+        return reinterpret_cast<intptr_t>(h);
+    }
+    if (GetLastError() != ERROR_FILE_EXISTS) {
+        IoFailure(reportedPath, "cannot create a temporary file beside it", LastReason());
+    }
+    return -1;
+}
+
 #else
 
 std::string LastReason() {
@@ -58,6 +72,14 @@ std::string LastReason() {
 
 unsigned ProcessId() {
     return static_cast<unsigned>(getpid());
+}
+
+intptr_t CreateNewFile(const std::string& path, const std::string& reportedPath) {
+    int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0 && errno != EEXIST) {
+        IoFailure(reportedPath, "cannot create a temporary file beside it", LastReason());
+    }
+    return fd;
 }
 
 #endif
@@ -160,28 +182,20 @@ void InputFile::ReadAt(uint64_t offset, uint8_t* buffer, size_t size) {
 // ---------------------------------------------------------------------------
 // OutputFile
 
-#ifdef _WIN32
-
 OutputFile::OutputFile(const std::string& targetPath, size_t bufferSize)
     : targetPath_(targetPath),
       buffer_(std::make_unique_for_overwrite<uint8_t[]>(std::max<size_t>(bufferSize, 1))),
       capacity_(std::max<size_t>(bufferSize, 1)) {
     // The process id keeps concurrent runs apart; the number steps over a
     // stale file that a killed run may have left.
-    for (unsigned attempt = 0;; ++attempt) {
+    for (unsigned attempt = 0; handle_ == -1; ++attempt) {
         tempPath_ =
             targetPath + "." + std::to_string(ProcessId()) + "-" + std::to_string(attempt) + ".tmp";
-        HANDLE h = CreateFileA(tempPath_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                               FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (h != INVALID_HANDLE_VALUE) {
-            handle_ = reinterpret_cast<intptr_t>(h);
-            return;
-        }
-        if (GetLastError() != ERROR_FILE_EXISTS) {
-            IoFailure(targetPath, "cannot create a temporary file beside it", LastReason());
-        }
+        handle_ = CreateNewFile(tempPath_, targetPath);
     }
 }
+
+#ifdef _WIN32
 
 void OutputFile::Flush() {
     const uint8_t* data = buffer_.get();
@@ -246,26 +260,6 @@ bool SameFile(const std::string& a, const std::string& b) {
 }
 
 #else
-
-OutputFile::OutputFile(const std::string& targetPath, size_t bufferSize)
-    : targetPath_(targetPath),
-      buffer_(std::make_unique_for_overwrite<uint8_t[]>(std::max<size_t>(bufferSize, 1))),
-      capacity_(std::max<size_t>(bufferSize, 1)) {
-    // The process id keeps concurrent runs apart; the number steps over a
-    // stale file that a killed run may have left.
-    for (unsigned attempt = 0;; ++attempt) {
-        tempPath_ =
-            targetPath + "." + std::to_string(ProcessId()) + "-" + std::to_string(attempt) + ".tmp";
-        int fd = ::open(tempPath_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd >= 0) {
-            handle_ = fd;
-            return;
-        }
-        if (errno != EEXIST) {
-            IoFailure(targetPath, "cannot create a temporary file beside it", LastReason());
-        }
-    }
-}
 
 void OutputFile::Flush() {
     const uint8_t* data = buffer_.get();
