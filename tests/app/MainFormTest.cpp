@@ -135,28 +135,28 @@ TEST_F(MainFormTest, AForeignDiffFileIsRefusedWithAMessageAndTheFieldEmptied) {
 
 namespace {
 
+// Records the text of the first visible tooltip of the thread. An
+// enumeration procedure is stdcall on i686, so no lambda.
+BOOL CALLBACK RecordShownTooltip(HWND window, LPARAM data) {
+    if (!IsWindowVisible(window) || support::WindowClass(window) != TOOLTIPS_CLASSA) {
+        return TRUE;
+    }
+    char buffer[256] = {};
+    TTTOOLINFOA tool{};
+    tool.cbSize = sizeof tool;
+    tool.lpszText = buffer;
+    if (SendMessageA(window, TTM_GETCURRENTTOOLA, 0, reinterpret_cast<LPARAM>(&tool))) {
+        tool.lpszText = buffer;
+        SendMessageA(window, TTM_GETTEXTA, sizeof buffer, reinterpret_cast<LPARAM>(&tool));
+    }
+    *reinterpret_cast<std::string*>(data) = buffer[0] ? buffer : "(visible)";
+    return FALSE;
+}
+
 // The tooltip window of this process that shows, and its text.
 std::string ShownTooltip() {
     std::string text;
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND window, LPARAM data) -> BOOL {
-            if (IsWindowVisible(window) && support::WindowClass(window) == TOOLTIPS_CLASSA) {
-                char buffer[256] = {};
-                TTTOOLINFOA tool{};
-                tool.cbSize = sizeof tool;
-                tool.lpszText = buffer;
-                if (SendMessageA(window, TTM_GETCURRENTTOOLA, 0, reinterpret_cast<LPARAM>(&tool))) {
-                    tool.lpszText = buffer;
-                    SendMessageA(window, TTM_GETTEXTA, sizeof buffer,
-                                 reinterpret_cast<LPARAM>(&tool));
-                }
-                *reinterpret_cast<std::string*>(data) = buffer[0] ? buffer : "(visible)";
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&text));
+    EnumThreadWindows(GetCurrentThreadId(), &RecordShownTooltip, reinterpret_cast<LPARAM>(&text));
     return text;
 }
 

@@ -131,6 +131,11 @@ TEST(Thread, DestroyingANeverStartedThreadEndsIt) {
     EXPECT_FALSE(ran);
 }
 
+// A timer procedure is stdcall on i686: a lambda would not convert.
+void CALLBACK QuitOnTimer(HWND, UINT, UINT_PTR, DWORD) {
+    PostQuitMessage(0);
+}
+
 TEST(ApplicationLoop, ServesAWorkerWhileTheMainThreadSitsInRun) {
     EnsureApplication();
     std::atomic<DWORD> servedOn{0};
@@ -140,8 +145,7 @@ TEST(ApplicationLoop, ServesAWorkerWhileTheMainThreadSitsInRun) {
         Synchronize([] { Application->Terminate(); });
     });
     // A deadline for the loop: WM_QUIT after 10 s whatever happens.
-    const UINT_PTR timer =
-        SetTimer(nullptr, 0, 10000, [](HWND, UINT, UINT_PTR, DWORD) { PostQuitMessage(0); });
+    const UINT_PTR timer = SetTimer(nullptr, 0, 10000, &QuitOnTimer);
     worker.Resume();
     Application->Run();
     KillTimer(nullptr, timer);
