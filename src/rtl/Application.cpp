@@ -1,6 +1,7 @@
 #include "rtl/Application.h"
 
 #include "rtl/Controls.h"
+#include "rtl/Forms.h"
 #include "rtl/Synchronize.h"
 #include "rtl/SysUtils.h"
 
@@ -10,19 +11,41 @@ namespace {
 
 constexpr char kAppWindowClass[] = "TApplication";
 
-// Tab goes to the form of the focused control unless that control wants
-// the key itself.
+// Tab, Enter and Escape go to the form of the focused control unless that
+// control wants the key itself; so do characters that may be accelerators:
+// every Alt+character, and a character that the control does not want.
 bool IsDialogKey(MSG& msg) {
-    if (msg.message != WM_KEYDOWN || msg.wParam != VK_TAB || msg.hwnd == nullptr) {
+    if (msg.hwnd == nullptr) {
         return false;
     }
-    const LRESULT code =
-        SendMessageA(msg.hwnd, WM_GETDLGCODE, msg.wParam, reinterpret_cast<LPARAM>(&msg));
-    if ((code & (DLGC_WANTTAB | DLGC_WANTALLKEYS)) != 0) {
+    UINT notification = 0;
+    if (msg.message == WM_KEYDOWN &&
+        (msg.wParam == VK_TAB || msg.wParam == VK_RETURN || msg.wParam == VK_ESCAPE)) {
+        notification = CM_DIALOGKEY;
+    } else if ((msg.message == WM_CHAR || msg.message == WM_SYSCHAR) && msg.wParam >= ' ') {
+        notification = CM_DIALOGCHAR;  // control characters are no accelerators
+    } else {
         return false;
     }
+    if (msg.message != WM_SYSCHAR) {
+        const LRESULT code =
+            SendMessageA(msg.hwnd, WM_GETDLGCODE, msg.wParam, reinterpret_cast<LPARAM>(&msg));
+        LRESULT wants = DLGC_WANTALLKEYS | DLGC_WANTMESSAGE;
+        if (msg.message == WM_CHAR) {
+            wants |= DLGC_WANTCHARS;
+        } else if (msg.wParam == VK_TAB) {
+            wants |= DLGC_WANTTAB;
+        }
+        if ((code & wants) != 0) {
+            return false;
+        }
+    }
+    // Only our forms know the notifications.
     HWND root = GetAncestor(msg.hwnd, GA_ROOT);
-    return root != nullptr && SendMessageA(root, CM_DIALOGKEY, msg.wParam, msg.lParam) != 0;
+    if (dynamic_cast<TForm*>(TWinControl::FromHandle(root)) == nullptr) {
+        return false;
+    }
+    return SendMessageA(root, notification, msg.wParam, msg.lParam) != 0;
 }
 
 int StartupShowCommand() {

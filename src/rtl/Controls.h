@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <atomic>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -19,9 +20,47 @@ enum TAnchorKind : unsigned { akLeft = 1, akTop = 2, akRight = 4, akBottom = 8 }
 using TAnchors = unsigned;
 
 // Sent to the top-level window of a key's target before the key is
-// dispatched: wParam the virtual key, lParam the key's lParam; nonzero when
-// the form used the key (Tab navigation).
+// dispatched, when the target does not want the key itself (Tab, Enter,
+// Escape): wParam the virtual key, lParam the key's lParam; nonzero when the
+// form or one of its controls used the key.
 constexpr UINT CM_DIALOGKEY = WM_APP + 0x3F00;
+// The same for a character that may be an accelerator: every WM_SYSCHAR, and
+// a WM_CHAR whose target does not want characters. wParam the character.
+constexpr UINT CM_DIALOGCHAR = WM_APP + 0x3F01;
+
+enum TShiftStateFlag : unsigned {
+    ssShift = 1,
+    ssAlt = 2,
+    ssCtrl = 4,
+    ssLeft = 8,
+    ssRight = 16,
+    ssMiddle = 32,
+    ssDouble = 64,
+};
+using TShiftState = unsigned;
+
+// Shift, Ctrl and Alt as the keyboard state of the calling thread has them.
+TShiftState KeyboardShiftState();
+
+enum class TMouseButton { mbLeft, mbRight, mbMiddle };
+
+// What the framework does for a control on its own.
+enum TControlStyleFlag : unsigned {
+    csCaptureMouse = 1,      // holds the mouse capture while the left button is down on it
+    csClickEvents = 2,       // a left press and release inside it is a click
+    csDoubleClicks = 4,      // a fast second press is a double-click, else a second press
+    csOpaque = 8,            // paints every pixel of its client area
+    csReplicatable = 16,     // may be drawn into another device context
+    csAcceptsControls = 32,  // holds child controls
+};
+using TControlStyle = unsigned;
+
+using TMouseEvent =
+    std::function<void(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y)>;
+using TMouseMoveEvent = std::function<void(TObject* Sender, TShiftState Shift, int X, int Y)>;
+// Setting Key to 0 consumes the key.
+using TKeyEvent = std::function<void(TObject* Sender, WORD& Key, TShiftState Shift)>;
+using TKeyPressEvent = std::function<void(TObject* Sender, char& Key)>;
 
 class TWinControl : public TComponent {
 public:
@@ -98,6 +137,45 @@ public:
 
     void Invalidate();
 
+    TControlStyle ControlStyle() const { return controlStyle_; }
+    void SetControlStyle(TControlStyle style) { controlStyle_ = style; }
+
+    // Whether the pointer is over this control (not over one of its
+    // children), as the framework tracks it: MouseEnter and MouseLeave run
+    // when it changes. A disabled or hidden control counts as left.
+    bool MouseInControl() const { return mouseInControl_; }
+
+    // The control of this process under a screen point: the innermost
+    // visible one, disabled ones only when `allowDisabled`; null when the
+    // point is over no control of ours.
+    static TWinControl* ControlAtPos(POINT screen, bool allowDisabled);
+
+    // Fires OnClick. The framework calls it for a left press and release
+    // inside a control with csClickEvents.
+    virtual void Click();
+
+    // Offered a key that the focused control did not take (Enter, Escape);
+    // true when used. The base offers it to the children in turn.
+    virtual bool DialogKey(WORD key, TShiftState shift);
+    // Offered a character that may be an accelerator; true when used. The
+    // base offers it to the children in turn.
+    virtual bool DialogChar(char key, TShiftState shift);
+
+    // The key events of the control; the form's are public so that a
+    // control can hand it a key (Ctrl+Tab in an edit).
+    virtual void KeyDown(WORD& key, TShiftState shift);
+    virtual void KeyUp(WORD& key, TShiftState shift);
+    virtual void KeyPress(char& key);
+
+    TNotifyEvent OnClick;
+    TNotifyEvent OnDblClick;
+    TMouseEvent OnMouseDown;
+    TMouseEvent OnMouseUp;
+    TMouseMoveEvent OnMouseMove;
+    TKeyEvent OnKeyDown;
+    TKeyEvent OnKeyUp;
+    TKeyPressEvent OnKeyPress;
+
 protected:
     struct TCreateParams {
         std::string className;  // our own class or a stock one
@@ -125,6 +203,24 @@ protected:
     virtual void EnabledChanged();
     virtual void FocusChanged(bool /*gained*/) {}
 
+    // Notifications, each after the framework's own handling. X and Y are
+    // client coordinates.
+    virtual void MouseDown(TMouseButton button, TShiftState shift, int x, int y);
+    virtual void MouseUp(TMouseButton button, TShiftState shift, int x, int y);
+    virtual void MouseMove(TShiftState shift, int x, int y);
+    virtual void DblClick();
+    virtual void MouseEnter() {}
+    virtual void MouseLeave() {}
+    virtual void TextChanged() {}
+    virtual void VisibleChanged() {}
+    virtual void ParentColorChanged() {}
+    virtual void ParentFontChanged() {}
+    // The system colours or the visual theme changed.
+    virtual void SysColorChanged() {}
+    // The form's focused control changed; every control of the form hears
+    // it, `focused` may be null.
+    virtual void FocusedControlChanged(TWinControl* /*focused*/) {}
+
     // A brush of Color(), made when first needed and after colour changes.
     HBRUSH ColorBrush();
 
@@ -139,6 +235,13 @@ private:
     void ReadBoundsFromWindow();
     void UpdateAnchorRules();
     void AlignControls();
+    // Offers something to the children in order until one takes it.
+    bool AnyChild(const std::function<bool(TWinControl*)>& takes) const;
+    bool HandleMouseMessage(UINT msg, WPARAM wParam, LPARAM lParam);
+    void PointerMoved(POINT client);
+    void SetMouseInControl(bool over);
+    void ArmLeaveTracking();
+    bool PointerOverOwnWindow() const;
 
     HWND handle_ = nullptr;        // owned: destroyed with the object
     WNDPROC stockProc_ = nullptr;  // the stock class's procedure we subclassed
@@ -161,6 +264,10 @@ private:
     bool parentShowHint_ = true;
     GdiObject<HBRUSH> brush_;
     COLORREF brushColor_ = CLR_INVALID;
+    TControlStyle controlStyle_ = csCaptureMouse | csClickEvents | csDoubleClicks;
+    bool clicking_ = false;        // the left button went down here and may still click
+    bool mouseInControl_ = false;  // see MouseInControl
+    bool trackingLeave_ = false;   // TrackMouseEvent will post WM_MOUSELEAVE
 };
 
 // A control of our own window class that paints itself, double-buffered.

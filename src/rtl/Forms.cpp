@@ -88,17 +88,41 @@ void TForm::SetFont(const std::string& name, int height) {
     }
     // Controls hold the old handle until they get the new one.
     std::swap(font_, font);
-    if (Handle() != nullptr) {
-        SendMessageA(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
-        std::vector<TWinControl*> pending(Controls().begin(), Controls().end());
-        while (!pending.empty()) {
-            TWinControl* control = pending.back();
-            pending.pop_back();
-            SendMessageA(control->Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()),
-                         TRUE);
-            pending.insert(pending.end(), control->Controls().begin(), control->Controls().end());
-        }
+    if (Handle() == nullptr) {
+        return;
     }
+    SendMessageA(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
+    for (TWinControl* control : AllControls()) {
+        SendMessageA(control->Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), TRUE);
+        control->ParentFontChanged();
+    }
+}
+
+std::vector<TWinControl*> TForm::AllControls() const {
+    std::vector<TWinControl*> list;
+    std::vector<TWinControl*> stack(Controls().rbegin(), Controls().rend());
+    while (!stack.empty()) {
+        TWinControl* control = stack.back();
+        stack.pop_back();
+        list.push_back(control);
+        stack.insert(stack.end(), control->Controls().rbegin(), control->Controls().rend());
+    }
+    return list;
+}
+
+void TForm::BroadcastFocusChanged() {
+    for (TWinControl* control : AllControls()) {
+        control->FocusedControlChanged(activeControl_);
+    }
+}
+
+bool TForm::DialogKey(WORD key, TShiftState shift) {
+    if (key == VK_TAB && (shift & (ssCtrl | ssAlt)) == 0) {
+        TWinControl* current = FromHandle(GetFocus());
+        SelectNext(current != nullptr ? current : activeControl_, (shift & ssShift) == 0);
+        return true;
+    }
+    return TWinControl::DialogKey(key, shift);
 }
 
 void TForm::SetActiveControl(TWinControl* control) {
@@ -110,11 +134,15 @@ void TForm::SetActiveControl(TWinControl* control) {
 
 void TForm::ControlFocused(TWinControl* control) {
     activeControl_ = control;
+    BroadcastFocusChanged();
 }
 
 void TForm::ForgetControl(TWinControl* control) {
     if (activeControl_ == control) {
         activeControl_ = nullptr;
+        if (!Destroying()) {
+            BroadcastFocusChanged();
+        }
     }
     if (tooltip_ != nullptr && control->Handle() != nullptr) {
         TTTOOLINFOA tool{};
@@ -161,16 +189,8 @@ LRESULT TForm::HintText(NMHDR* header) {
 }
 
 std::vector<TWinControl*> TForm::TabList() {
-    std::vector<TWinControl*> list;
-    std::vector<TWinControl*> stack(Controls().rbegin(), Controls().rend());
-    while (!stack.empty()) {
-        TWinControl* control = stack.back();
-        stack.pop_back();
-        if (control->TabStop()) {
-            list.push_back(control);
-        }
-        stack.insert(stack.end(), control->Controls().rbegin(), control->Controls().rend());
-    }
+    std::vector<TWinControl*> list = AllControls();
+    std::erase_if(list, [](TWinControl* control) { return !control->TabStop(); });
     return list;
 }
 
@@ -276,13 +296,21 @@ LRESULT TForm::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
             FocusActiveControl();
             return 0;
         case CM_DIALOGKEY:
-            if (wParam == VK_TAB && GetKeyState(VK_CONTROL) >= 0 && GetKeyState(VK_MENU) >= 0) {
-                TWinControl* current = FromHandle(GetFocus());
-                SelectNext(current != nullptr ? current : activeControl_,
-                           GetKeyState(VK_SHIFT) >= 0);
-                return 1;
+            return DialogKey(static_cast<WORD>(wParam), KeyboardShiftState()) ? 1 : 0;
+        case CM_DIALOGCHAR: {
+            // Alt as the character's own message says it: a WM_SYSCHAR.
+            TShiftState shift = KeyboardShiftState();
+            if ((HIWORD(lParam) & KF_ALTDOWN) != 0) {
+                shift |= ssAlt;
             }
-            return 0;
+            return DialogChar(static_cast<char>(wParam), shift) ? 1 : 0;
+        }
+        case WM_SYSCOLORCHANGE:
+        case WM_THEMECHANGED:
+            for (TWinControl* control : AllControls()) {
+                control->SysColorChanged();
+            }
+            break;
         case WM_CLOSE:
             // Closing the main form ends the application; the loop's owner
             // destroys the form afterwards.

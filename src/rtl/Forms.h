@@ -44,6 +44,15 @@ public:
     // Focuses the next (or previous) control after `current` in tab order.
     void SelectNext(TWinControl* current, bool forward);
 
+    // Every control of the form, children depth first in tab order.
+    std::vector<TWinControl*> AllControls() const;
+    // Tells every control of the form which control has the focus now; the
+    // form does so whenever it changes.
+    void BroadcastFocusChanged();
+
+    // Tab and Shift+Tab move the focus; other keys go to the controls.
+    bool DialogKey(WORD key, TShiftState shift) override;
+
     void Show();
     void Close();
 

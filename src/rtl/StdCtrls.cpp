@@ -3,6 +3,8 @@
 // --- TCustomEdit
 
 TCustomEdit::TCustomEdit(TComponent* owner) : TWinControl(owner) {
+    // The stock edit captures the mouse itself while it selects.
+    SetControlStyle(ControlStyle() & ~csCaptureMouse);
     SetColor(clWindow);
     SetTabStop(true);
     SetBounds(0, 0, 121, 21);

@@ -2,12 +2,12 @@
 
 #include <commctrl.h>
 #include <shellapi.h>
-#include <uxtheme.h>
 
 #include <algorithm>
 #include <vector>
 
 #include "rtl/SysUtils.h"
+#include "rtl/Themes.h"
 #include "widgets/JvFileNameRules.h"
 
 namespace {
@@ -19,10 +19,6 @@ constexpr char kBrowseTitle[] = "Browse";
 constexpr char kAllFilesFilter[] = "All files (*.*)|*.*";
 constexpr char kInvalidFileName[] = "Invalid file name - %s";
 constexpr TColor kGlyphTransparent = clFuchsia;
-
-bool ThemesInEffect() {
-    return IsAppThemed() && IsThemeActive();
-}
 
 bool FileExists(const std::string& path) {
     const DWORD attributes = GetFileAttributesA(path.c_str());
@@ -134,6 +130,7 @@ WORD ShiftState(UINT msg, LPARAM flags) {
 
 TJvEditButton::TJvEditButton(TComponent* owner) : TCustomControl(owner) {
     SetBounds(0, 0, 21, 17);
+    SetControlStyle(ControlStyle() & ~csDoubleClicks);
 }
 
 void TJvEditButton::SetDown(bool down) {
@@ -200,7 +197,7 @@ void TJvEditButton::PaintGlyph(TCanvas& canvas, const RECT& face) {
     const int midY = (face.top + face.bottom) / 2 + shift;
     // The folder picture of the program's resources when there is one.
     SharedGlyphList& glyphs = SharedGlyphList::Instance();
-    const int index = glyphs.DefaultGlyphIndex(ThemesInEffect());
+    const int index = glyphs.DefaultGlyphIndex(ThemeServicesEnabled());
     if (index >= 0) {
         ImageList_Draw(glyphs.Images(), index, canvas.Dc(), midX - 7, midY - 6, ILD_TRANSPARENT);
         return;

@@ -22,7 +22,6 @@ public:
     const char* ClassName() const override { return "TJvEditButton"; }
 
     std::function<void()> OnPress;  // left button went down on it
-    TNotifyEvent OnClick;
 
     bool Down() const { return down_; }
 

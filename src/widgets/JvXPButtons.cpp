@@ -29,12 +29,16 @@ TColor Blend(TColor from, TColor to, int step, int steps) {
 TJvXPButton::TJvXPButton(TComponent* owner) : TCustomControl(owner) {
     SetBounds(0, 0, 73, 21);
     SetTabStop(true);
+    // A fast second click is a second click.
+    SetControlStyle(ControlStyle() & ~csDoubleClicks);
 }
 
-void TJvXPButton::CreateParams(TCreateParams& params) {
-    TCustomControl::CreateParams(params);
-    // No CS_DBLCLKS: a fast second click is a second click.
-    params.classStyle = 0;
+bool TJvXPButton::DialogKey(WORD key, TShiftState /*shift*/) {
+    if (key == VK_RETURN && Focused()) {
+        Click();
+        return true;
+    }
+    return false;
 }
 
 void TJvXPButton::Click() {
@@ -126,10 +130,6 @@ LRESULT TJvXPButton::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
                     SetHot(true);
                     Press();
                 }
-                return 0;
-            }
-            if (wParam == VK_RETURN) {
-                Click();
                 return 0;
             }
             break;

@@ -16,12 +16,12 @@ public:
     std::string Caption() const { return Text(); }
     void SetCaption(const std::string& caption) { SetText(caption); }
 
-    TNotifyEvent OnClick;
     // Runs OnClick unless the button is disabled.
-    void Click();
+    void Click() override;
+    // Enter while it has the focus.
+    bool DialogKey(WORD key, TShiftState shift) override;
 
 protected:
-    void CreateParams(TCreateParams& params) override;
     LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
     void Paint(TCanvas& canvas) override;
     void EnabledChanged() override;

@@ -1,0 +1,28 @@
+#include "rtl/Accelerators.h"
+
+namespace {
+
+char FoldCase(char c) {
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+}  // namespace
+
+char AcceleratorOf(const std::string& caption) {
+    char accelerator = 0;
+    for (std::size_t i = 0; i + 1 < caption.size(); ++i) {
+        if (caption[i] != '&') {
+            continue;
+        }
+        ++i;  // the marked character, or the second "&" of a literal one
+        if (caption[i] != '&') {
+            accelerator = caption[i];
+        }
+    }
+    return accelerator;
+}
+
+bool IsAccel(char key, const std::string& caption) {
+    const char accelerator = AcceleratorOf(caption);
+    return accelerator != 0 && FoldCase(accelerator) == FoldCase(key);
+}

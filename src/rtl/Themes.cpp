@@ -1,0 +1,5 @@
+#include "rtl/Themes.h"
+
+bool ThemeServicesEnabled() {
+    return IsAppThemed() && IsThemeActive();
+}
