@@ -11,7 +11,7 @@ cd "$BRIVOK_ROOT"
 . "$BRIVOK_ROOT/scripts/wine-env.sh"
 exe="$BRIVOK_TEST_TREE/BrivokPatch.exe"
 if [ "$BRIVOK_TEST_TREE" != "$BRIVOK_ROOT/build/win32" ]; then
-    echo "This kernel cannot run 32-bit code; running the 64-bit build of the tool under wine64."
+    echo "Running the 64-bit build of the tool under wine64 ($BRIVOK_TEST_TREE_REASON)."
 fi
 
 if [ -n "${DISPLAY:-}" ]; then
