@@ -5,6 +5,12 @@ export WINEPREFIX="$BRIVOK_ROOT/build/wineprefix"
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="   # no Mono/Gecko prompts in a fresh prefix
 
+# Wine turns non-ASCII Windows names into Unix file names through the
+# locale's character set, and the C locale has none: a name with an "\xE9"
+# would then not be found. C.UTF-8 is part of every Debian system, so the
+# same locale holds whatever the calling environment sets (or leaves unset).
+export LC_ALL=C.UTF-8
+
 # The product is 32-bit and its tests run on it where 32-bit Wine works. Some
 # kernels (virtual machines without 32-bit compatibility mode) cannot execute
 # 32-bit code at all; there the tests run on a 64-bit build of the same
