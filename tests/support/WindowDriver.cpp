@@ -96,8 +96,12 @@ bool ChildProcess::Start(const std::string& path, const std::string& arguments,
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info{};
-    if (!CreateProcessA(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        directory.empty() ? nullptr : directory.c_str(), &startup, &info)) {
+    // Detached: a console program killed while attached to our console would
+    // leave Wine's console host holding the test runner's output pipe.
+    // Window programs have no console either way.
+    if (!CreateProcessA(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, DETACHED_PROCESS,
+                        nullptr, directory.empty() ? nullptr : directory.c_str(), &startup,
+                        &info)) {
         return false;
     }
     CloseHandle(info.hThread);
