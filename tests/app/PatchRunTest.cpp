@@ -174,6 +174,32 @@ TEST_F(PatchRunTest, AwkwardNamesOnTwoDrivesStillPatch) {
     EXPECT_EQ(ReadFile(newImage_), ReadFile(DataFile("new.iso")));
 }
 
+TEST_F(PatchRunTest, ANameTheScriptsCodePageLacksIsRefusedAndNothingStarts) {
+    // The ø of code page 1252 has no place in page 437, in which cmd reads the
+    // script: written as "o" it would name another folder.
+    const std::string oldImage = "C:\\img G\xF8teborg\\live-5.0.5.iso";
+    SetEnvironmentVariableA("BRIVOK_RESULT_FOLDER", kResultFolder);
+    const std::string result = std::string(kResultFolder) + "\\result.txt";
+    DeleteFileA(result.c_str());
+    DeleteFileA(kScriptPath);
+    ASSERT_NO_FATAL_FAILURE(StartWithInputs(Patcher::StandIn, oldImage));
+
+    tool_.Click(tool_.patch);
+    const support::MessageBoxInfo box =
+        support::WaitForMessageBox("Brivok Patch", tool_.process.Id());
+    ASSERT_NE(box.window, nullptr) << "no error box";
+    EXPECT_EQ(box.text, "The patch script cannot name " + oldImage +
+                            ": the command interpreter reads it in code page 437, which lacks "
+                            "the letter \xF8; rename or move the file.");
+    tool_.Screenshot("e2e-no-oem-form", box.window);
+    support::AnswerMessageBox(box.window);
+    EXPECT_TRUE(support::Responsive(tool_.window));
+    EXPECT_FALSE(Exists(kScriptPath)) << "a script was written";
+    EXPECT_EQ(support::FindTopLevel(kJobCaption, "#32770", tool_.process.Id(), 1000), nullptr);
+    EXPECT_FALSE(Exists(result)) << "bspatch.exe ran";
+    EXPECT_TRUE(IsWindowEnabled(tool_.patch)) << "Patch can be clicked again";
+}
+
 TEST_F(PatchRunTest, AMissingOrFailingBspatchIsReportedNotPraised) {
     struct Case {
         const char* what;
