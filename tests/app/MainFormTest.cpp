@@ -8,7 +8,9 @@
 #include <memory>
 #include <string>
 #include <thread>
+#include <vector>
 
+#include "rtl/Bitmap.h"
 #include "rtl/PathUtils.h"
 #include "support/TestApplication.h"
 #include "support/WindowDriver.h"
@@ -103,6 +105,51 @@ TEST_F(MainFormTest, EmptyingAnyFieldDisablesPatch) {
         ASSERT_TRUE(PatchEnabled());
         field->Clear();
         EXPECT_FALSE(PatchEnabled());
+    }
+}
+
+// `icon` drawn at `size` over a colour the picture does not hold.
+std::vector<COLORREF> IconPixels(HICON icon, int size) {
+    TBitmap picture(size, size);
+    const RECT all{0, 0, size, size};
+    const GdiObject<HBRUSH> magenta(CreateSolidBrush(RGB(255, 0, 255)));
+    FillRect(picture.Dc(), &all, magenta.Get());
+    DrawIconEx(picture.Dc(), 0, 0, icon, size, size, 0, nullptr, DI_NORMAL);
+    std::vector<COLORREF> pixels;
+    for (int y = 0; y < size; ++y) {
+        for (int x = 0; x < size; ++x) {
+            pixels.push_back(picture.Pixel(x, y));
+        }
+    }
+    return pixels;
+}
+
+TEST_F(MainFormTest, TheTitleBarShowsTheApplicationsIcon) {
+    struct Case {
+        const char* what;
+        WPARAM which;
+        int widthMetric, heightMetric;
+    };
+    const Case cases[] = {
+        {"large", ICON_BIG, SM_CXICON, SM_CYICON},
+        {"small", ICON_SMALL, SM_CXSMICON, SM_CYSMICON},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const auto shown =
+            reinterpret_cast<HICON>(SendMessageA(form_->Handle(), WM_GETICON, c.which, 0));
+        ASSERT_NE(shown, nullptr) << "no WM_SETICON";
+        // The same picture as the program's MAINICON, loaded here afresh.
+        const int width = GetSystemMetrics(c.widthMetric);
+        const int height = GetSystemMetrics(c.heightMetric);
+        const auto resource = static_cast<HICON>(
+            LoadImageA(GetModuleHandleA(nullptr), "MAINICON", IMAGE_ICON, width, height, 0));
+        ASSERT_NE(resource, nullptr);
+        const std::vector<COLORREF> expected = IconPixels(resource, width);
+        DestroyIcon(resource);
+        EXPECT_EQ(IconPixels(shown, width), expected);
+        const std::vector<COLORREF> blank(expected.size(), RGB(255, 0, 255));
+        EXPECT_NE(expected, blank) << "the icon draws nothing";
     }
 }
 

@@ -66,6 +66,25 @@ BOOL CALLBACK MatchChild(HWND window, LPARAM data) {
     return TRUE;
 }
 
+struct TaskBarSearch {
+    DWORD processId;
+    std::vector<HWND> found;
+};
+
+BOOL CALLBACK MatchTaskBarWindow(HWND window, LPARAM data) {
+    auto* search = reinterpret_cast<TaskBarSearch*>(data);
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    const LONG_PTR exStyle = GetWindowLongPtrA(window, GWL_EXSTYLE);
+    const bool shown =
+        (exStyle & WS_EX_APPWINDOW) != 0 ||
+        (GetWindow(window, GW_OWNER) == nullptr && (exStyle & WS_EX_TOOLWINDOW) == 0);
+    if (process == search->processId && IsWindowVisible(window) && shown) {
+        search->found.push_back(window);
+    }
+    return TRUE;
+}
+
 }  // namespace
 
 bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs) {
@@ -155,6 +174,12 @@ HWND FindChild(HWND parent, const std::string& className, int id) {
 std::vector<HWND> FindChildren(HWND parent, const std::string& className) {
     ChildSearch search{className, 0, true, {}};
     EnumChildWindows(parent, &MatchChild, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+std::vector<HWND> TaskBarWindows(DWORD processId) {
+    TaskBarSearch search{processId, {}};
+    EnumWindows(&MatchTaskBarWindow, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
 

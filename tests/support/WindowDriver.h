@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "rtl/Bitmap.h"
 #include "rtl/WinHandles.h"
@@ -53,6 +54,11 @@ HWND FindTopLevel(const std::string& caption, const std::string& className = "",
 HWND FindChild(HWND parent, const std::string& className, int id);
 // Every descendant of `parent` with this class, in the system's order.
 std::vector<HWND> FindChildren(HWND parent, const std::string& className);
+
+// The top-level windows of process `processId` that the task bar shows a
+// button for: visible, without owner and no tool window (or marked as an
+// application window).
+std::vector<HWND> TaskBarWindows(DWORD processId);
 
 std::string WindowText(HWND window);
 std::string WindowClass(HWND window);
