@@ -157,6 +157,10 @@ TEST_F(PatchRunTest, OurBspatchWritesTheNewImageAndOneBoxSaysSo) {
     EXPECT_EQ(JobBoxText("e2e-patched"),
               std::string("File ") + kOldImage + " successfully patched!");
     EXPECT_EQ(ReadFile(kNewImage), ReadFile(DataFile("new.iso"))) << "the new image";
+    // bspatch.exe is looked for in the folder the tool was started from.
+    EXPECT_NE(Script().find("\r\nCD /D \"D:\\Tools & Co 100%%\\\"\r\n\"bspatch.exe\" "),
+              std::string::npos)
+        << Script();
     EXPECT_TRUE(tool_.WaitEnabled(tool_.patch, true));
     EXPECT_EQ(support::FindTopLevel(kJobCaption, "#32770", tool_.process.Id(), 500), nullptr)
         << "a second box";
