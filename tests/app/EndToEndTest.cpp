@@ -194,6 +194,29 @@ TEST_F(EndToEndTest, MinimisedTheWindowWaitsBehindTheButtonAndComesBackFromIt) {
     Screenshot("e2e-restored");
 }
 
+TEST(EndToEndStart, StartedMinimisedItIsTheButtonAloneUntilRestored) {
+    support::ChildProcess tool;
+    ASSERT_TRUE(
+        tool.Start(support::WindowsPathOfUnix(BRIVOK_EXE_PATH), "", "", SW_SHOWMINNOACTIVE));
+    HWND application = nullptr;
+    ASSERT_TRUE(support::WaitFor([&] {
+        const std::vector<HWND> buttons = support::TaskBarWindows(tool.Id());
+        application = buttons.size() == 1 ? buttons.front() : nullptr;
+        return application != nullptr && IsIconic(application);
+    })) << "no minimised task-bar button";
+    EXPECT_EQ(support::WindowText(application), "Brivok Patch");
+    EXPECT_EQ(support::FindTopLevel(ToolWindow::kCaption, "", tool.Id(), 500), nullptr)
+        << "the window shows although minimised";
+    PostMessageA(application, WM_SYSCOMMAND, SC_RESTORE, 0);
+    HWND window = support::FindTopLevel(ToolWindow::kCaption, "", tool.Id());
+    ASSERT_NE(window, nullptr) << "restoring shows no window";
+    EXPECT_EQ(GetWindow(window, GW_OWNER), application);
+    RECT frame{};
+    GetWindowRect(window, &frame);
+    EXPECT_NEAR((frame.left + frame.right) / 2, GetSystemMetrics(SM_CXSCREEN) / 2, 1)
+        << "centred at its first showing";
+}
+
 TEST_F(EndToEndTest, ClosingTheWindowEndsTheProcess) {
     PostMessageA(window_, WM_CLOSE, 0, 0);
     EXPECT_EQ(tool_.process.WaitForExit(), 0u);

@@ -107,13 +107,17 @@ ChildProcess::~ChildProcess() {
 }
 
 bool ChildProcess::Start(const std::string& path, const std::string& arguments,
-                         const std::string& directory) {
+                         const std::string& directory, int show) {
     std::string commandLine = "\"" + path + "\"";
     if (!arguments.empty()) {
         commandLine += " " + arguments;
     }
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
+    if (show >= 0) {
+        startup.dwFlags = STARTF_USESHOWWINDOW;
+        startup.wShowWindow = static_cast<WORD>(show);
+    }
     PROCESS_INFORMATION info{};
     // Detached: a console program killed while attached to our console would
     // leave Wine's console host holding the test runner's output pipe.

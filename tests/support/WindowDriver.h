@@ -30,9 +30,10 @@ public:
     ChildProcess& operator=(ChildProcess&&) = default;
     ~ChildProcess();
 
-    // Starts `path` with `arguments` in `directory` (empty: ours); false on failure.
+    // Starts `path` with `arguments` in `directory` (empty: ours), with the
+    // show command `show` when it is not negative; false on failure.
     bool Start(const std::string& path, const std::string& arguments = "",
-               const std::string& directory = "");
+               const std::string& directory = "", int show = -1);
     DWORD Id() const { return id_; }
     HANDLE Process() const { return process_.Get(); }
     bool Running() const;
