@@ -11,7 +11,7 @@ cd "$BRIVOK_ROOT"
 . "$BRIVOK_ROOT/scripts/wine-env.sh"
 exe="$BRIVOK_TEST_TREE/BrivokPatch.exe"
 if [ "$BRIVOK_TEST_TREE" != "$BRIVOK_ROOT/build/win32" ]; then
-    echo "This kernel cannot run 32-bit code; running the 64-bit build of the tool under wine64."
+    echo "Running the 64-bit build of the tool under wine64 ($BRIVOK_TEST_TREE_REASON)."
 fi
 
 if [ -n "${DISPLAY:-}" ]; then
@@ -22,7 +22,9 @@ fi
 brivok_start_display --private
 trap brivok_stop_all EXIT
 brivok_start_wine
-"$BRIVOK_WINE" explorer /desktop=brivok,800x600 "$exe" >/dev/null 2>&1 &
+# Wine's virtual desktop named "shell" has a task bar, which shows the
+# tool's button with its title.
+"$BRIVOK_WINE" explorer /desktop=shell,800x600 "$exe" >/dev/null 2>&1 &
 sleep 6
 mkdir -p build/screenshots
 import -window root build/screenshots/run.png

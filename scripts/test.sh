@@ -17,7 +17,7 @@ brivok_start_display --private || exit 1
 trap brivok_stop_all EXIT
 brivok_start_wine
 
-echo "== Windows tests under Wine ($(basename "$BRIVOK_TEST_TREE"))"
+echo "== Windows tests under Wine in $(basename "$BRIVOK_TEST_TREE") ($BRIVOK_TEST_TREE_REASON)"
 # Serial: the GUI tests share one display and the keyboard focus.
 (cd "$BRIVOK_TEST_TREE" && ctest --output-on-failure) || status=1
 exit $status

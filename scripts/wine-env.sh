@@ -5,19 +5,50 @@ export WINEPREFIX="$BRIVOK_ROOT/build/wineprefix"
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="   # no Mono/Gecko prompts in a fresh prefix
 
-# The product is 32-bit. Some kernels (virtual machines without 32-bit
-# compatibility mode) cannot execute 32-bit code at all, and then 32-bit Wine
-# cannot start; there the tests run on a 64-bit build of the same sources
-# under wine64.
-if /usr/lib/wine/wine --version >/dev/null 2>&1; then
-    BRIVOK_TEST_TREE="$BRIVOK_ROOT/build/win32"
+# Wine turns non-ASCII Windows names into Unix file names through the
+# locale's character set, and the C locale has none: a name with an "\xE9"
+# would then not be found. C.UTF-8 is part of every Debian system, so the
+# same locale holds whatever the calling environment sets (or leaves unset).
+export LC_ALL=C.UTF-8
+
+# The product is 32-bit and its tests run on it where 32-bit Wine works. Some
+# kernels (virtual machines without 32-bit compatibility mode) cannot execute
+# 32-bit code at all; there the tests run on a 64-bit build of the same
+# sources under wine64, and the 32-bit tree is only compiled, tests included.
+# BRIVOK_WINDOWS_TREE=win64 forces the 64-bit branch (to check it on a
+# machine that could run either); win32 insists on the product.
+brivok_wine32_works() {
+    /usr/lib/wine/wine --version >/dev/null 2>&1
+}
+case "${BRIVOK_WINDOWS_TREE:-}" in
+    win64)
+        BRIVOK_TEST_TREE="$BRIVOK_ROOT/build/win64"
+        BRIVOK_TEST_TREE_REASON="win64 forced by BRIVOK_WINDOWS_TREE"
+        ;;
+    win32 | "")
+        if brivok_wine32_works; then
+            BRIVOK_TEST_TREE="$BRIVOK_ROOT/build/win32"
+            BRIVOK_TEST_TREE_REASON="32-bit Wine runs here: the tests run on the i686 product"
+        elif [ -n "${BRIVOK_WINDOWS_TREE:-}" ]; then
+            echo "BRIVOK_WINDOWS_TREE=win32, but 32-bit Wine does not start on this machine" >&2
+            return 1 2>/dev/null || exit 1
+        else
+            BRIVOK_TEST_TREE="$BRIVOK_ROOT/build/win64"
+            BRIVOK_TEST_TREE_REASON="32-bit code cannot run on this kernel: the tests run on the x86_64 build; the i686 tree and its tests are only compiled"
+        fi
+        ;;
+    *)
+        echo "BRIVOK_WINDOWS_TREE is win32, win64 or unset, not '$BRIVOK_WINDOWS_TREE'" >&2
+        return 1 2>/dev/null || exit 1
+        ;;
+esac
+if [ "$BRIVOK_TEST_TREE" = "$BRIVOK_ROOT/build/win32" ]; then
     BRIVOK_WINE=/usr/lib/wine/wine
 else
-    BRIVOK_TEST_TREE="$BRIVOK_ROOT/build/win64"
     BRIVOK_WINE=/usr/lib/wine/wine64
     export WINELOADER=$BRIVOK_WINE
 fi
-export BRIVOK_TEST_TREE BRIVOK_WINE
+export BRIVOK_TEST_TREE BRIVOK_TEST_TREE_REASON BRIVOK_WINE
 
 brivok_started_xvfb=""
 brivok_started_wineserver=""

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/NameRules.h"
+#include "app/PatchJobReport.h"
 #include "app/PatchScriptWriter.h"
 #include "process/EndPatchProgramAndTool.h"
 #include "process/LaunchAndWait.h"
@@ -78,8 +79,6 @@ constexpr char kRejectedDiff[] = "This patch file doesn't seems to be for ";
 constexpr char kRejectedDiffCaption[] = "Brivok Patch";
 constexpr char kBspatchName[] = "bspatch.exe";
 constexpr char kJobCaption[] = "Brivok creator";
-// What cmd answers when the program a script calls is not found.
-constexpr DWORD kCommandNotFound = 9009;
 
 }  // namespace
 
@@ -254,12 +253,13 @@ void TMainForm::SetPatchEnabledFromJob(bool enabled) {
 }
 
 void TMainForm::JvThreadRunBatchExecute(TObject* /*Sender*/, void* /*Params*/) {
+    // First of all: a handler that fails before its launch must not be
+    // reported with an earlier run's outcome.
+    jobOutcome_ = {};
     SetPatchEnabledFromJob(false);
     Application->ProcessMessages();
     // No click rewrites ScriptPath while a job runs.
-    JobOutcome outcome;
-    outcome.started = LaunchAndWait(ScriptPath, "", SW_HIDE, true, 0, &outcome.exitCode);
-    jobOutcome_ = outcome;
+    LaunchAndWait(ScriptPath, "", SW_HIDE, true, 0, &jobOutcome_);
     SetPatchEnabledFromJob(true);
 }
 
@@ -267,23 +267,12 @@ void TMainForm::JvThreadRunBatchFinish(TObject* /*Sender*/) {
     if (closing_) {
         return;
     }
-    const std::string oldPath = JvFilenameOld->FileName();
-    if (jobOutcome_.started && jobOutcome_.exitCode == 0) {
-        Application->MessageBox("File " + oldPath + " successfully patched!", kJobCaption,
-                                MB_OK | MB_ICONINFORMATION);
-        return;
+    const PatchJobReport report = ReportPatchJob(JvFilenameOld->FileName(), jobOutcome_);
+    UINT icon = MB_ICONSTOP;
+    if (report.end == PatchJobEnd::Patched) {
+        icon = MB_ICONINFORMATION;
+    } else if (report.end == PatchJobEnd::Unknown) {
+        icon = MB_ICONWARNING;
     }
-    Application->MessageBox("File " + oldPath + " could not be patched: " + JobFailureReason(),
-                            kJobCaption, MB_OK | MB_ICONSTOP);
-}
-
-std::string TMainForm::JobFailureReason() const {
-    if (!jobOutcome_.started) {
-        return "the patch script could not be started.";
-    }
-    if (jobOutcome_.exitCode == kCommandNotFound) {
-        return "bspatch.exe was not found in the tool's folder.";
-    }
-    return Format("bspatch.exe failed with exit code %lu.",
-                  static_cast<unsigned long>(jobOutcome_.exitCode));
+    Application->MessageBox(report.text, kJobCaption, MB_OK | icon);
 }

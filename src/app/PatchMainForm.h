@@ -5,6 +5,7 @@
 #include <string>
 
 #include "jobs/JvThread.h"
+#include "process/LaunchOutcome.h"
 #include "rtl/Forms.h"
 #include "widgets/JvComputerInfoEx.h"
 #include "widgets/JvGroupBox.h"
@@ -57,22 +58,16 @@ public:
     std::string WorkFolder;
 
 private:
-    // How the last job's script ended, written by the worker before the
-    // job's end is delivered to the main thread.
-    struct JobOutcome {
-        bool started = false;
-        DWORD exitCode = 0;
-    };
-
     void CreateControls();
     void CreateComponents();
     // Patch's state changes of the job go through the main thread, which
     // skips them once the window is closing.
     void SetPatchEnabledFromJob(bool enabled);
-    std::string JobFailureReason() const;
     TWinControl* FindControl(const char* name) const;
 
-    JobOutcome jobOutcome_;
+    // How the running or last job's script ended: reset and written by the
+    // worker, read on the main thread once the job's end is delivered.
+    LaunchOutcome jobOutcome_;
     // Set when the window starts closing; only the main thread reads and
     // writes it.
     bool closing_ = false;

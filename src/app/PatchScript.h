@@ -16,8 +16,9 @@ struct PatchScriptNames {
 };
 
 // Turns text of the system (ANSI) code page into the OEM code page, in which
-// cmd reads a batch file. The Windows side passes CharToOemBuffA; the
-// identity keeps pure-ASCII paths as they are.
+// cmd reads a batch file. The Windows side passes an exact conversion that
+// raises where the OEM page lacks a letter; the identity keeps pure-ASCII
+// paths as they are.
 using CodePageConverter = std::function<std::string(const std::string&)>;
 
 inline constexpr int kPatchScriptLineCount = 31;

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "app/OemCodePage.h"
+#include "rtl/PathUtils.h"
 #include "rtl/SysUtils.h"
 #include "rtl/WinHandles.h"
 
@@ -21,14 +23,32 @@ void WriteChecked(HANDLE file, const std::string& bytes) {
     }
 }
 
+// A name that cmd would read as another one (a best-fitted letter) is
+// refused before anything is written, naming the path.
+void RefuseNamesWithoutOemForm(const PatchScriptNames& names) {
+    const std::string toolFolder = ExtractFilePath(names.BspatchPath);
+    for (const std::string* path : {&toolFolder, &names.oldName, &names.newName, &names.diffName}) {
+        const OemConversion oem = ConvertToOemCodePage(*path);
+        if (oem.exact) {
+            continue;
+        }
+        const std::string letter =
+            oem.missingLetter.empty() ? "one of its letters" : "the letter " + oem.missingLetter;
+        throw Exception(
+            Format("The patch script cannot name %s: the command interpreter reads "
+                   "it in code page %u, which lacks %s; rename or move the file",
+                   path->c_str(), GetOEMCP(), letter.c_str()));
+    }
+}
+
 }  // namespace
 
 std::string ToOemCodePage(const std::string& text) {
-    std::string oem(text.size(), '\0');
-    if (!text.empty()) {
-        CharToOemBuffA(text.data(), oem.data(), static_cast<DWORD>(text.size()));
+    const OemConversion oem = ConvertToOemCodePage(text);
+    if (!oem.exact) {
+        throw Exception("The patch script cannot hold " + text);
     }
-    return oem;
+    return oem.text;
 }
 
 PatchScriptLocation LocatePatchScript(const std::string& tempFolder,
@@ -52,6 +72,7 @@ PatchScriptLocation LocatePatchScript(const std::string& tempFolder,
 
 void WritePatchScript(const std::string& scriptPath, const PatchScriptNames& names) {
     // The names are read once, before the file is opened.
+    RefuseNamesWithoutOemForm(names);
     const std::vector<std::string> lines = PatchScriptLines(names, ToOemCodePage);
     // Windows refuses to replace a read-only file with access denied. Wine
     // run by root does not (root passes the Unix permission test), so the

@@ -37,10 +37,14 @@ PatchScriptLocation LocatePatchScript(const std::string& tempFolder,
 // Writes the 31-line script to `scriptPath`, creating the file or emptying an
 // existing one; other programs may read it meanwhile but not write it.
 // Lines 30 and 31 are converted to the OEM code page, in which cmd reads a
-// batch file. Every open, write and close is checked: a failure raises
-// EInOutError with the system's error code ("File access denied" for a
-// read-only file), the lines after it are not written and the file is closed.
+// batch file. A name that the OEM page cannot hold exactly (the tool's
+// folder, or one of the three names) raises Exception naming that path,
+// before the file is touched. Every open, write and close is checked: a
+// failure raises EInOutError with the system's error code ("File access
+// denied" for a read-only file), the lines after it are not written and the
+// file is closed.
 void WritePatchScript(const std::string& scriptPath, const PatchScriptNames& names);
 
-// Text of the ANSI code page converted to the OEM code page (CharToOemBuffA).
+// Text of the ANSI code page converted exactly to the OEM code page; raises
+// Exception when a letter has no OEM form.
 std::string ToOemCodePage(const std::string& text);

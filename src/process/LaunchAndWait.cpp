@@ -10,10 +10,11 @@ static_assert(sizeof(STARTUPINFOA) == 68, "the 32-bit startup record");
 #endif
 
 bool LaunchAndWait(const std::string& programPath, const std::string& parameters, WORD showState,
-                   bool wait, int timeoutSeconds, DWORD* exitCode) {
-    if (exitCode != nullptr) {
-        *exitCode = STILL_ACTIVE;
-    }
+                   bool wait, int timeoutSeconds, LaunchOutcome* outcome) {
+    LaunchOutcome ignored;
+    LaunchOutcome& result = outcome != nullptr ? *outcome : ignored;
+    result = {};  // nothing of an earlier call shows through
+
     // CreateProcessA may write into the command line: give it a copy of its own.
     std::string commandLine = LaunchCommandLine(programPath, parameters);
     STARTUPINFOA startup{};
@@ -23,10 +24,10 @@ bool LaunchAndWait(const std::string& programPath, const std::string& parameters
     // An empty folder is passed as "", never as null.
     const std::string currentDirectory = ExtractFilePath(programPath);
     PROCESS_INFORMATION info{};
-    const bool created = CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE,
-                                        CREATE_NEW_CONSOLE | NORMAL_PRIORITY_CLASS, nullptr,
-                                        currentDirectory.c_str(), &startup, &info) != 0;
-    if (!created) {
+    result.created = CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE,
+                                    CREATE_NEW_CONSOLE | NORMAL_PRIORITY_CLASS, nullptr,
+                                    currentDirectory.c_str(), &startup, &info) != 0;
+    if (!result.created) {
         return false;
     }
     const Handle process(info.hProcess);
@@ -42,8 +43,16 @@ bool LaunchAndWait(const std::string& programPath, const std::string& parameters
     if (waitResult == WAIT_TIMEOUT) {
         return false;
     }
-    if (exitCode != nullptr && !GetExitCodeProcess(process.Get(), exitCode)) {
-        *exitCode = STILL_ACTIVE;
+    // A failed wait still counts as done (the result stays true), but the
+    // outcome says so instead of passing the running process off as ended.
+    DWORD exitCode = 0;
+    if (waitResult != WAIT_OBJECT_0) {
+        result.waitError = waitResult == WAIT_FAILED ? GetLastError() : waitResult;
+    } else if (!GetExitCodeProcess(process.Get(), &exitCode)) {
+        result.waitError = GetLastError();
+    } else {
+        result.ended = true;
+        result.exitCode = exitCode;
     }
     return true;
 }

@@ -6,6 +6,8 @@
 
 #include <string>
 
+#include "process/LaunchOutcome.h"
+
 // Runs "\"" + programPath + "\" " + parameters with the console window in
 // `showState` and the program's folder as current directory. Returns false
 // when the process cannot be created (at once, without waiting) or when a
@@ -15,9 +17,9 @@
 // queue once; during the wait it handles none, so call it with wait = true
 // on a worker thread, not on the main one.
 //
-// exitCode, when given, receives the process's exit code if the process
-// ended during the wait, and STILL_ACTIVE (259) otherwise: not created, not
-// waited for, or still running. A script's code is that of its last program
-// (9009 when cmd could not find it).
+// `outcome`, when given, is reset and then tells what happened: whether the
+// process was created, whether it ended during the wait and with which exit
+// code (a script's code is that of its last program, 9009 when cmd could not
+// find it), or the system's error code of a wait that failed.
 bool LaunchAndWait(const std::string& programPath, const std::string& parameters, WORD showState,
-                   bool wait, int timeoutSeconds, DWORD* exitCode = nullptr);
+                   bool wait, int timeoutSeconds, LaunchOutcome* outcome = nullptr);

@@ -1,5 +1,7 @@
 #include "process/ToolHelp.h"
 
+#include <type_traits>
+
 #include "rtl/WinHandles.h"
 
 #ifndef _WIN64
@@ -48,6 +50,12 @@ constexpr const char* kEntryPointNames[kEntryPointCount] = {"CreateToolhelp32Sna
 
 using CreateSnapshotProc = HANDLE(WINAPI*)(DWORD, DWORD);
 using ProcessWalkProc = BOOL(WINAPI*)(HANDLE, PROCESSENTRY32*);
+// The compiler cannot check a pointer cast from GetProcAddress: pin each type
+// to the SDK's declaration, so that a lost WINAPI (cdecl on i686, a crash at
+// the first call) fails the 32-bit build instead.
+static_assert(std::is_same_v<decltype(&CreateToolhelp32Snapshot), CreateSnapshotProc>);
+static_assert(std::is_same_v<decltype(&Process32First), ProcessWalkProc>);
+static_assert(std::is_same_v<decltype(&Process32Next), ProcessWalkProc>);
 
 struct ToolHelpTable {
     CriticalSection lock;

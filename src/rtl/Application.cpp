@@ -10,6 +10,16 @@ TApplication* Application = nullptr;
 namespace {
 
 constexpr char kAppWindowClass[] = "TApplication";
+// Posted to the application window: hand the activation on to the main window.
+constexpr UINT kActivateMainWindow = WM_APP + 1;
+
+// A picture of its own at each size (a shared one would be the size first
+// asked for, scaled at every draw).
+HICON LoadMainIcon(HINSTANCE instance, int widthMetric, int heightMetric) {
+    return static_cast<HICON>(LoadImageA(instance, "MAINICON", IMAGE_ICON,
+                                         GetSystemMetrics(widthMetric),
+                                         GetSystemMetrics(heightMetric), 0));
+}
 
 // Tab, Enter and Escape go to the form of the focused control unless that
 // control wants the key itself; so do characters that may be accelerators:
@@ -83,15 +93,26 @@ void TApplication::Initialize() {
         return;
     }
     HINSTANCE instance = GetModuleHandleA(nullptr);
+    bigIcon_.reset(LoadMainIcon(instance, SM_CXICON, SM_CYICON));
+    smallIcon_.reset(LoadMainIcon(instance, SM_CXSMICON, SM_CYSMICON));
     WNDCLASSA windowClass{};
     windowClass.lpfnWndProc = &TApplication::WndProc;
     windowClass.hInstance = instance;
     windowClass.lpszClassName = kAppWindowClass;
-    windowClass.hIcon = LoadIconA(instance, "MAINICON");
+    windowClass.hIcon = LoadIconA(instance, "MAINICON");  // shared: the system's to free
     RegisterClassA(&windowClass);
-    // Never shown: it carries the title and receives the wake-up WM_NULL.
-    handle_ = CreateWindowExA(0, kAppWindowClass, title_.c_str(), WS_POPUP, 0, 0, 0, 0, nullptr,
-                              nullptr, instance, this);
+    // A captioned window of no size: what shows of it is the task-bar button,
+    // with the title, the icon and a system menu to minimise, restore and
+    // close the tool.
+    handle_ = CreateWindowExA(0, kAppWindowClass, title_.c_str(),
+                              WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX,
+                              GetSystemMetrics(SM_CXSCREEN) / 2, GetSystemMetrics(SM_CYSCREEN) / 2,
+                              0, 0, nullptr, nullptr, instance, this);
+    if (handle_ == nullptr) {
+        return;
+    }
+    SendMessageA(handle_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(Icon(false)));
+    SendMessageA(handle_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(Icon(true)));
     HWND window = handle_;
     SetWakeMainThread([window] { PostMessageA(window, WM_NULL, 0, 0); });
 }
@@ -105,12 +126,58 @@ void TApplication::SetTitle(const std::string& title) {
 
 void TApplication::Run() {
     if (mainWindow_ != nullptr) {
-        ShowWindow(mainWindow_, StartupShowCommand());
-        UpdateWindow(mainWindow_);
+        const int show = StartupShowCommand();
+        if (show == SW_SHOWMINNOACTIVE) {
+            // Minimised is the button alone; a click on it shows the window.
+            mainWindowHidden_ = true;
+            ShowWindow(handle_, SW_SHOWMINNOACTIVE);
+        } else {
+            ShowWindow(handle_, SW_SHOWNOACTIVATE);
+            ShowWindow(mainWindow_, show);
+            UpdateWindow(mainWindow_);
+        }
     }
     while (!terminated_) {
         HandleMessage();
     }
+}
+
+void TApplication::Minimize() {
+    if (handle_ == nullptr || IsIconic(handle_)) {
+        return;
+    }
+    if (mainWindow_ != nullptr) {
+        ShowWindow(mainWindow_, SW_HIDE);
+        mainWindowHidden_ = true;
+    }
+    ShowWindow(handle_, SW_MINIMIZE);
+}
+
+void TApplication::Restore() {
+    if (handle_ == nullptr) {
+        return;
+    }
+    // Cleared first: restoring the window below comes back here by WM_SIZE.
+    mainWindowHidden_ = false;
+    if (IsIconic(handle_)) {
+        ShowWindow(handle_, SW_RESTORE);
+    }
+    if (mainWindow_ != nullptr) {
+        ShowWindow(mainWindow_, SW_SHOW);
+        ActivateMainWindow();
+    }
+}
+
+void TApplication::ActivateMainWindow() {
+    if (mainWindow_ == nullptr || !IsWindowVisible(mainWindow_)) {
+        return;
+    }
+    // A modal box over the main window takes the activation in its place.
+    HWND target = GetLastActivePopup(mainWindow_);
+    if (target == nullptr || !IsWindowVisible(target) || !IsWindowEnabled(target)) {
+        target = mainWindow_;
+    }
+    SetForegroundWindow(target);
 }
 
 void TApplication::ProcessMessages() {
@@ -189,16 +256,71 @@ void TApplication::Idle() {
 }
 
 LRESULT CALLBACK TApplication::WndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (msg == WM_NULL) {
-        // A worker queued a request and woke us.
-        try {
-            CheckSynchronize();
-        } catch (...) {
-            if (Application != nullptr) {
-                Application->HandleException();
-            }
-        }
-        return 0;
+    if (msg == WM_NCCREATE) {
+        const auto* create = reinterpret_cast<const CREATESTRUCTA*>(lParam);
+        SetWindowLongPtrA(window, GWLP_USERDATA,
+                          reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    }
+    auto* application = reinterpret_cast<TApplication*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    LRESULT result = 0;
+    if (application != nullptr && application->WindowMessage(msg, wParam, result)) {
+        return result;
+    }
+    if (msg == WM_NCDESTROY) {
+        SetWindowLongPtrA(window, GWLP_USERDATA, 0);
     }
     return DefWindowProcA(window, msg, wParam, lParam);
+}
+
+bool TApplication::WindowMessage(UINT msg, WPARAM wParam, LRESULT& result) {
+    result = 0;
+    switch (msg) {
+        case WM_NULL:
+            // A worker queued a request and woke us.
+            try {
+                CheckSynchronize();
+            } catch (...) {
+                HandleException();
+            }
+            return true;
+        case WM_SYSCOMMAND:
+            // The task-bar button's commands stand for the main window.
+            switch (wParam & 0xFFF0) {
+                case SC_MINIMIZE:
+                    Minimize();
+                    return true;
+                case SC_RESTORE:
+                    Restore();
+                    return true;
+                case SC_CLOSE:
+                    if (mainWindow_ != nullptr) {
+                        PostMessageA(mainWindow_, WM_CLOSE, 0, 0);
+                    }
+                    return true;
+            }
+            return false;
+        case WM_CLOSE:
+            // Never destroyed by a close: the main window decides.
+            if (mainWindow_ != nullptr) {
+                PostMessageA(mainWindow_, WM_CLOSE, 0, 0);
+            }
+            return true;
+        case WM_SETFOCUS:
+            // Activated through its button: the main window takes over, once
+            // the activation has settled.
+            PostMessageA(handle_, kActivateMainWindow, 0, 0);
+            return false;
+        case WM_SIZE:
+            // Restored without SC_RESTORE (a shell calling ShowWindow).
+            if (wParam == SIZE_RESTORED && mainWindowHidden_) {
+                Restore();
+            }
+            return false;
+        case kActivateMainWindow:
+            if (!IsIconic(handle_)) {
+                ActivateMainWindow();
+            }
+            return true;
+    }
+    return false;
 }

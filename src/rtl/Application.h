@@ -1,12 +1,15 @@
-// The application object: title, a hidden window of its own, the message loop
-// with idle handling, and the report of errors that leave an event handler.
+// The application object: title and icon, a window of its own that carries
+// the task-bar button, the message loop with idle handling, and the report of
+// errors that leave an event handler.
 #pragma once
 
 #include <windows.h>
 
 #include <exception>
 #include <functional>
+#include <memory>
 #include <string>
+#include <type_traits>
 
 #include "rtl/Classes.h"
 
@@ -17,15 +20,22 @@ public:
 
     const char* ClassName() const override { return "TApplication"; }
 
-    // Creates the hidden application window; the start-up code calls it first.
+    // Creates the application window; the start-up code calls it first.
     void Initialize();
 
     // Names the tool on the task bar; the caption of the error box.
     const std::string& Title() const { return title_; }
     void SetTitle(const std::string& title);
 
-    // The hidden application window (WM_NULL wakes the main thread here).
+    // The application window: it owns every form, so that the task bar shows
+    // one button, the application's, with Title and the icon. It has no size
+    // and shows only as that button (from Run on). WM_NULL wakes the main
+    // thread here.
     HWND Handle() const { return handle_; }
+
+    // The executable's MAINICON at the system's large or small icon size;
+    // null without that resource. Forms show it in their title bar.
+    HICON Icon(bool small) const { return small ? smallIcon_.get() : bigIcon_.get(); }
 
     // The main window: shown by Run, and closing it ends the loop.
     HWND MainWindow() const { return mainWindow_; }
@@ -33,8 +43,15 @@ public:
 
     // Shows the main window in the show state the process was started with
     // (maximised for SW_SHOWMAXIMIZED, minimised for SW_SHOWMINNOACTIVE,
-    // normal otherwise) and dispatches messages until Terminate.
+    // normal otherwise), the task-bar button with it, and dispatches messages
+    // until Terminate.
     void Run();
+
+    // Minimising hides the main window and minimises the application window,
+    // so that the task-bar button stands for the tool; restoring (a click on
+    // that button) shows the main window again.
+    void Minimize();
+    void Restore();
 
     // Handles every message waiting in the calling thread's queue, then
     // returns. Works on any thread, on that thread's own queue.
@@ -69,11 +86,23 @@ private:
     bool ProcessMessage(MSG& msg);
     void Idle();
     static LRESULT CALLBACK WndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
+    bool WindowMessage(UINT msg, WPARAM wParam, LRESULT& result);
+    void ActivateMainWindow();
 
     std::string title_;
     HWND handle_ = nullptr;      // owned: destroyed in the destructor
     HWND mainWindow_ = nullptr;  // borrowed from the main form
+    struct IconDeleter {
+        void operator()(HICON icon) const { DestroyIcon(icon); }
+    };
+    using OwnedIcon = std::unique_ptr<std::remove_pointer_t<HICON>, IconDeleter>;
+    // WM_SETICON's: the window and the forms go in the destructor's body,
+    // before these.
+    OwnedIcon bigIcon_;
+    OwnedIcon smallIcon_;
     bool terminated_ = false;
+    // The main window was hidden by a minimise and comes back with a restore.
+    bool mainWindowHidden_ = false;
 };
 
 // The one application object of the process.

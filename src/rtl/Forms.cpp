@@ -28,6 +28,16 @@ TForm::TForm(TComponent* owner) : TWinControl(owner) {
                                    CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, Handle(), nullptr,
                                    GetModuleHandleA(nullptr), nullptr);
     }
+    if (Application != nullptr && Handle() != nullptr && Application->Handle() != nullptr) {
+        // Owned by the application window: the task bar then shows its
+        // button, with the application's title, instead of one per form.
+        SetWindowLongPtrA(Handle(), GWLP_HWNDPARENT,
+                          reinterpret_cast<LONG_PTR>(Application->Handle()));
+        SendMessageA(Handle(), WM_SETICON, ICON_BIG,
+                     reinterpret_cast<LPARAM>(Application->Icon(false)));
+        SendMessageA(Handle(), WM_SETICON, ICON_SMALL,
+                     reinterpret_cast<LPARAM>(Application->Icon(true)));
+    }
     if (Application != nullptr && Application->MainWindow() == nullptr) {
         Application->SetMainWindow(Handle());
     }
@@ -309,6 +319,15 @@ LRESULT TForm::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         case WM_THEMECHANGED:
             for (TWinControl* control : AllControls()) {
                 control->SysColorChanged();
+            }
+            break;
+        case WM_SYSCOMMAND:
+            // An owned window would shrink to a bar of its own: minimising
+            // the main form minimises the application, whose button stays.
+            if ((wParam & 0xFFF0) == SC_MINIMIZE && Application != nullptr &&
+                Application->MainWindow() == Handle()) {
+                Application->Minimize();
+                return 0;
             }
             break;
         case WM_CLOSE:

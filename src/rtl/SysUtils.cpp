@@ -4,12 +4,22 @@
 #include <cstdio>
 #include <utility>
 
-// Not inlined, so that the return address is the code that raised.
-[[gnu::noinline]] Exception::Exception(std::string message)
-    : message_(std::move(message)), address_(__builtin_return_address(0)) {}
+// Each is kept out of line (see the header), so that its return address is
+// the code that raised.
+Exception::Exception(std::string message)
+    : Exception(std::move(message), __builtin_return_address(0)) {}
+
+Exception::Exception(std::string message, void* address)
+    : message_(std::move(message)), address_(address) {}
 
 EInOutError::EInOutError(int errorCode)
-    : Exception(InOutErrorMessage(errorCode)), errorCode_(errorCode) {}
+    : Exception(InOutErrorMessage(errorCode), __builtin_return_address(0)), errorCode_(errorCode) {}
+
+EComboEditError::EComboEditError(std::string message)
+    : Exception(std::move(message), __builtin_return_address(0)) {}
+
+EThread::EThread(std::string message)
+    : Exception(std::move(message), __builtin_return_address(0)) {}
 
 std::string InOutErrorMessage(int errorCode) {
     switch (errorCode) {

@@ -6,9 +6,14 @@
 
 // Base of every error the tool raises on purpose. The message loop and the
 // thread job component report these; anything else is a fault.
+//
+// Each constructor records the code address of the expression that made the
+// error (the return address of the constructor call), so every class below
+// has a constructor of its own that passes that address to the base: an
+// inherited or inlined one would record a place inside the constructors.
 class Exception : public std::exception {
 public:
-    explicit Exception(std::string message);
+    [[gnu::noinline]] explicit Exception(std::string message);
 
     const std::string& Message() const { return message_; }
     const char* what() const noexcept override { return message_.c_str(); }
@@ -19,6 +24,10 @@ public:
     // Code address of the raise, for the thread job's error report.
     void* Address() const { return address_; }
 
+protected:
+    // For derived constructors: `address` is their own return address.
+    Exception(std::string message, void* address);
+
 private:
     std::string message_;
     void* address_;
@@ -27,7 +36,7 @@ private:
 // File input/output failure with the system's error code.
 class EInOutError : public Exception {
 public:
-    explicit EInOutError(int errorCode);
+    [[gnu::noinline]] explicit EInOutError(int errorCode);
     int ErrorCode() const { return errorCode_; }
     const char* ClassName() const override { return "EInOutError"; }
 
@@ -38,14 +47,14 @@ private:
 // A file-name edit refused an assigned value.
 class EComboEditError : public Exception {
 public:
-    using Exception::Exception;
+    [[gnu::noinline]] explicit EComboEditError(std::string message);
     const char* ClassName() const override { return "EComboEditError"; }
 };
 
 // A system thread could not be created, resumed or waited for.
 class EThread : public Exception {
 public:
-    using Exception::Exception;
+    [[gnu::noinline]] explicit EThread(std::string message);
     const char* ClassName() const override { return "EThread"; }
 };
 

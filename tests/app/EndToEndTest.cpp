@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "ToolWindow.h"
 #include "ToolWindow.h"
@@ -147,6 +148,73 @@ TEST_F(EndToEndTest, WideningMovesCloseAndWidensTheFrames) {
     }
     EXPECT_EQ(support::RectIn(oldField_, oldBox_).right, 477);
     Screenshot("e2e-widened");
+}
+
+TEST_F(EndToEndTest, TheTaskBarButtonIsTheApplicationsTitledBrivokPatch) {
+    // Wine's virtual desktop draws a task bar only on request, and Wine
+    // answers WM_GETICON from another process with none: what the shell
+    // reads to make its buttons is checked here, the icons in process.
+    const std::vector<HWND> buttons = support::TaskBarWindows(tool_.process.Id());
+    ASSERT_EQ(buttons.size(), 1u) << "one task-bar button";
+    HWND application = buttons.front();
+    EXPECT_EQ(support::WindowText(application), "Brivok Patch");
+    EXPECT_EQ(GetWindow(window_, GW_OWNER), application) << "the main window has no button";
+}
+
+TEST_F(EndToEndTest, MinimisedTheWindowWaitsBehindTheButtonAndComesBackFromIt) {
+    const std::vector<HWND> buttons = support::TaskBarWindows(tool_.process.Id());
+    ASSERT_EQ(buttons.size(), 1u);
+    HWND application = buttons.front();
+    // A task bar restores a window by its system command, or by ShowWindow.
+    struct Case {
+        const char* what;
+        void (*restore)(HWND);
+    };
+    const Case cases[] = {
+        {"SC_RESTORE", [](HWND window) { PostMessageA(window, WM_SYSCOMMAND, SC_RESTORE, 0); }},
+        {"ShowWindow", [](HWND window) { ShowWindowAsync(window, SW_RESTORE); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        // The minimise box.
+        PostMessageA(window_, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+        EXPECT_TRUE(support::WaitFor([&] {
+            return IsIconic(application) && !IsWindowVisible(window_);
+        })) << "iconic "
+            << IsIconic(application) << ", window visible " << IsWindowVisible(window_);
+        EXPECT_EQ(support::TaskBarWindows(tool_.process.Id()), buttons) << "the button stays";
+        c.restore(application);
+        EXPECT_TRUE(support::WaitFor([&] {
+            return !IsIconic(application) && IsWindowVisible(window_);
+        })) << "iconic "
+            << IsIconic(application) << ", window visible " << IsWindowVisible(window_);
+        EXPECT_TRUE(support::WaitFor([&] { return support::FocusOf(window_) == oldField_; }))
+            << "the focus is back in the window";
+    }
+    Screenshot("e2e-restored");
+}
+
+TEST(EndToEndStart, StartedMinimisedItIsTheButtonAloneUntilRestored) {
+    support::ChildProcess tool;
+    ASSERT_TRUE(
+        tool.Start(support::WindowsPathOfUnix(BRIVOK_EXE_PATH), "", "", SW_SHOWMINNOACTIVE));
+    HWND application = nullptr;
+    ASSERT_TRUE(support::WaitFor([&] {
+        const std::vector<HWND> buttons = support::TaskBarWindows(tool.Id());
+        application = buttons.size() == 1 ? buttons.front() : nullptr;
+        return application != nullptr && IsIconic(application);
+    })) << "no minimised task-bar button";
+    EXPECT_EQ(support::WindowText(application), "Brivok Patch");
+    EXPECT_EQ(support::FindTopLevel(ToolWindow::kCaption, "", tool.Id(), 500), nullptr)
+        << "the window shows although minimised";
+    PostMessageA(application, WM_SYSCOMMAND, SC_RESTORE, 0);
+    HWND window = support::FindTopLevel(ToolWindow::kCaption, "", tool.Id());
+    ASSERT_NE(window, nullptr) << "restoring shows no window";
+    EXPECT_EQ(GetWindow(window, GW_OWNER), application);
+    RECT frame{};
+    GetWindowRect(window, &frame);
+    EXPECT_NEAR((frame.left + frame.right) / 2, GetSystemMetrics(SM_CXSCREEN) / 2, 1)
+        << "centred at its first showing";
 }
 
 TEST_F(EndToEndTest, ClosingTheWindowEndsTheProcess) {

@@ -8,8 +8,9 @@
 #include <memory>
 #include <string>
 #include <thread>
+#include <vector>
 
-#include "rtl/PathUtils.h"
+#include "rtl/Bitmap.h"
 #include "support/TestApplication.h"
 #include "support/WindowDriver.h"
 
@@ -37,9 +38,9 @@ TEST_F(MainFormTest, StartsEmptyWithPatchDisabledAndBspatchBesideTheProgram) {
     EXPECT_FALSE(PatchEnabled());
     EXPECT_TRUE(form_->JvXPButtonClose->Enabled());
     EXPECT_EQ(form_->JvFilenameOld->Text(), "");
-    char module[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, module, MAX_PATH);
-    EXPECT_EQ(form_->BspatchPath, ExtractFilePath(module) + "bspatch.exe");
+    // Beside this test program, wherever the build put it; no file is needed.
+    EXPECT_EQ(form_->BspatchPath,
+              support::WindowsPathOfUnix(BRIVOK_TEST_PROGRAM_DIR) + "\\bspatch.exe");
     EXPECT_EQ(form_->ScriptPath, "");
     EXPECT_EQ(form_->WorkFolder, "");
 }
@@ -103,6 +104,51 @@ TEST_F(MainFormTest, EmptyingAnyFieldDisablesPatch) {
         ASSERT_TRUE(PatchEnabled());
         field->Clear();
         EXPECT_FALSE(PatchEnabled());
+    }
+}
+
+// `icon` drawn at `size` over a colour the picture does not hold.
+std::vector<COLORREF> IconPixels(HICON icon, int size) {
+    TBitmap picture(size, size);
+    const RECT all{0, 0, size, size};
+    const GdiObject<HBRUSH> magenta(CreateSolidBrush(RGB(255, 0, 255)));
+    FillRect(picture.Dc(), &all, magenta.Get());
+    DrawIconEx(picture.Dc(), 0, 0, icon, size, size, 0, nullptr, DI_NORMAL);
+    std::vector<COLORREF> pixels;
+    for (int y = 0; y < size; ++y) {
+        for (int x = 0; x < size; ++x) {
+            pixels.push_back(picture.Pixel(x, y));
+        }
+    }
+    return pixels;
+}
+
+TEST_F(MainFormTest, TheTitleBarShowsTheApplicationsIcon) {
+    struct Case {
+        const char* what;
+        WPARAM which;
+        int widthMetric, heightMetric;
+    };
+    const Case cases[] = {
+        {"large", ICON_BIG, SM_CXICON, SM_CYICON},
+        {"small", ICON_SMALL, SM_CXSMICON, SM_CYSMICON},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const auto shown =
+            reinterpret_cast<HICON>(SendMessageA(form_->Handle(), WM_GETICON, c.which, 0));
+        ASSERT_NE(shown, nullptr) << "no WM_SETICON";
+        // The same picture as the program's MAINICON, loaded here afresh.
+        const int width = GetSystemMetrics(c.widthMetric);
+        const int height = GetSystemMetrics(c.heightMetric);
+        const auto resource = static_cast<HICON>(
+            LoadImageA(GetModuleHandleA(nullptr), "MAINICON", IMAGE_ICON, width, height, 0));
+        ASSERT_NE(resource, nullptr);
+        const std::vector<COLORREF> expected = IconPixels(resource, width);
+        DestroyIcon(resource);
+        EXPECT_EQ(IconPixels(shown, width), expected);
+        const std::vector<COLORREF> blank(expected.size(), RGB(255, 0, 255));
+        EXPECT_NE(expected, blank) << "the icon draws nothing";
     }
 }
 

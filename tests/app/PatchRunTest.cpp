@@ -8,8 +8,10 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <string>
+#include <vector>
 
 #include "ToolWindow.h"
 #include "support/WindowDriver.h"
@@ -60,6 +62,22 @@ int ProcessesNamed(const char* name) {
     return count;
 }
 
+// The temporary files that bspatch.exe writes a new image into, beside it:
+// "<new image>.<pid>-<n>.tmp".
+std::vector<std::string> TemporaryFilesOf(const std::string& newImage) {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA found{};
+    HANDLE search = FindFirstFileA((newImage + ".*.tmp").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) {
+        return names;
+    }
+    do {
+        names.push_back(found.cFileName);
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+    return names;
+}
+
 enum class Patcher { Ours, StandIn, None };
 
 class PatchRunTest : public ::testing::Test {
@@ -77,9 +95,19 @@ protected:
     // tool and chooses the files in its Browse dialogs.
     void StartWithInputs(Patcher patcher, const std::string& oldImage = kOldImage,
                          const std::string& diff = kDiff) {
-        CreateDirectoryA(kToolFolder, nullptr);
         CreateDirectoryA(ExtractFolder(oldImage).c_str(), nullptr);
         CreateDirectoryA(ExtractFolder(diff).c_str(), nullptr);
+        ASSERT_TRUE(CopyFileA(DataFile("old.iso").c_str(), oldImage.c_str(), FALSE)) << oldImage;
+        ASSERT_TRUE(CopyFileA(DataFile("old-to-new.bsdiff").c_str(), diff.c_str(), FALSE)) << diff;
+        newImage_ = ExtractFolder(oldImage) + "live-5.0.6.iso";
+        DeleteFileA(newImage_.c_str());
+        ASSERT_NO_FATAL_FAILURE(StartAndChoose(patcher, oldImage, diff));
+    }
+
+    // Lays out the tool's folder with bspatch.exe (or without), starts the
+    // tool and chooses the two files, which exist already.
+    void StartAndChoose(Patcher patcher, const std::string& oldImage, const std::string& diff) {
+        CreateDirectoryA(kToolFolder, nullptr);
         const std::string exe = std::string(kToolFolder) + "BrivokPatch.exe";
         const std::string bspatch = std::string(kToolFolder) + "bspatch.exe";
         ASSERT_TRUE(
@@ -92,11 +120,6 @@ protected:
             ASSERT_TRUE(
                 CopyFileA(support::WindowsPathOfUnix(source).c_str(), bspatch.c_str(), FALSE));
         }
-        ASSERT_TRUE(CopyFileA(DataFile("old.iso").c_str(), oldImage.c_str(), FALSE)) << oldImage;
-        ASSERT_TRUE(CopyFileA(DataFile("old-to-new.bsdiff").c_str(), diff.c_str(), FALSE)) << diff;
-        newImage_ = ExtractFolder(oldImage) + "live-5.0.6.iso";
-        DeleteFileA(newImage_.c_str());
-
         ASSERT_TRUE(tool_.Start(exe)) << "the tool or one of its controls did not show";
         ASSERT_TRUE(tool_.Browse(tool_.oldField, oldImage));
         ASSERT_TRUE(tool_.Browse(tool_.diffField, diff));
@@ -134,6 +157,10 @@ TEST_F(PatchRunTest, OurBspatchWritesTheNewImageAndOneBoxSaysSo) {
     EXPECT_EQ(JobBoxText("e2e-patched"),
               std::string("File ") + kOldImage + " successfully patched!");
     EXPECT_EQ(ReadFile(kNewImage), ReadFile(DataFile("new.iso"))) << "the new image";
+    // bspatch.exe is looked for in the folder the tool was started from.
+    EXPECT_NE(Script().find("\r\nCD /D \"D:\\Tools & Co 100%%\\\"\r\n\"bspatch.exe\" "),
+              std::string::npos)
+        << Script();
     EXPECT_TRUE(tool_.WaitEnabled(tool_.patch, true));
     EXPECT_EQ(support::FindTopLevel(kJobCaption, "#32770", tool_.process.Id(), 500), nullptr)
         << "a second box";
@@ -149,6 +176,32 @@ TEST_F(PatchRunTest, AwkwardNamesOnTwoDrivesStillPatch) {
     tool_.Click(tool_.patch);
     EXPECT_EQ(JobBoxText(), "File " + oldImage + " successfully patched!");
     EXPECT_EQ(ReadFile(newImage_), ReadFile(DataFile("new.iso")));
+}
+
+TEST_F(PatchRunTest, ANameTheScriptsCodePageLacksIsRefusedAndNothingStarts) {
+    // The ø of code page 1252 has no place in page 437, in which cmd reads the
+    // script: written as "o" it would name another folder.
+    const std::string oldImage = "C:\\img G\xF8teborg\\live-5.0.5.iso";
+    SetEnvironmentVariableA("BRIVOK_RESULT_FOLDER", kResultFolder);
+    const std::string result = std::string(kResultFolder) + "\\result.txt";
+    DeleteFileA(result.c_str());
+    DeleteFileA(kScriptPath);
+    ASSERT_NO_FATAL_FAILURE(StartWithInputs(Patcher::StandIn, oldImage));
+
+    tool_.Click(tool_.patch);
+    const support::MessageBoxInfo box =
+        support::WaitForMessageBox("Brivok Patch", tool_.process.Id());
+    ASSERT_NE(box.window, nullptr) << "no error box";
+    EXPECT_EQ(box.text, "The patch script cannot name " + oldImage +
+                            ": the command interpreter reads it in code page 437, which lacks "
+                            "the letter \xF8; rename or move the file.");
+    tool_.Screenshot("e2e-no-oem-form", box.window);
+    support::AnswerMessageBox(box.window);
+    EXPECT_TRUE(support::Responsive(tool_.window));
+    EXPECT_FALSE(Exists(kScriptPath)) << "a script was written";
+    EXPECT_EQ(support::FindTopLevel(kJobCaption, "#32770", tool_.process.Id(), 1000), nullptr);
+    EXPECT_FALSE(Exists(result)) << "bspatch.exe ran";
+    EXPECT_TRUE(IsWindowEnabled(tool_.patch)) << "Patch can be clicked again";
 }
 
 TEST_F(PatchRunTest, AMissingOrFailingBspatchIsReportedNotPraised) {
@@ -221,6 +274,59 @@ TEST_F(PatchRunTest, CloseEndsARunningBspatchAndTheTool) {
     EXPECT_TRUE(support::WaitFor([] { return ProcessesNamed("bspatch.exe") == 0; }))
         << "bspatch.exe still runs";
     EXPECT_TRUE(Exists(kWaitFile)) << "the stand-in ended by itself, not by Close";
+}
+
+// bspatch.exe killed in the middle of a large image, by Close and by a plain
+// TerminateProcess: neither runs its clean-up, yet its temporary file goes
+// with it and the new image of an earlier run stays as it was.
+TEST_F(PatchRunTest, AKilledPatchLeavesNoTemporaryFileAndTheEarlierNewImage) {
+    const std::string folder = support::WindowsPathOfUnix(BRIVOK_LARGE_PATCH_DATA) + "\\";
+    const std::string oldImage = folder + "live-5.0.5.iso";
+    const std::string diff = folder + "live-5.0.5-to-5.0.6.bsdiff";
+    const std::string newImage = folder + "live-5.0.6.iso";
+    const std::string earlier = "the new image of an earlier run";
+    // Image-sized files that a failing run would leave.
+    auto removeOutputs = [&] {
+        for (const std::string& name : TemporaryFilesOf(newImage)) {
+            DeleteFileA((folder + name).c_str());
+        }
+        DeleteFileA(newImage.c_str());
+    };
+    removeOutputs();
+    struct AtTheEnd {
+        std::function<void()> run;
+        ~AtTheEnd() { run(); }
+    } cleanUp{removeOutputs};
+    enum class Kill { Close, TerminateProcess };
+    for (const Kill kill : {Kill::Close, Kill::TerminateProcess}) {
+        SCOPED_TRACE(kill == Kill::Close ? "Close" : "TerminateProcess");
+        ASSERT_TRUE(WriteFile(newImage, earlier));
+        support::ChildProcess bspatch;
+        if (kill == Kill::Close) {
+            ASSERT_NO_FATAL_FAILURE(StartAndChoose(Patcher::Ours, oldImage, diff));
+            tool_.Click(tool_.patch);
+        } else {
+            ASSERT_TRUE(
+                bspatch.Start(support::WindowsPathOfUnix(BRIVOK_BSPATCH_PATH),
+                              "\"" + oldImage + "\" \"" + newImage + "\" \"" + diff + "\""));
+        }
+        ASSERT_TRUE(support::WaitFor([&] { return !TemporaryFilesOf(newImage).empty(); }, 30000))
+            << "bspatch.exe wrote no temporary file";
+        if (kill == Kill::Close) {
+            tool_.Click(tool_.close);
+            EXPECT_EQ(tool_.process.WaitForExit(), 0u) << "the tool's exit code";
+        } else {
+            bspatch.Terminate();
+        }
+        EXPECT_TRUE(support::WaitFor([] { return ProcessesNamed("bspatch.exe") == 0; }))
+            << "bspatch.exe still runs";
+        EXPECT_TRUE(support::WaitFor([&] { return TemporaryFilesOf(newImage).empty(); }))
+            << "left behind: " << TemporaryFilesOf(newImage).front();
+        EXPECT_EQ(ReadFile(newImage), earlier)
+            << "the patch had ended before the kill (then the image is too small for this "
+               "machine), or the kill touched the new image";
+        removeOutputs();
+    }
 }
 
 TEST_F(PatchRunTest, ClosingTheWindowDuringARunLetsThePatchFinishFirst) {

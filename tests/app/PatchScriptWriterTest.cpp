@@ -67,16 +67,41 @@ TEST_F(PatchScriptWriterTest, ReusesAnExistingWorkFolder) {
 }
 
 TEST_F(PatchScriptWriterTest, CreatesOneLevelOnly) {
-    // The drive's root must exist; a drive that does not gives no folder and
-    // the write then fails with the system's code.
-    const PatchScriptLocation location = LocatePatchScript("Q:\\missing");
-    EXPECT_EQ(location.ScriptPath, "Q:\\BrivokTemp\\PatchISO.bat");
-    try {
-        WritePatchScript(location.ScriptPath, kWorkedExample);
-        FAIL() << "the script was written on a drive that does not exist";
-    } catch (const EInOutError& error) {
-        EXPECT_EQ(error.ErrorCode(), 3);
-        EXPECT_EQ(error.Message(), "Invalid filename");
+    // Only the work folder at the drive's root is made: never the folders of
+    // the temporary path, never a drive's root. Where it cannot be made, the
+    // write fails with the system's code.
+    const char kFileInTheWay[] = "C:\\BrivokTemp";
+    struct Case {
+        const char* what;
+        const char* temp;
+        bool fileInTheWay;  // a file named like the work folder
+        int errorCode;      // of the write; 0: written
+    };
+    const Case cases[] = {
+        {"missing temp folders are not made", "C:\\brivok-missing\\deeper", false, 0},
+        {"a drive that does not exist", "Q:\\missing", false, 3},
+        {"a file named like the folder", "C:\\windows", true, 3},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        RemoveWorkFolder();
+        if (c.fileInTheWay) {
+            std::ofstream(kFileInTheWay) << "a file";
+        }
+        const PatchScriptLocation location = LocatePatchScript(c.temp);
+        EXPECT_EQ(location.ScriptPath, std::string(1, c.temp[0]) + ":\\BrivokTemp\\PatchISO.bat");
+        EXPECT_FALSE(FolderExists("C:\\brivok-missing"));
+        int errorCode = 0;
+        try {
+            WritePatchScript(location.ScriptPath, kWorkedExample);
+        } catch (const EInOutError& error) {
+            errorCode = error.ErrorCode();
+        }
+        EXPECT_EQ(errorCode, c.errorCode);
+        if (c.fileInTheWay) {
+            EXPECT_EQ(ReadFile(kFileInTheWay), "a file") << "the file in the way stays";
+            DeleteFileA(kFileInTheWay);
+        }
     }
 }
 
@@ -166,6 +191,57 @@ TEST_F(PatchScriptWriterTest, NamesAreWrittenInTheOemCodePage) {
                           "\"C:\\caf\x82.bsdiff\"\r\n"),
               std::string::npos);
     EXPECT_EQ(script.find('\xE9'), std::string::npos) << "no ANSI byte left";
+}
+
+TEST_F(PatchScriptWriterTest, ANameTheOemCodePageLacksIsRefusedAndNothingIsWritten) {
+    // Letters of code page 1252 that page 437 lacks: the system would write
+    // o, a and "-" instead, naming another file.
+    ASSERT_EQ(GetACP(), 1252u) << "the letters below assume Western code pages";
+    ASSERT_EQ(GetOEMCP(), 437u);
+    const std::string oslash = "G\xF8teborg";   // ø
+    const std::string atilde = "S\xE3o Paulo";  // ã
+    const std::string endash = "5.0.5 \x96 5.0.6";
+    struct Case {
+        const char* what;
+        PatchScriptNames names;
+        std::string refused;  // the path the message names
+        std::string letter;
+    };
+    const Case cases[] = {
+        {"the tool's folder",
+         {"C:\\" + oslash + "\\bspatch.exe", "C:\\a.iso", "C:\\b.iso", "C:\\a.bsdiff"},
+         "C:\\" + oslash + "\\",
+         "\xF8"},
+        {"the old image",
+         {"C:\\Tools\\bspatch.exe", "C:\\" + atilde + "\\a.iso", "C:\\b.iso", "C:\\a.bsdiff"},
+         "C:\\" + atilde + "\\a.iso",
+         "\xE3"},
+        {"the new image",
+         {"C:\\Tools\\bspatch.exe", "C:\\a.iso", "C:\\" + endash + ".iso", "C:\\a.bsdiff"},
+         "C:\\" + endash + ".iso",
+         "\x96"},
+        {"the diff file",
+         {"C:\\Tools\\bspatch.exe", "C:\\a.iso", "C:\\b.iso", "C:\\" + oslash + ".bsdiff"},
+         "C:\\" + oslash + ".bsdiff",
+         "\xF8"},
+    };
+    const PatchScriptLocation location = LocatePatchScript("C:\\windows");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        try {
+            WritePatchScript(location.ScriptPath, c.names);
+            ADD_FAILURE() << "written:\n" << ReadFile(kScript);
+        } catch (const EInOutError& error) {
+            ADD_FAILURE() << "an input/output error says nothing of the name: " << error.Message();
+        } catch (const Exception& error) {
+            EXPECT_EQ(error.Message(), "The patch script cannot name " + c.refused +
+                                           ": the command interpreter reads it in code page 437, "
+                                           "which lacks the letter " +
+                                           c.letter + "; rename or move the file");
+        }
+        EXPECT_EQ(GetFileAttributesA(kScript), INVALID_FILE_ATTRIBUTES) << "a script was made";
+    }
+    EXPECT_THROW(ToOemCodePage(oslash), Exception);
 }
 
 TEST_F(PatchScriptWriterTest, WorkFolderFollowsTheComponentsTempFolder) {

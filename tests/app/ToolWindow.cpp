@@ -60,7 +60,10 @@ bool ToolWindow::WaitEnabled(HWND control, bool enabled) {
 
 void ToolWindow::Screenshot(const std::string& name, HWND shown) {
     HWND target = shown != nullptr ? shown : window;
-    UpdateWindow(target);
+    // Children too (a box's text is a child): UpdateWindow paints only the
+    // window itself, and the capture could come before the rest is drawn.
+    RedrawWindow(target, nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
     support::WaitFor([&] { return support::Responsive(target); });
     support::SaveScreenshot(target, ScreenshotPath(name));
 }

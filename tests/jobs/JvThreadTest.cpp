@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstdint>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -25,6 +26,13 @@ public:
 private:
     Handle event_;
 };
+
+// Raises from a function of its own, so that the report's address can be
+// checked against where that function's code lies.
+[[gnu::noinline]] void RaiseFileAccessDenied() {
+    throw EInOutError(5);
+}
+constexpr std::uintptr_t kRaiseCodeSize = 256;  // more than the function takes
 
 class JvThreadTest : public ::testing::Test {
 protected:
@@ -177,27 +185,28 @@ TEST_F(JvThreadTest, NotRunOnCreateStaysCountedUntilTerminateSkipsTheHandler) {
 }
 
 TEST_F(JvThreadTest, AnExceptionInTheJobIsReportedThenTheJobFinishes) {
-    void* raisedAt = nullptr;
-    jobs_->OnExecute = [&](TObject*, void*) {
-        EInOutError error(5);
-        raisedAt = error.Address();
-        throw error;
-    };
+    jobs_->OnExecute = [](TObject*, void*) { RaiseFileAccessDenied(); };
     MessageBoxAnswerer answerer("Application Error");
     ASSERT_NE(jobs_->Execute(nullptr), 0u);
     ASSERT_TRUE(WaitAllEnded());
     answerer.Join();
     ASSERT_TRUE(answerer.Seen());
-    const auto relative = reinterpret_cast<std::uintptr_t>(raisedAt) -
-                          reinterpret_cast<std::uintptr_t>(GetModuleHandleA(nullptr));
-    char address[32];
-    std::snprintf(address, sizeof address, "%0*llX", static_cast<int>(sizeof(void*) * 2),
-                  static_cast<unsigned long long>(relative));
-    EXPECT_EQ(answerer.Text(),
-              std::string("Exception EInOutError in module jobs_win32_tests.exe at ") + address +
-                  ".\r\nFile access denied.\r\n");
     EXPECT_EQ(answerer.Owner(), nullptr);
     EXPECT_EQ(log_, (std::vector<std::string>{"begin", "finish", "all"}));
+
+    // "...at <address relative to the module>.": within the raising function.
+    const std::string prefix = "Exception EInOutError in module jobs_win32_tests.exe at ";
+    const size_t digits = sizeof(void*) * 2;
+    const std::string& text = answerer.Text();
+    ASSERT_EQ(text.substr(0, prefix.size()), prefix) << text;
+    EXPECT_EQ(text.substr(prefix.size() + digits), ".\r\nFile access denied.\r\n");
+    const std::string address = text.substr(prefix.size(), digits);
+    ASSERT_EQ(address.find_first_not_of("0123456789ABCDEF"), std::string::npos) << text;
+    const std::uintptr_t reported = std::stoull(address, nullptr, 16);
+    const std::uintptr_t start = reinterpret_cast<std::uintptr_t>(&RaiseFileAccessDenied) -
+                                 reinterpret_cast<std::uintptr_t>(GetModuleHandleA(nullptr));
+    EXPECT_GT(reported, start) << text;
+    EXPECT_LT(reported, start + kRaiseCodeSize) << text;
 }
 
 TEST_F(JvThreadTest, OtherErrorsEndTheJobSilentlyAndAreKept) {

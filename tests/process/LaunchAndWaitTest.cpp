@@ -27,13 +27,17 @@ protected:
 };
 
 TEST_F(LaunchAndWaitTest, WaitsAndGivesTheExitCode) {
-    const int codes[] = {0, 1, 3, 255};
+    // 259 is STILL_ACTIVE: a process may end with it and must count as ended.
+    const int codes[] = {0, 1, 3, 255, 259};
     for (int code : codes) {
         SCOPED_TRACE(code);
-        DWORD exitCode = 12345;
+        LaunchOutcome outcome;
         EXPECT_TRUE(LaunchAndWait(HelperPath(), "exit " + std::to_string(code), SW_HIDE, true, 0,
-                                  &exitCode));
-        EXPECT_EQ(exitCode, static_cast<DWORD>(code));
+                                  &outcome));
+        EXPECT_TRUE(outcome.created);
+        EXPECT_TRUE(outcome.ended);
+        EXPECT_EQ(outcome.exitCode, static_cast<DWORD>(code));
+        EXPECT_EQ(outcome.waitError, 0u);
     }
 }
 
@@ -41,10 +45,10 @@ TEST_F(LaunchAndWaitTest, PassesTheQuotedPathAndParametersAndStartsInThePrograms
     ScratchFolder folder("brivok-launch");
     const std::string program = folder.CopyHelperAs("record helper.exe");
     const std::string output = folder.Path() + "out.txt";
-    DWORD exitCode = 1;
+    LaunchOutcome outcome;
     ASSERT_TRUE(
-        LaunchAndWait(program, "record \"" + output + "\" a  b", SW_HIDE, true, 0, &exitCode));
-    EXPECT_EQ(exitCode, 0u);
+        LaunchAndWait(program, "record \"" + output + "\" a  b", SW_HIDE, true, 0, &outcome));
+    EXPECT_EQ(outcome.exitCode, 0u);
     std::string folderWithoutSlash = folder.Path();
     folderWithoutSlash.pop_back();
     EXPECT_EQ(ReadFile(output),
@@ -53,9 +57,11 @@ TEST_F(LaunchAndWaitTest, PassesTheQuotedPathAndParametersAndStartsInThePrograms
 
 TEST_F(LaunchAndWaitTest, WithoutWaitReturnsWhileTheProcessRuns) {
     HelperEvents events("brivok-nowait");
-    DWORD exitCode = 0;
-    EXPECT_TRUE(LaunchAndWait(HelperPath(), events.WaitArguments(), SW_HIDE, false, 0, &exitCode));
-    EXPECT_EQ(exitCode, static_cast<DWORD>(STILL_ACTIVE));
+    LaunchOutcome outcome;
+    outcome.ended = true;  // an earlier call's outcome must not show through
+    EXPECT_TRUE(LaunchAndWait(HelperPath(), events.WaitArguments(), SW_HIDE, false, 0, &outcome));
+    EXPECT_TRUE(outcome.created);
+    EXPECT_FALSE(outcome.ended);
     ASSERT_TRUE(events.Ready()) << "the process was started";
     EXPECT_FALSE(events.Done(0)) << "and is still running";
     events.Stop();
@@ -64,9 +70,11 @@ TEST_F(LaunchAndWaitTest, WithoutWaitReturnsWhileTheProcessRuns) {
 
 TEST_F(LaunchAndWaitTest, ATimedOutWaitIsFalseAndLeavesTheProcessRunning) {
     HelperEvents events("brivok-timeout");
-    DWORD exitCode = 0;
-    EXPECT_FALSE(LaunchAndWait(HelperPath(), events.WaitArguments(), SW_HIDE, true, 1, &exitCode));
-    EXPECT_EQ(exitCode, static_cast<DWORD>(STILL_ACTIVE));
+    LaunchOutcome outcome;
+    EXPECT_FALSE(LaunchAndWait(HelperPath(), events.WaitArguments(), SW_HIDE, true, 1, &outcome));
+    EXPECT_TRUE(outcome.created);
+    EXPECT_FALSE(outcome.ended);
+    EXPECT_EQ(outcome.waitError, 0u) << "a time-out is no failed wait";
     ASSERT_TRUE(events.Ready()) << "the process had started";
     EXPECT_FALSE(events.Done(0)) << "and was left running";
     events.Stop();
@@ -76,10 +84,12 @@ TEST_F(LaunchAndWaitTest, ATimedOutWaitIsFalseAndLeavesTheProcessRunning) {
 TEST_F(LaunchAndWaitTest, AMissingProgramIsFalseWhateverTheWait) {
     for (bool wait : {false, true}) {
         SCOPED_TRACE(wait ? "wait" : "no wait");
-        DWORD exitCode = 0;
+        LaunchOutcome outcome;
+        outcome.created = outcome.ended = true;
         EXPECT_FALSE(
-            LaunchAndWait("C:\\no such folder\\nothing.exe", "", SW_HIDE, wait, 0, &exitCode));
-        EXPECT_EQ(exitCode, static_cast<DWORD>(STILL_ACTIVE));
+            LaunchAndWait("C:\\no such folder\\nothing.exe", "", SW_HIDE, wait, 0, &outcome));
+        EXPECT_FALSE(outcome.created);
+        EXPECT_FALSE(outcome.ended);
     }
 }
 
@@ -110,9 +120,10 @@ TEST_F(LaunchAndWaitTest, ABatchScriptRunsThroughTheInterpreter) {
         SCOPED_TRACE(c.name);
         const std::string script = folder.Path() + "PatchISO.bat";
         WriteFile(script, c.script);
-        DWORD exitCode = 0;
-        EXPECT_TRUE(LaunchAndWait(script, "", SW_HIDE, true, 0, &exitCode));
-        EXPECT_EQ(exitCode, c.exitCode);
+        LaunchOutcome outcome;
+        EXPECT_TRUE(LaunchAndWait(script, "", SW_HIDE, true, 0, &outcome));
+        EXPECT_TRUE(outcome.ended);
+        EXPECT_EQ(outcome.exitCode, c.exitCode);
     }
 }
 

@@ -66,6 +66,25 @@ BOOL CALLBACK MatchChild(HWND window, LPARAM data) {
     return TRUE;
 }
 
+struct TaskBarSearch {
+    DWORD processId;
+    std::vector<HWND> found;
+};
+
+BOOL CALLBACK MatchTaskBarWindow(HWND window, LPARAM data) {
+    auto* search = reinterpret_cast<TaskBarSearch*>(data);
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    const LONG_PTR exStyle = GetWindowLongPtrA(window, GWL_EXSTYLE);
+    const bool shown =
+        (exStyle & WS_EX_APPWINDOW) != 0 ||
+        (GetWindow(window, GW_OWNER) == nullptr && (exStyle & WS_EX_TOOLWINDOW) == 0);
+    if (process == search->processId && IsWindowVisible(window) && shown) {
+        search->found.push_back(window);
+    }
+    return TRUE;
+}
+
 }  // namespace
 
 bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs) {
@@ -88,16 +107,24 @@ ChildProcess::~ChildProcess() {
 }
 
 bool ChildProcess::Start(const std::string& path, const std::string& arguments,
-                         const std::string& directory) {
+                         const std::string& directory, int show) {
     std::string commandLine = "\"" + path + "\"";
     if (!arguments.empty()) {
         commandLine += " " + arguments;
     }
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
+    if (show >= 0) {
+        startup.dwFlags = STARTF_USESHOWWINDOW;
+        startup.wShowWindow = static_cast<WORD>(show);
+    }
     PROCESS_INFORMATION info{};
-    if (!CreateProcessA(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        directory.empty() ? nullptr : directory.c_str(), &startup, &info)) {
+    // Detached: a console program killed while attached to our console would
+    // leave Wine's console host holding the test runner's output pipe.
+    // Window programs have no console either way.
+    if (!CreateProcessA(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, DETACHED_PROCESS,
+                        nullptr, directory.empty() ? nullptr : directory.c_str(), &startup,
+                        &info)) {
         return false;
     }
     CloseHandle(info.hThread);
@@ -151,6 +178,12 @@ HWND FindChild(HWND parent, const std::string& className, int id) {
 std::vector<HWND> FindChildren(HWND parent, const std::string& className) {
     ChildSearch search{className, 0, true, {}};
     EnumChildWindows(parent, &MatchChild, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+std::vector<HWND> TaskBarWindows(DWORD processId) {
+    TaskBarSearch search{processId, {}};
+    EnumWindows(&MatchTaskBarWindow, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
 

@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "rtl/Bitmap.h"
 #include "rtl/WinHandles.h"
@@ -29,9 +30,10 @@ public:
     ChildProcess& operator=(ChildProcess&&) = default;
     ~ChildProcess();
 
-    // Starts `path` with `arguments` in `directory` (empty: ours); false on failure.
+    // Starts `path` with `arguments` in `directory` (empty: ours), with the
+    // show command `show` when it is not negative; false on failure.
     bool Start(const std::string& path, const std::string& arguments = "",
-               const std::string& directory = "");
+               const std::string& directory = "", int show = -1);
     DWORD Id() const { return id_; }
     HANDLE Process() const { return process_.Get(); }
     bool Running() const;
@@ -53,6 +55,11 @@ HWND FindTopLevel(const std::string& caption, const std::string& className = "",
 HWND FindChild(HWND parent, const std::string& className, int id);
 // Every descendant of `parent` with this class, in the system's order.
 std::vector<HWND> FindChildren(HWND parent, const std::string& className);
+
+// The top-level windows of process `processId` that the task bar shows a
+// button for: visible, without owner and no tool window (or marked as an
+// application window).
+std::vector<HWND> TaskBarWindows(DWORD processId);
 
 std::string WindowText(HWND window);
 std::string WindowClass(HWND window);

@@ -50,18 +50,36 @@ unsigned ProcessId() {
     return static_cast<unsigned>(GetCurrentProcessId());
 }
 
+// Whether the system deletes the file when its last handle closes.
+bool SetDeleteOnClose(HANDLE h, bool deleteOnClose) {
+    FILE_DISPOSITION_INFO disposition = {};
+    disposition.DeleteFile = deleteOnClose ? TRUE : FALSE;
+    return SetFileInformationByHandle(h, FileDispositionInfo, &disposition, sizeof disposition) !=
+           0;
+}
+
 // Creates `path` for writing unless a file of that name exists (then -1).
 // Other failures are reported against `reportedPath`.
+//
+// The file is marked for deletion at once: TerminateProcess (the tool's
+// Close) runs none of our clean-up, but the system still closes the handle,
+// and then the half-written file goes with it. Commit takes the mark back.
 intptr_t CreateNewFile(const std::string& path, const std::string& reportedPath) {
-    HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+    HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW,
                            FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h != INVALID_HANDLE_VALUE) {
-        return reinterpret_cast<intptr_t>(h);
+    if (h == INVALID_HANDLE_VALUE) {
+        if (GetLastError() != ERROR_FILE_EXISTS) {
+            IoFailure(reportedPath, "cannot create a temporary file beside it", LastReason());
+        }
+        return -1;
     }
-    if (GetLastError() != ERROR_FILE_EXISTS) {
-        IoFailure(reportedPath, "cannot create a temporary file beside it", LastReason());
+    if (!SetDeleteOnClose(h, true)) {
+        const std::string reason = LastReason();
+        ::CloseHandle(h);
+        DeleteFileA(path.c_str());
+        IoFailure(reportedPath, "cannot mark the temporary file beside it for removal", reason);
     }
-    return -1;
+    return reinterpret_cast<intptr_t>(h);
 }
 
 #else
@@ -222,6 +240,11 @@ void OutputFile::CloseHandle() {
 
 void OutputFile::Commit() {
     Flush();
+    // Only a complete file is kept. A kill between here and the move leaves
+    // it beside the target (for the length of two system calls).
+    if (!SetDeleteOnClose(AsHandle(handle_), false)) {
+        IoFailure(tempPath_, "cannot keep the written file", LastReason());
+    }
     CloseHandle();
     if (!MoveFileExA(tempPath_.c_str(), targetPath_.c_str(), MOVEFILE_REPLACE_EXISTING)) {
         IoFailure(targetPath_, "cannot replace", LastReason());
@@ -230,6 +253,8 @@ void OutputFile::Commit() {
 }
 
 OutputFile::~OutputFile() {
+    // An open handle still carries the mark: closing it removes the file.
+    // After a failed commit the handle is closed and the file is removed here.
     if (handle_ != -1) {
         ::CloseHandle(AsHandle(handle_));
     }

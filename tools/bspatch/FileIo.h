@@ -35,7 +35,8 @@ private:
 
 // Writes a new file sequentially into "<target>.<pid>-<n>.tmp" and moves it
 // onto the target in Commit. Destroyed without Commit, it removes the
-// temporary file, so a failed run leaves the target as it was.
+// temporary file, so a failed run leaves the target as it was. Under _WIN32
+// the system removes it also when the process is killed before Commit.
 class OutputFile : public ByteSink {
 public:
     explicit OutputFile(const std::string& targetPath, size_t bufferSize = 1 << 20);
