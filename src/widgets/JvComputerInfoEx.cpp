@@ -3,11 +3,15 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include <type_traits>
 #include <utility>
 
 namespace {
 
 using GetLongPathNameAFunc = DWORD(WINAPI*)(LPCSTR, LPSTR, DWORD);
+// The cast from GetProcAddress hides the calling convention: a lost WINAPI
+// would fail here in the 32-bit build instead of crashing at the call.
+static_assert(std::is_same_v<decltype(&GetLongPathNameA), GetLongPathNameAFunc>);
 
 // Owns one reference of a COM interface.
 template <typename T>
