@@ -99,13 +99,26 @@ void TJvGroupBox::EnabledChanged() {
     Invalidate();
 }
 
+bool TJvGroupBox::Themed() {
+    // The theme may also be off for this window alone.
+    return ThemeServicesEnabled() && ThemeData(Handle(), L"BUTTON");
+}
+
 LRESULT TJvGroupBox::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_UPDATEUISTATE || msg == WM_SETTEXT) {
+        // The platform's box may paint itself at once for these, bypassing
+        // WM_PAINT; without visual styles that picture is not ours.
+        const LRESULT result = TJvExGroupBox::WindowProc(msg, wParam, lParam);
+        if (!Themed()) {
+            Invalidate();
+        }
+        return result;
+    }
     if (msg != WM_PAINT && msg != WM_PRINTCLIENT) {
         return TJvExGroupBox::WindowProc(msg, wParam, lParam);
     }
-    // With visual styles the platform's group box draws frame and caption;
-    // the theme may also be off for this window alone.
-    const bool themed = ThemeServicesEnabled() && ThemeData(Handle(), L"BUTTON");
+    // With visual styles the platform's group box draws frame and caption.
+    const bool themed = Themed();
     if (msg == WM_PRINTCLIENT) {
         // The platform's box paints frame and caption only.
         if ((lParam & PRF_ERASEBKGND) != 0) {

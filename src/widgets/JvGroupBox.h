@@ -60,6 +60,8 @@ protected:
 
 private:
     void PropagateEnabled();
+    // Visual styles draw this box: on for the application and for its window.
+    bool Themed();
 
     bool propagateEnable_ = false;
 };

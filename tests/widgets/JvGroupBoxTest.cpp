@@ -194,6 +194,35 @@ TEST_F(GroupBoxTest, FlatFrameEmptyCaptionAndRightToLeft) {
     }
 }
 
+TEST_F(GroupBoxTest, WhatThePlatformsBoxPaintsAtOnceIsPaintedOverAgain) {
+    // The platform's box draws itself at once on some messages, not through
+    // WM_PAINT; its frame leaves a gap around the caption where ours does
+    // not (x = 7 and x = 8 + caption width carry our shadow line).
+    const int shadowTop = Measure("0").cy / 2 - 1;
+    const COLORREF shadow = GetSysColor(COLOR_BTNSHADOW);
+    struct Case {
+        const char* name;
+        UINT message;
+        WPARAM wParam;
+        const char* text;
+    };
+    const Case cases[] = {
+        {"keyboard cues shown", WM_UPDATEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEACCEL), nullptr},
+        {"keyboard cues hidden", WM_UPDATEUISTATE, MAKEWPARAM(UIS_SET, UISF_HIDEACCEL), nullptr},
+        {"new caption", WM_SETTEXT, 0, "Diff file"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        SendMessageA(box_->Handle(), c.message, c.wParam, reinterpret_cast<LPARAM>(c.text));
+        UpdateWindow(box_->Handle());
+        const int tw = Measure(box_->Caption()).cx;
+        TBitmap screen;
+        ASSERT_TRUE(support::CaptureScreenOf(box_->Handle(), screen));
+        EXPECT_EQ(screen.Pixel(7, shadowTop), shadow);
+        EXPECT_EQ(screen.Pixel(8 + tw, shadowTop), shadow);
+    }
+}
+
 TEST_F(GroupBoxTest, ADisabledCaptionIsEmbossed) {
     box_->SetEnabled(false);
     const int th = Measure("0").cy;
