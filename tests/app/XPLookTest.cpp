@@ -3,7 +3,7 @@
 // drawing rules: Patch disabled, Close idle, under the pointer, focused by
 // Tab, pressed and held, pressed and dragged off; the release off the
 // button that does not click, and Space that does. Screenshots of each, and
-// of the frames, go to build/screenshots/xp-*.bmp.
+// of the frames, go to build/screenshots/e2e-xp-*.bmp.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -95,30 +95,30 @@ TEST_F(XPLookTest, AtTheStartPatchIsDisabledAndCloseIdle) {
     TBitmap patch;
     ASSERT_TRUE(support::CaptureScreenOf(tool_.patch, patch));
     EXPECT_EQ(patch.Pixel(0, 0), GetSysColor(COLOR_BTNFACE)) << "corners keep the window's colour";
-    tool_.Screenshot("xp-start-patch-disabled-close-idle");
+    tool_.Screenshot("e2e-xp-start-patch-disabled-close-idle");
 }
 
 TEST_F(XPLookTest, CloseUnderThePointerFocusedPressedAndDraggedOff) {
     const POINT close = CentreOf(tool_.close);
     SetCursorPos(close.x, close.y);
     EXPECT_EQ(WaitForLook(tool_.close, {Ring::kHot, false, kBorder}), "") << "pointer over it";
-    tool_.Screenshot("xp-close-hot");
+    tool_.Screenshot("e2e-xp-close-hot");
     SetCursorPos(0, 0);
     EXPECT_EQ(WaitForLook(tool_.close, {Ring::kNone, false, kBorder}), "") << "pointer gone";
 
     TabToClose();
     EXPECT_EQ(WaitForLook(tool_.close, {Ring::kFocus, false, kBorder}), "") << "focused by Tab";
-    tool_.Screenshot("xp-close-focused");
+    tool_.Screenshot("e2e-xp-close-focused");
 
     SetCursorPos(close.x, close.y);
     MouseButton(MOUSEEVENTF_LEFTDOWN);
     held_ = true;
     EXPECT_EQ(WaitForLook(tool_.close, {Ring::kNone, true, kBorder}), "") << "pressed";
-    tool_.Screenshot("xp-close-pressed");
+    tool_.Screenshot("e2e-xp-close-pressed");
 
     SetCursorPos(close.x, close.y - 60);
     EXPECT_EQ(WaitForLook(tool_.close, {Ring::kFocus, false, kBorder}), "") << "dragged off";
-    tool_.Screenshot("xp-close-dragged-off");
+    tool_.Screenshot("e2e-xp-close-dragged-off");
     MouseButton(MOUSEEVENTF_LEFTUP);
     held_ = false;
     // Released off the button: no click, so the tool is still running.
@@ -140,7 +140,7 @@ TEST_F(XPLookTest, TheFrames) {
     TBitmap box;
     ASSERT_TRUE(support::CaptureScreenOf(tool_.oldBox, box));
     const bool themed = IsThemeActive() != FALSE;
-    tool_.Screenshot(themed ? "xp-frames-themed" : "xp-frames-classic");
+    tool_.Screenshot(themed ? "e2e-xp-frames-themed" : "e2e-xp-frames-classic");
     if (themed) {
         // Whatever the theme draws, a frame line crosses the caption's row.
         bool line = false;
