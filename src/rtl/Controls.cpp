@@ -893,6 +893,33 @@ void TWinControl::RemoveHintTools() {
     form->ForgetControl(this);
 }
 
+void TWinControl::SetBiDiMode(TBiDiMode mode) {
+    if (biDiMode_ == mode) {
+        return;
+    }
+    biDiMode_ = mode;
+    Invalidate();
+}
+
+UINT TWinControl::DrawTextBiDiModeFlags(UINT flags) const {
+    if (UseRightToLeftAlignment()) {
+        // DT_LEFT is 0: a flag without DT_RIGHT or DT_CENTER is left-aligned.
+        if ((flags & DT_RIGHT) != 0) {
+            flags &= ~static_cast<UINT>(DT_RIGHT);
+        } else if ((flags & DT_CENTER) == 0) {
+            flags |= DT_RIGHT;
+        }
+    }
+    if (UseRightToLeftReading()) {
+        flags |= DT_RTLREADING;
+    }
+    return flags;
+}
+
+TColor TWinControl::HintColor() {
+    return parent_ != nullptr ? parent_->HintColor() : clInfoBk;
+}
+
 // --- TCustomControl
 
 void TCustomControl::CreateParams(TCreateParams& params) {

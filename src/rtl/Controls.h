@@ -55,6 +55,14 @@ enum TControlStyleFlag : unsigned {
 };
 using TControlStyle = unsigned;
 
+// Reading order and alignment of a control's text.
+enum class TBiDiMode {
+    bdLeftToRight,
+    bdRightToLeft,
+    bdRightToLeftNoAlign,
+    bdRightToLeftReadingOnly
+};
+
 using TMouseEvent =
     std::function<void(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y)>;
 using TMouseMoveEvent = std::function<void(TObject* Sender, TShiftState Shift, int X, int Y)>;
@@ -167,6 +175,21 @@ public:
     virtual void KeyUp(WORD& key, TShiftState shift);
     virtual void KeyPress(char& key);
 
+    TBiDiMode BiDiMode() const { return biDiMode_; }
+    void SetBiDiMode(TBiDiMode mode);
+    // Right-to-left alignment (text at the right) and reading order.
+    bool UseRightToLeftAlignment() const { return biDiMode_ == TBiDiMode::bdRightToLeft; }
+    bool UseRightToLeftReading() const { return biDiMode_ != TBiDiMode::bdLeftToRight; }
+    // DrawText flags for this control's reading order: left and right
+    // alignment swapped with right-to-left alignment, DT_RTLREADING added
+    // with right-to-left reading.
+    UINT DrawTextBiDiModeFlags(UINT flags) const;
+
+    // The background colour of the tooltip shown for this control: what the
+    // parent answers; a control without a parent answers the application's
+    // hint colour (clInfoBk).
+    virtual TColor HintColor();
+
     TNotifyEvent OnClick;
     TNotifyEvent OnDblClick;
     TMouseEvent OnMouseDown;
@@ -268,6 +291,7 @@ private:
     bool clicking_ = false;        // the left button went down here and may still click
     bool mouseInControl_ = false;  // see MouseInControl
     bool trackingLeave_ = false;   // TrackMouseEvent will post WM_MOUSELEAVE
+    TBiDiMode biDiMode_ = TBiDiMode::bdLeftToRight;
 };
 
 // A control of our own window class that paints itself, double-buffered.

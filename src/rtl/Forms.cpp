@@ -181,6 +181,14 @@ void TForm::AddHintTool(TWinControl* control) {
 LRESULT TForm::HintText(NMHDR* header) {
     TWinControl* control = FromHandle(reinterpret_cast<HWND>(header->idFrom));
     hintText_ = control != nullptr && control->HintShown() ? control->EffectiveHint() : "";
+    if (control != nullptr) {
+        // Asked right before the tip shows: its colour is the control's.
+        const COLORREF color = ColorToRGB(control->HintColor());
+        if (color != tooltipColor_) {
+            tooltipColor_ = color;
+            SendMessageA(tooltip_, TTM_SETTIPBKCOLOR, color, 0);
+        }
+    }
     if (header->code == TTN_GETDISPINFOA) {
         auto* info = reinterpret_cast<NMTTDISPINFOA*>(header);
         info->lpszText = hintText_.data();

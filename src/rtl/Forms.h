@@ -13,6 +13,9 @@
 
 enum class TPosition { poDesigned, poDesktopCenter };
 
+// The answer a form gives when it closes as a dialog; 0 is none.
+using TModalResult = int;
+
 class TForm : public TWinControl {
 public:
     explicit TForm(TComponent* owner);
@@ -56,6 +59,11 @@ public:
     void Show();
     void Close();
 
+    // Buttons set it when clicked; nothing reads it while the form is not
+    // shown modally.
+    TModalResult ModalResult() const { return modalResult_; }
+    void SetModalResult(TModalResult result) { modalResult_ = result; }
+
 protected:
     void CreateParams(TCreateParams& params) override;
     LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
@@ -80,4 +88,6 @@ private:
     TWinControl* activeControl_ = nullptr;
     TPosition position_ = TPosition::poDesigned;
     bool shownOnce_ = false;
+    TModalResult modalResult_ = 0;
+    COLORREF tooltipColor_ = CLR_INVALID;  // the colour last given to the tooltip
 };

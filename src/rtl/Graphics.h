@@ -32,6 +32,9 @@ constexpr TColor clInfoText = kSystemColorFlag | COLOR_INFOTEXT;
 constexpr TColor clBlack = 0x000000;
 constexpr TColor clWhite = 0xFFFFFF;
 constexpr TColor clFuchsia = 0xFF00FF;
+// Markers, not colours: "none" and "whatever the default is where asked".
+constexpr TColor clNone = 0x1FFFFFFF;
+constexpr TColor clDefault = 0x20000000;
 
 // The 0x00BBGGRR value a colour stands for now.
 COLORREF ColorToRGB(TColor color);

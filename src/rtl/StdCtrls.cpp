@@ -1,5 +1,8 @@
 #include "rtl/StdCtrls.h"
 
+#include "rtl/Accelerators.h"
+#include "rtl/Forms.h"
+
 // --- TCustomEdit
 
 TCustomEdit::TCustomEdit(TComponent* owner) : TWinControl(owner) {
@@ -127,4 +130,36 @@ HBRUSH TCustomGroupBox::OnCtlColor(HDC dc) {
     SetBkColor(dc, ColorToRGB(Color()));
     SetTextColor(dc, ColorToRGB(clWindowText));
     return ColorBrush();
+}
+
+void TCustomGroupBox::SetCtl3D(bool ctl3D) {
+    if (ctl3D_ != ctl3D) {
+        ctl3D_ = ctl3D;
+        Invalidate();
+    }
+}
+
+bool TCustomGroupBox::DialogChar(char key, TShiftState shift) {
+    if (IsAccel(key, Caption()) && CanFocus()) {
+        SelectFirst();
+        return true;
+    }
+    return TWinControl::DialogChar(key, shift);
+}
+
+void TCustomGroupBox::SelectFirst() {
+    TForm* form = ParentForm();
+    if (form == nullptr) {
+        return;
+    }
+    for (TWinControl* control : form->TabList()) {
+        TWinControl* ancestor = control->Parent();
+        while (ancestor != nullptr && ancestor != this) {
+            ancestor = ancestor->Parent();
+        }
+        if (ancestor == this && control->CanFocus()) {
+            control->SetFocus();
+            return;
+        }
+    }
 }

@@ -55,8 +55,21 @@ public:
     std::string Caption() const { return Text(); }
     void SetCaption(const std::string& caption) { SetText(caption); }
 
+    // The frame's look when the box draws it itself: sunken (shadow and
+    // highlight lines) or flat.
+    bool Ctl3D() const { return ctl3D_; }
+    void SetCtl3D(bool ctl3D);
+
+    // The caption's accelerator moves the focus to the first control inside.
+    bool DialogChar(char key, TShiftState shift) override;
+    // Focuses the first focusable control inside, in tab order.
+    void SelectFirst();
+
 protected:
     void CreateParams(TCreateParams& params) override;
     LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
     HBRUSH OnCtlColor(HDC dc) override;
+
+private:
+    bool ctl3D_ = true;
 };

@@ -1,206 +1,301 @@
 #include "widgets/JvXPButtons.h"
+
 #include <algorithm>
+#include <cstring>
+
+#include "widgets/JvXPCoreUtils.h"
 
 namespace {
 
-// The plain look: a rounded dark-blue frame around a light face; rings for
-// the pointer (orange) and the focus (blue); a grey frame and an embossed
-// caption when disabled.
-constexpr TColor kFrame = 0x743C00;          // #003C74
-constexpr TColor kDisabledFrame = 0xBDC7CE;  // #CEC7BD
-constexpr TColor kFaceTop = 0xFFFFFF;
-constexpr TColor kFaceBottom = 0xDEDBD6;  // #D6DBDE
-constexpr TColor kPressedTop = 0xD6DBDE;
-constexpr TColor kPressedBottom = 0xEFF0F0;
-constexpr TColor kHotRing = 0x30B3F8;    // #F8B330
-constexpr TColor kFocusRing = 0xEF846D;  // #6D84EF
+// Colours as 0x00BBGGRR.
+constexpr TColor kBorder = 0x733800;            // #003873
+constexpr TColor kDisabledBorder = 0xBDC7CE;    // #CEC7BD
+constexpr TColor kCornerLine = 0xAD9E7B;        // #7B9EAD
+constexpr TColor kBackgroundTop = 0xFFFFFF;     // #FFFFFF
+constexpr TColor kBackgroundBottom = 0xE7EBEF;  // #EFEBE7
+constexpr TColor kPressedTop = 0xC6CFD6;        // #D6CFC6
+constexpr TColor kPressedBottom = 0xEBF3F7;     // #F7F3EB
+constexpr TColor kFocusTop = 0xFFE7CE;          // #CEE7FF
+constexpr TColor kFocusBottom = 0xEF846D;       // #6D84EF
+constexpr TColor kHotTop = 0xCEF3FF;            // #FFF3CE
+constexpr TColor kHotBottom = 0x0096E7;         // #E79600
+constexpr std::uint8_t kGradientColors = 64;
+constexpr int kCornerSize = 5;
+// The button's font is its form's, whose colour is clWindowText.
+constexpr TColor kFontColor = clWindowText;
 
-TColor Blend(TColor from, TColor to, int step, int steps) {
-    auto channel = [&](int shift) {
-        const int a = static_cast<int>((from >> shift) & 0xFF);
-        const int b = static_cast<int>((to >> shift) & 0xFF);
-        return static_cast<TColor>(a + (b - a) * step / std::max(steps, 1)) << shift;
-    };
-    return channel(0) | channel(8) | channel(16);
+void CopyPicture(const TBitmap& from, TBitmap& to) {
+    to.SetSize(from.Width(), from.Height());
+    if (to.Empty()) {
+        return;
+    }
+    const std::size_t bytes = static_cast<std::size_t>(from.Width()) * 3;
+    for (int y = 0; y < from.Height(); ++y) {
+        std::memcpy(to.ScanLine(y), from.ScanLine(y), bytes);
+    }
+}
+
+void CopyBitmap(TCanvas& canvas, TBitmap& bitmap, int left, int top, int width, int height) {
+    width = std::min(width, bitmap.Width());
+    height = std::min(height, bitmap.Height());
+    if (width <= 0 || height <= 0) {
+        return;
+    }
+    canvas.CopyFrom({left, top, left + width, top + height}, bitmap.Dc(), 0, 0);
 }
 
 }  // namespace
 
-TJvXPButton::TJvXPButton(TComponent* owner) : TCustomControl(owner) {
-    SetBounds(0, 0, 73, 21);
-    SetTabStop(true);
-    // A fast second click is a second click.
+TJvXPCustomButton::TJvXPCustomButton(TComponent* owner) : TJvXPCustomStyleControl(owner) {
+    // A fast second click is a second click, not a double-click.
     SetControlStyle(ControlStyle() & ~csDoubleClicks);
+    SetBounds(Left(), Top(), 73, 21);
+    SetTabStop(true);
 }
 
-bool TJvXPButton::DialogKey(WORD key, TShiftState /*shift*/) {
-    if (key == VK_RETURN && Focused()) {
-        Click();
-        return true;
+// --- properties
+
+void TJvXPCustomButton::SetAutoGray(bool value) {
+    if (autoGray_ != value) {
+        autoGray_ = value;
+        RequestRedraw();
     }
-    return false;
 }
 
-void TJvXPButton::Click() {
-    if (!Enabled()) {
+void TJvXPCustomButton::SetDefault(bool value) {
+    if (default_ == value) {
         return;
     }
-    TNotifyEvent handler = OnClick;
-    if (handler) {
-        handler(this);
+    default_ = value;
+    if (TForm* form = ParentForm(); form != nullptr && form != static_cast<TWinControl*>(this)) {
+        form->BroadcastFocusChanged();
     }
 }
 
-bool TJvXPButton::PointerInside() const {
-    POINT point{};
-    GetCursorPos(&point);
-    ScreenToClient(Handle(), &point);
-    RECT client = ClientRect();
-    return PtInRect(&client, point) != FALSE;
+void TJvXPCustomButton::SetGlyph(const TBitmap& glyph) {
+    if (&glyph != &glyph_) {
+        CopyPicture(glyph, glyph_);
+    }
+    RequestRedraw();
 }
 
-void TJvXPButton::SetHot(bool hot) {
-    if (hot_ != hot) {
-        hot_ = hot;
-        Invalidate();
+void TJvXPCustomButton::SetLayout(TJvXPLayout value) {
+    if (layout_ != value) {
+        layout_ = value;
+        RequestRedraw();
     }
 }
 
-void TJvXPButton::Press() {
-    if (CanFocus() && !Focused()) {
-        SetFocus();
+void TJvXPCustomButton::SetShowAccelChar(bool value) {
+    if (showAccelChar_ != value) {
+        showAccelChar_ = value;
+        RequestRedraw();
     }
-    pressed_ = true;
-    Invalidate();
 }
 
-// Any release ends a press, by the mouse or by Space, and clicks.
-void TJvXPButton::Release() {
-    pressed_ = false;
-    Invalidate();
-    Click();
-}
-
-LRESULT TJvXPButton::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
-    switch (msg) {
-        case WM_LBUTTONDOWN:
-            SetCapture(Handle());
-            SetHot(true);
-            Press();
-            return 0;
-        case WM_MOUSEMOVE:
-            if (!tracking_) {
-                TRACKMOUSEEVENT track{sizeof track, TME_LEAVE, Handle(), 0};
-                tracking_ = TrackMouseEvent(&track) != FALSE;
-            }
-            {
-                const POINT point{static_cast<short>(LOWORD(lParam)),
-                                  static_cast<short>(HIWORD(lParam))};
-                const RECT client = ClientRect();
-                SetHot(PtInRect(&client, point) != FALSE);
-            }
-            return 0;
-        case WM_MOUSELEAVE:
-            tracking_ = false;
-            if (!pressed_) {
-                SetHot(false);
-            }
-            return 0;
-        case WM_LBUTTONUP:
-            if (GetCapture() == Handle()) {
-                ReleaseCapture();
-            }
-            if (pressed_) {
-                const POINT point{static_cast<short>(LOWORD(lParam)),
-                                  static_cast<short>(HIWORD(lParam))};
-                const RECT client = ClientRect();
-                if (PtInRect(&client, point)) {
-                    Release();
-                } else {
-                    pressed_ = false;
-                    SetHot(false);
-                    Invalidate();
-                }
-            }
-            return 0;
-        case WM_KEYDOWN:
-            if (wParam == VK_SPACE && GetKeyState(VK_SHIFT) >= 0 && GetKeyState(VK_CONTROL) >= 0 &&
-                GetKeyState(VK_MENU) >= 0) {
-                if (!pressed_) {  // auto-repeat adds nothing
-                    SetHot(true);
-                    Press();
-                }
-                return 0;
-            }
-            break;
-        case WM_KEYUP:
-            if (pressed_) {
-                if (GetCapture() == Handle()) {
-                    ReleaseCapture();
-                }
-                hot_ = PointerInside();
-                Release();
-                return 0;
-            }
-            break;
-        case WM_GETDLGCODE:
-            return DLGC_WANTCHARS;
+void TJvXPCustomButton::SetShowFocusRect(bool value) {
+    if (showFocusRect_ != value) {
+        showFocusRect_ = value;
+        RequestRedraw();
     }
-    return TCustomControl::WindowProc(msg, wParam, lParam);
 }
 
-void TJvXPButton::EnabledChanged() {
-    if (!Enabled()) {
-        hot_ = false;
-        pressed_ = false;
+void TJvXPCustomButton::SetSmoothEdges(bool value) {
+    if (smoothEdges_ != value) {
+        smoothEdges_ = value;
+        RequestRedraw();
     }
-    TCustomControl::EnabledChanged();
 }
 
-void TJvXPButton::FocusChanged(bool /*gained*/) {
-    Invalidate();
+void TJvXPCustomButton::SetSpacing(std::uint8_t value) {
+    if (spacing_ != value) {
+        spacing_ = value;
+        RequestRedraw();
+    }
 }
 
-void TJvXPButton::Paint(TCanvas& canvas) {
-    const RECT client = ClientRect();
-    const int width = client.right;
-    const int height = client.bottom;
+void TJvXPCustomButton::SetWordWrap(bool value) {
+    if (wordWrap_ != value) {
+        wordWrap_ = value;
+        RequestRedraw();
+    }
+}
+
+bool TJvXPCustomButton::IsEmphasised(bool ignoreDefault) const {
+    bool emphasised =
+        HasVisualState(vsPressed) ? !HasVisualState(vsHot) : HasVisualState(vsHot | vsFocused);
+    if (!ignoreDefault) {
+        emphasised = emphasised || (default_ && CanFocus() && !FocusOnXPControl());
+    }
+    return emphasised;
+}
+
+// --- keyboard
+
+bool TJvXPCustomButton::DialogKey(WORD key, TShiftState shift) {
+    if (CanFocus()) {
+        const bool enter = key == VK_RETURN && (Focused() || (default_ && !FocusOnXPControl()));
+        const bool escape =
+            key == VK_ESCAPE && cancel_ && (shift & (ssShift | ssCtrl | ssAlt)) == 0;
+        if (enter || escape) {
+            Click();
+            return true;
+        }
+    }
+    return TJvXPCustomStyleControl::DialogKey(key, shift);
+}
+
+void TJvXPCustomButton::KeyDown(WORD& key, TShiftState shift) {
+    if (key == VK_SPACE && (shift & (ssShift | ssCtrl | ssAlt)) == 0) {
+        AddVisualState(vsHot);
+        DoMouseDown();
+    }
+    TJvXPCustomStyleControl::KeyDown(key, shift);
+}
+
+void TJvXPCustomButton::KeyUp(WORD& key, TShiftState shift) {
+    // Whatever key goes up completes a press, by Space or by the mouse.
+    if (HasVisualState(vsPressed)) {
+        POINT cursor{};
+        GetCursorPos(&cursor);
+        ScreenToClient(Handle(), &cursor);
+        const RECT bounds{0, 0, Width(), Height()};
+        if (!PtInRect(&bounds, cursor)) {
+            RemoveVisualState(vsHot);
+        }
+        RemoveVisualState(vsPressed);
+        RequestRedraw();
+        Click();
+    }
+    TJvXPCustomStyleControl::KeyUp(key, shift);
+}
+
+// --- gradients and paint
+
+void TJvXPCustomButton::DoResized() {
+    TJvXPCustomStyleControl::DoResized();
+    RebuildGradients();
+}
+
+void TJvXPCustomButton::RebuildGradients() {
+    const int width = Width();
+    const int height = Height();
+    const int inset = IsEmphasised(true) ? 1 : 0;
+    FillGradientBitmap(width - 2 - 4 * inset, height - 2 - 4 * inset, kBackgroundTop,
+                       kBackgroundBottom, kGradientColors, gdTopToBottom, true,
+                       backgroundGradient_);
+    FillGradientBitmap(width - 2, height - 2, kPressedTop, kPressedBottom, kGradientColors,
+                       gdTopToBottom, true, pressedGradient_);
+    FillGradientBitmap(width - 2, height - 2, kFocusTop, kFocusBottom, kGradientColors,
+                       gdTopToBottom, true, focusGradient_);
+    FillGradientBitmap(width - 2, height - 2, kHotTop, kHotBottom, kGradientColors, gdTopToBottom,
+                       true, hotGradient_);
+    RequestRedraw();
+}
+
+void TJvXPCustomButton::Paint(TCanvas& canvas) {
+    const int width = Width();
+    const int height = Height();
+    const int ring = IsEmphasised(false) ? 1 : 0;
+    const int pressed = HasVisualState(vsHot) && HasVisualState(vsPressed) ? 1 : 0;
+
     // Behind the rounded corners: the parent's colour.
     TWinControl* parent = Parent();
-    canvas.FillRect(client, parent != nullptr ? parent->Color() : clBtnFace);
+    canvas.FillRect({0, 0, width, height}, parent != nullptr ? parent->Color() : Color());
+    if (ring == 1) {
+        TBitmap& gradient = HasVisualState(vsHot) ? hotGradient_ : focusGradient_;
+        CopyBitmap(canvas, gradient, 1, 1, gradient.Width(), gradient.Height());
+    }
+    if (pressed == 1) {
+        CopyBitmap(canvas, pressedGradient_, 1, 1, pressedGradient_.Width(),
+                   pressedGradient_.Height());
+    } else {
+        // With the ring, a two-pixel band of it stays visible around the face.
+        CopyBitmap(canvas, backgroundGradient_, 1 + 2 * ring, 1 + 2 * ring, width - 6 * ring,
+                   height - 6 * ring);
+    }
 
     const bool enabled = Enabled();
-    const bool down = enabled && pressed_ && hot_;
-    const TColor top = down ? kPressedTop : kFaceTop;
-    const TColor bottom = down ? kPressedBottom : kFaceBottom;
-    for (int y = 1; y < height - 1; ++y) {
-        canvas.SetPen(Blend(top, bottom, y - 1, height - 3));
-        canvas.Line(1, y, width - 1, y);
-    }
     canvas.SetClearBrush();
-    canvas.SetPen(enabled ? kFrame : kDisabledFrame);
-    canvas.RoundRect(client, 5, 5);
-    if (enabled && !down && (hot_ || Focused())) {
-        canvas.SetPen(hot_ ? kHotRing : kFocusRing, 2);
-        const RECT ring{2, 2, width - 1, height - 1};
-        canvas.Rectangle(ring);
+    canvas.SetPen(enabled ? kBorder : kDisabledBorder);
+    canvas.RoundRect({0, 0, width, height}, kCornerSize, kCornerSize);
+    if (smoothEdges_) {
+        canvas.SetPen(enabled ? kCornerLine : kDisabledBorder);
+        DrawLineSegment(canvas, 0, 1, 2, 0);
+        DrawLineSegment(canvas, width - 2, 0, width, 2);
+        DrawLineSegment(canvas, 0, height - 2, 2, height);
+        DrawLineSegment(canvas, width - 3, height, width, height - 3);
     }
+    PaintPictureAndCaption(canvas, width, height, pressed);
+}
 
-    RECT text = client;
-    if (down) {
-        OffsetRect(&text, 1, 1);
+void TJvXPCustomButton::PaintPictureAndCaption(TCanvas& canvas, int width, int height,
+                                               int pressedShift) {
+    // The framework has no actions, so the picture is always the glyph.
+    TBitmap picture;
+    CopyPicture(glyph_, picture);
+    if (autoGray_ && !Enabled()) {
+        ConvertToGray(picture);
     }
-    const UINT format = DT_CENTER | DT_VCENTER | DT_SINGLELINE;
-    if (enabled) {
-        canvas.SetFont(Font(), clBtnText);
-        canvas.DrawText(Caption(), text, format);
-    } else {
-        // Embossed: a light copy one pixel down and right under the grey text.
-        canvas.SetFont(Font(), clBtnHighlight);
-        RECT shadow = text;
-        OffsetRect(&shadow, 1, 1);
-        canvas.DrawText(Caption(), shadow, format);
-        canvas.SetFont(Font(), clGrayText);
-        canvas.DrawText(Caption(), text, format);
+    HFONT font = Font();
+    canvas.SetFont(font, kFontColor);
+
+    UINT flags = DT_END_ELLIPSIS;
+    if (wordWrap_) {
+        flags |= DT_WORDBREAK;
     }
+    RECT rect{0, 0, width, height};
+    const int glyphWidth = picture.Width();
+    const int glyphHeight = picture.Height();
+    const int spacing = spacing_;
+    if (!picture.Empty()) {
+        switch (layout_) {
+            case blGlyphLeft:
+                rect.left += glyphWidth + spacing;
+                break;
+            case blGlyphRight:
+                rect.left -= glyphWidth + spacing;
+                rect.right -= 2 * (glyphWidth + spacing);
+                flags |= DT_RIGHT;
+                break;
+            case blGlyphTop:
+                rect.top += glyphHeight + spacing;
+                break;
+            case blGlyphBottom:
+                rect.top -= glyphHeight + spacing;
+                break;
+        }
+    }
+    const std::string caption = Caption();
+    RenderCaption(this, canvas, caption, font, kFontColor, Enabled(), showAccelChar_, rect,
+                  flags | DT_CALCRECT);
+    // Centres the block of picture, spacing and text.
+    OffsetRect(&rect, (width - rect.right) / 2, (height - rect.bottom) / 2);
+    OffsetRect(&rect, pressedShift, pressedShift);
+
+    if (!picture.Empty()) {
+        POINT at{};
+        switch (layout_) {
+            case blGlyphLeft:
+                at = {rect.left - glyphWidth - spacing, (height - glyphHeight) / 2 + pressedShift};
+                break;
+            case blGlyphRight:
+                at = {rect.right + spacing, (height - glyphHeight) / 2 + pressedShift};
+                break;
+            case blGlyphTop:
+                at = {(width - glyphWidth) / 2 + pressedShift, rect.top - glyphHeight - spacing};
+                break;
+            case blGlyphBottom:
+                at = {(width - glyphWidth) / 2 + pressedShift, rect.bottom + spacing};
+                break;
+        }
+        // The lower-left pixel names the colour left out.
+        GdiTransparentBlt(canvas.Dc(), at.x, at.y, glyphWidth, glyphHeight, picture.Dc(), 0, 0,
+                          glyphWidth, glyphHeight, picture.Pixel(0, glyphHeight - 1));
+    }
+    if (HasVisualState(vsFocused) && showFocusRect_) {
+        canvas.DrawFocusRect({3, 3, width - 3, height - 3});
+    }
+    SetBkMode(canvas.Dc(), TRANSPARENT);
+    RenderCaption(this, canvas, caption, font, kFontColor, Enabled(), showAccelChar_, rect, flags);
 }

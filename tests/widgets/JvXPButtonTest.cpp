@@ -1,77 +1,338 @@
-// The XP button: what clicks it, what does not, its enabled state from any
-// thread, and the look of its frame.
+// The XP button: its defaults, its look in every state of its state table
+// (pixels against colours worked out here from the gradient rules, the ring
+// insets and the border colours), the caption's place, and what clicks it:
+// the mouse, Space, Enter, Escape, the default and cancel rules.
 #include "widgets/JvXPButtons.h"
 
 #include <gtest/gtest.h>
 
-#include <atomic>
+#include <functional>
 #include <memory>
-#include <thread>
+#include <string>
 
 #include "rtl/Bitmap.h"
 #include "rtl/Forms.h"
+#include "rtl/StdCtrls.h"
 #include "support/TestApplication.h"
 #include "support/WindowDriver.h"
+#include "widgets/PointerMoves.h"
+#include "widgets/XPButtonLook.h"
 
 namespace {
 
-constexpr COLORREF kEnabledFrame = RGB(0x00, 0x3C, 0x74);
-constexpr COLORREF kDisabledFrame = RGB(0xCE, 0xC7, 0xBD);
+using widgets_test::CentreOf;
+using widgets_test::Send;
+
+using namespace xp_look;
 
 class XPButtonTest : public ::testing::Test {
-protected:
+public:  // the table-driven cases reach the fixture through a reference
     void SetUp() override {
         support::EnsureApplication();
+        SetCursorPos(0, 0);
         form_ = std::make_unique<TForm>(nullptr);
         form_->SetClientSize(300, 100);
         form_->SetBounds(60, 60, form_->Width(), form_->Height());
-        button_ = new TJvXPButton(form_.get());
-        button_->SetCaption("Patch");
-        button_->SetBounds(32, 20, button_->Width(), button_->Height());
-        button_->SetParent(form_.get());
+        edit_ = new TCustomEdit(form_.get());
+        edit_->SetBounds(10, 60, 100, 21);
+        edit_->SetParent(form_.get());
+        button_ = MakeButton();
         next_ = new TJvXPButton(form_.get());
         next_->SetCaption("Close");
         next_->SetBounds(150, 20, next_->Width(), next_->Height());
         next_->SetParent(form_.get());
-        button_->OnClick = [this](TObject* sender) {
-            EXPECT_EQ(sender, button_);
-            ++clicks_;
-        };
+        next_->OnClick = [this](TObject*) { ++nextClicks_; };
         form_->Show();
         support::WaitFor([&] { return IsWindowVisible(form_->Handle()) != FALSE; });
         UpdateWindow(form_->Handle());
+        edit_->SetFocus();
+        Application->ProcessMessages();
+        clicks_ = 0;
+        nextClicks_ = 0;
     }
-    void TearDown() override { form_.reset(); }
+    void TearDown() override {
+        PointerAway();
+        form_.reset();
+    }
+
+    TJvXPButton* MakeButton() {
+        auto* button = new TJvXPButton(form_.get());
+        button->SetCaption("Patch");
+        button->SetBounds(32, 20, button->Width(), button->Height());
+        button->SetParent(form_.get());
+        button->OnClick = [this, button](TObject* sender) {
+            EXPECT_EQ(sender, button);
+            ++clicks_;
+        };
+        return button;
+    }
+    // A fresh button in place of the old one, the edit focused, for the
+    // next case of a table (a new form would cost Wine seconds).
+    void NewButton() {
+        PointerAway();
+        delete button_;
+        button_ = MakeButton();
+        edit_->SetFocus();
+        Application->ProcessMessages();
+        clicks_ = 0;
+        nextClicks_ = 0;
+    }
+    // Wine routes a queued pointer move by its position when it is read: a
+    // move left over from one case would reach the next case's window at
+    // the same place. Let every move arrive first, then release the keys.
+    void PointerAway() {
+        ReleaseCapture();
+        Application->ProcessMessages();
+        SetCursorPos(0, 0);
+        support::WaitFor([&] { return !button_->MouseInControl() && !next_->MouseInControl(); },
+                         3000);
+        BYTE keys[256]{};
+        SetKeyboardState(keys);
+    }
 
     void Post(UINT msg, WPARAM wParam, LPARAM lParam) {
         PostMessageA(button_->Handle(), msg, wParam, lParam);
         Application->ProcessMessages();
     }
+    // The pointer over `over`; the button gets the move (it may hold the capture).
+    void PointerOver(TWinControl* over) { widgets_test::MovePointer(over, button_); }
+    // A key as the keyboard sends it, through the loop's dialog-key routing.
+    static void Key(TWinControl* target, WORD key) {
+        support::PostKey(target->Handle(), key);
+        Application->ProcessMessages();
+    }
+    // Shift, Ctrl or Alt held for the keys that follow.
+    static void HoldModifier(BYTE key) {
+        BYTE keys[256]{};
+        GetKeyboardState(keys);
+        keys[key] = 0x80;
+        SetKeyboardState(keys);
+    }
 
-    COLORREF FramePixel() {
-        TBitmap picture(button_->Width(), button_->Height());
+    void Picture(TBitmap& picture) {
+        picture.SetSize(button_->Width(), button_->Height());
         SendMessageA(button_->Handle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(picture.Dc()),
                      PRF_CLIENT);
-        return picture.Pixel(button_->Width() / 2, 0);
     }
 
     std::unique_ptr<TForm> form_;
+    TCustomEdit* edit_ = nullptr;
     TJvXPButton* button_ = nullptr;
     TJvXPButton* next_ = nullptr;
     int clicks_ = 0;
+    int nextClicks_ = 0;
 };
 
-TEST_F(XPButtonTest, IsATabStopOfDefaultSize) {
-    EXPECT_EQ(button_->Width(), 73);
-    EXPECT_EQ(button_->Height(), 21);
-    EXPECT_TRUE(button_->TabStop());
+TEST_F(XPButtonTest, Defaults) {
+    TJvXPButton fresh(nullptr);
+    EXPECT_EQ(fresh.Width(), 73);
+    EXPECT_EQ(fresh.Height(), 21);
+    EXPECT_TRUE(fresh.TabStop());
+    EXPECT_TRUE(fresh.AutoGray());
+    EXPECT_TRUE(fresh.ShowAccelChar());
+    EXPECT_TRUE(fresh.SmoothEdges());
+    EXPECT_TRUE(fresh.WordWrap());
+    EXPECT_FALSE(fresh.ShowFocusRect());
+    EXPECT_FALSE(fresh.Cancel());
+    EXPECT_FALSE(fresh.Default());
+    EXPECT_EQ(fresh.Spacing(), 3);
+    EXPECT_EQ(fresh.Layout(), blGlyphLeft);
+    EXPECT_EQ(fresh.ModalResult(), 0);
+    EXPECT_TRUE(fresh.Glyph().Empty());
+    EXPECT_EQ(fresh.ControlStyle() & csDoubleClicks, 0u);
 }
 
-TEST_F(XPButtonTest, ClicksOnMouseReleaseOverItSpaceAndEnter) {
+TEST_F(XPButtonTest, TheGradientsAreBuiltForTheSize) {
+    EXPECT_EQ(button_->BackgroundGradient().Width(), 71);
+    EXPECT_EQ(button_->BackgroundGradient().Height(), 19);
+    for (const TBitmap* gradient :
+         {&button_->PressedGradient(), &button_->FocusGradient(), &button_->HotGradient()}) {
+        EXPECT_EQ(gradient->Width(), 71);
+        EXPECT_EQ(gradient->Height(), 19);
+    }
+    // Resized while the pointer is over it: the face is inset by the ring.
+    PointerOver(button_);
+    button_->SetBounds(button_->Left(), button_->Top(), 90, 30);
+    EXPECT_EQ(button_->BackgroundGradient().Width(), 90 - 6);
+    EXPECT_EQ(button_->BackgroundGradient().Height(), 30 - 6);
+    EXPECT_EQ(button_->HotGradient().Width(), 88);
+    EXPECT_EQ(button_->PressedGradient().Pixel(0, 27), GradientRow(kPressed, 28, 27));
+}
+
+TEST_F(XPButtonTest, EachStateShowsItsRingFaceAndBorder) {
+    struct Case {
+        const char* name;
+        std::function<void(XPButtonTest&)> enter;
+        Look look;
+    };
+    const Case cases[] = {
+        {"idle", [](XPButtonTest&) {}, {Ring::kNone, false, kBorder}},
+        {"pointer over it",
+         [](XPButtonTest& t) { t.PointerOver(t.button_); },
+         {Ring::kHot, false, kBorder}},
+        {"focused", [](XPButtonTest& t) { t.button_->SetFocus(); }, {Ring::kFocus, false, kBorder}},
+        {"focused and hot",
+         [](XPButtonTest& t) {
+             t.button_->SetFocus();
+             t.PointerOver(t.button_);
+         },
+         {Ring::kHot, false, kBorder}},
+        {"pressed",
+         [](XPButtonTest& t) {
+             t.PointerOver(t.button_);
+             Send(t.button_, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+         },
+         {Ring::kNone, true, kBorder}},
+        {"pressed and dragged off",
+         [](XPButtonTest& t) {
+             t.PointerOver(t.button_);
+             Send(t.button_, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+             t.PointerOver(t.edit_);
+         },
+         {Ring::kFocus, false, kBorder}},
+        {"default, an edit focused",
+         [](XPButtonTest& t) { t.button_->SetDefault(true); },
+         {Ring::kFocus, false, kBorder}},
+        {"default, another XP button focused",
+         [](XPButtonTest& t) {
+             t.button_->SetDefault(true);
+             t.next_->SetFocus();
+         },
+         {Ring::kNone, false, kBorder}},
+        {"disabled",
+         [](XPButtonTest& t) { t.button_->SetEnabled(false); },
+         {Ring::kNone, false, kDisabledBorder}},
+        {"disabled under the pointer",
+         [](XPButtonTest& t) {
+             t.PointerOver(t.button_);
+             t.button_->SetEnabled(false);
+         },
+         {Ring::kNone, false, kDisabledBorder}},
+    };
+    const COLORREF parent = GetSysColor(COLOR_BTNFACE);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        NewButton();
+        c.enter(*this);
+        TBitmap picture;
+        Picture(picture);
+        const std::string mismatch = FirstFaceMismatch(picture, c.look);
+        ASSERT_EQ(mismatch, "");
+        for (const POINT border :
+             std::initializer_list<POINT>{{36, 0}, {36, 20}, {0, 10}, {72, 10}}) {
+            EXPECT_EQ(picture.Pixel(border.x, border.y), c.look.border)
+                << "border at " << border.x << ", " << border.y;
+        }
+        for (const POINT corner :
+             std::initializer_list<POINT>{{0, 0}, {72, 0}, {0, 20}, {72, 20}}) {
+            EXPECT_EQ(picture.Pixel(corner.x, corner.y), parent)
+                << "corner " << corner.x << ", " << corner.y << " keeps the parent's colour";
+        }
+    }
+}
+
+// The box around the pixels that differ from the face: the caption's ink.
+RECT InkBox(const TBitmap& picture, const Look& look) {
+    RECT box{kWidth, kHeight, 0, 0};
+    for (int y = 3; y < kHeight - 3; ++y) {
+        for (int x = 3; x < kWidth - 3; ++x) {
+            if (picture.Pixel(x, y) != ExpectedFace(look, x, y)) {
+                box.left = std::min<LONG>(box.left, x);
+                box.top = std::min<LONG>(box.top, y);
+                box.right = std::max<LONG>(box.right, x + 1);
+                box.bottom = std::max<LONG>(box.bottom, y + 1);
+            }
+        }
+    }
+    return box;
+}
+
+TEST_F(XPButtonTest, TheCaptionIsCentredAndMovesOnePixelWhenPressed) {
+    TBitmap idle;
+    Picture(idle);
+    SIZE text{};
+    {
+        WindowDc dc(button_->Handle());
+        SelectGuard font(dc.Dc(), button_->Font());
+        GetTextExtentPoint32A(dc.Dc(), "Patch", 5, &text);
+    }
+    const RECT idleInk = InkBox(idle, {Ring::kNone, false, kBorder});
+    const int left = (kWidth - text.cx) / 2;
+    const int top = (kHeight - text.cy) / 2;
+    EXPECT_GE(idleInk.left, left);
+    EXPECT_LE(idleInk.right, left + text.cx);
+    EXPECT_GE(idleInk.top, top);
+    EXPECT_LE(idleInk.bottom, top + text.cy);
+    EXPECT_GT(idleInk.right - idleInk.left, text.cx / 2) << "the caption is drawn";
+
+    PointerOver(button_);
+    Send(button_, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+    TBitmap pressed;
+    Picture(pressed);
+    const RECT pressedInk = InkBox(pressed, {Ring::kNone, true, kBorder});
+    EXPECT_EQ(pressedInk.left, idleInk.left + 1);
+    EXPECT_EQ(pressedInk.top, idleInk.top + 1);
+    EXPECT_EQ(pressedInk.right, idleInk.right + 1);
+    EXPECT_EQ(pressedInk.bottom, idleInk.bottom + 1);
+}
+
+TEST_F(XPButtonTest, ADisabledCaptionIsEmbossed) {
+    auto count = [](const TBitmap& picture, COLORREF color) {
+        int n = 0;
+        for (int y = 3; y < kHeight - 3; ++y) {
+            for (int x = 10; x < kWidth - 10; ++x) {
+                n += picture.Pixel(x, y) == color ? 1 : 0;
+            }
+        }
+        return n;
+    };
+    const COLORREF text = GetSysColor(COLOR_WINDOWTEXT);
+    const COLORREF shadow = GetSysColor(COLOR_BTNSHADOW);
+    TBitmap enabled;
+    Picture(enabled);
+    EXPECT_GT(count(enabled, text), 0);
+    button_->SetEnabled(false);
+    TBitmap disabled;
+    Picture(disabled);
+    EXPECT_EQ(count(disabled, text), 0);
+    EXPECT_GT(count(disabled, shadow), 0);
+    // The highlight copy shows one pixel right of and below the shadow copy
+    // where the shadow does not cover it.
+    int highlightBelowShadow = 0;
+    const COLORREF highlight = GetSysColor(COLOR_BTNHIGHLIGHT);
+    for (int y = 3; y < kHeight - 4; ++y) {
+        for (int x = 10; x < kWidth - 11; ++x) {
+            if (disabled.Pixel(x, y) == shadow && disabled.Pixel(x + 1, y + 1) == highlight &&
+                ExpectedFace({Ring::kNone, false, kDisabledBorder}, x + 1, y + 1) != highlight) {
+                ++highlightBelowShadow;
+            }
+        }
+    }
+    EXPECT_GT(highlightBelowShadow, 0);
+}
+
+TEST_F(XPButtonTest, TheFocusRectangleShowsOnlyWhenAskedFor) {
+    button_->SetFocus();
+    TBitmap without;
+    Picture(without);
+    button_->SetShowFocusRect(true);
+    TBitmap with;
+    Picture(with);
+    // Three pixels inside the border, along the top edge outside the caption.
+    int changed = 0;
+    for (int x = 4; x < 15; ++x) {
+        changed += with.Pixel(x, 3) != without.Pixel(x, 3) ? 1 : 0;
+        EXPECT_EQ(with.Pixel(x, 5), without.Pixel(x, 5));
+    }
+    EXPECT_GT(changed, 3);
+}
+
+TEST_F(XPButtonTest, WhatClicksTheButton) {
     struct Action {
         const char* name;
         std::vector<std::tuple<UINT, WPARAM, LPARAM>> messages;
         int clicks;
+        bool stillPressed = false;
     };
     const Action actions[] = {
         {"left press and release inside",
@@ -81,27 +342,107 @@ TEST_F(XPButtonTest, ClicksOnMouseReleaseOverItSpaceAndEnter) {
          {{WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5)}, {WM_LBUTTONUP, 0, MAKELPARAM(200, 5)}},
          0},
         {"release without a press", {{WM_LBUTTONUP, 0, MAKELPARAM(5, 5)}}, 0},
+        {"right button", {{WM_RBUTTONDOWN, MK_RBUTTON, 0}, {WM_RBUTTONUP, 0, 0}}, 0},
         {"Space down and up", {{WM_KEYDOWN, VK_SPACE, 1}, {WM_KEYUP, VK_SPACE, 0xC0000001}}, 1},
-        {"Space down only", {{WM_KEYDOWN, VK_SPACE, 1}}, 0},
-        {"another key's release ends the Space press", {{WM_KEYUP, 'A', 0xC0000001}}, 1},
-        {"Enter", {{WM_KEYDOWN, VK_RETURN, 1}}, 1},
+        {"Space down only", {{WM_KEYDOWN, VK_SPACE, 1}}, 0, true},
+        {"Space with auto-repeat",
+         {{WM_KEYDOWN, VK_SPACE, 1},
+          {WM_KEYDOWN, VK_SPACE, 0x40000001},
+          {WM_KEYUP, VK_SPACE, 0xC0000001}},
+         1},
+        {"Space, another key's release, then Space's",
+         {{WM_KEYDOWN, VK_SPACE, 1},
+          {WM_KEYDOWN, 'A', 1},
+          {WM_KEYUP, 'A', 0xC0000001},
+          {WM_KEYUP, VK_SPACE, 0xC0000001}},
+         1},
+        {"a key released while the mouse holds it down",
+         {{WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5)},
+          {WM_KEYUP, 'A', 0xC0000001},
+          {WM_LBUTTONUP, 0, MAKELPARAM(200, 5)}},
+         1},
         {"a letter", {{WM_KEYDOWN, 'A', 1}, {WM_KEYUP, 'A', 0xC0000001}}, 0},
     };
     for (const Action& action : actions) {
         SCOPED_TRACE(action.name);
+        button_->SetFocus();
         clicks_ = 0;
         for (const auto& [msg, wParam, lParam] : action.messages) {
             Post(msg, wParam, lParam);
         }
         EXPECT_EQ(clicks_, action.clicks);
+        EXPECT_EQ((button_->VisualState() & vsPressed) != 0, action.stillPressed);
+        if (action.stillPressed) {
+            Post(WM_KEYUP, VK_SPACE, 0xC0000001);
+        }
     }
 }
 
-TEST_F(XPButtonTest, ADoubleClickIsTwoClicks) {
-    for (int i = 0; i < 2; ++i) {
-        Post(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
-        Post(WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+TEST_F(XPButtonTest, SpaceUpAwayFromThePointerLeavesTheButtonCold) {
+    button_->SetFocus();
+    Post(WM_KEYDOWN, VK_SPACE, 1);
+    EXPECT_EQ(button_->VisualState(), vsNormal | vsHot | vsPressed | vsFocused);
+    Post(WM_KEYUP, VK_SPACE, 0xC0000001);
+    EXPECT_EQ(button_->VisualState(), vsNormal | vsFocused);
+    EXPECT_EQ(clicks_, 1);
+}
+
+TEST_F(XPButtonTest, ShiftedSpacePressesNothing) {
+    button_->SetFocus();
+    HoldModifier(VK_SHIFT);
+    Post(WM_KEYDOWN, VK_SPACE, 1);
+    EXPECT_EQ(button_->VisualState() & vsPressed, 0u);
+}
+
+TEST_F(XPButtonTest, EnterEscapeAndTheDefaultAndCancelRules) {
+    struct Case {
+        const char* name;
+        bool isDefault;
+        bool isCancel;
+        TWinControl* focus;
+        WORD key;
+        BYTE modifier;  // 0: none
+        int buttonClicks;
+        int nextClicks;
+    };
+    const Case cases[] = {
+        {"Enter on the focused button", false, false, nullptr, VK_RETURN, 0, 1, 0},
+        {"Shift+Enter on the focused button", false, false, nullptr, VK_RETURN, VK_SHIFT, 1, 0},
+        {"Enter in the edit, no default", false, false, nullptr, VK_RETURN, 0, 0, 0},
+        {"Enter in the edit, default", true, false, nullptr, VK_RETURN, 0, 1, 0},
+        {"Enter on another XP button, default", true, false, nullptr, VK_RETURN, 0, 0, 1},
+        {"Escape, cancel", false, true, nullptr, VK_ESCAPE, 0, 1, 0},
+        {"Escape, not cancel", false, false, nullptr, VK_ESCAPE, 0, 0, 0},
+        {"Shift+Escape, cancel", false, true, nullptr, VK_ESCAPE, VK_SHIFT, 0, 0},
+        {"Ctrl+Escape, cancel", false, true, nullptr, VK_ESCAPE, VK_CONTROL, 0, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        NewButton();
+        TWinControl* focus = edit_;
+        if (std::string(c.name).find("focused button") != std::string::npos) {
+            focus = button_;
+        } else if (std::string(c.name).find("another XP") != std::string::npos) {
+            focus = next_;
+        }
+        button_->SetDefault(c.isDefault);
+        button_->SetCancel(c.isCancel);
+        focus->SetFocus();
+        if (c.modifier != 0) {
+            HoldModifier(c.modifier);
+        }
+        Key(focus, c.key);
+        EXPECT_EQ(clicks_, c.buttonClicks);
+        EXPECT_EQ(nextClicks_, c.nextClicks);
     }
+}
+
+TEST_F(XPButtonTest, TwoFastClicksAreTwoClicks) {
+    // The second press of a double-click arrives as WM_LBUTTONDBLCLK.
+    Post(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+    Post(WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+    Post(WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(5, 5));
+    Post(WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
     EXPECT_EQ(clicks_, 2);
 }
 
@@ -111,7 +452,7 @@ TEST_F(XPButtonTest, ADisabledButtonNeverClicks) {
     Post(WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
     Post(WM_KEYDOWN, VK_SPACE, 1);
     Post(WM_KEYUP, VK_SPACE, 0xC0000001);
-    Post(WM_KEYDOWN, VK_RETURN, 1);
+    Key(edit_, VK_RETURN);
     button_->Click();
     EXPECT_EQ(clicks_, 0);
 }
@@ -120,16 +461,23 @@ TEST_F(XPButtonTest, ThePressTakesTheFocusAndDisablingGivesItAway) {
     Post(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
     Post(WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
     ASSERT_EQ(GetFocus(), button_->Handle());
+    EXPECT_NE(button_->VisualState() & vsFocused, 0u);
     button_->SetEnabled(false);
     EXPECT_EQ(GetFocus(), next_->Handle());
+    EXPECT_EQ(button_->VisualState() & vsFocused, 0u) << "the focus change reached it";
 }
 
-TEST_F(XPButtonTest, TheFrameShowsTheEnabledState) {
-    EXPECT_EQ(FramePixel(), kEnabledFrame);
+TEST_F(XPButtonTest, DisablingTheButtonUnderThePointerIsALeave) {
+    int leaves = 0;
+    button_->OnMouseLeave = [&](TObject*) { ++leaves; };
+    PointerOver(button_);
+    ASSERT_NE(button_->VisualState() & vsHot, 0u);
     button_->SetEnabled(false);
-    EXPECT_EQ(FramePixel(), kDisabledFrame);
-    button_->SetEnabled(true);
-    EXPECT_EQ(FramePixel(), kEnabledFrame);
+    EXPECT_EQ(leaves, 1);
+    EXPECT_EQ(button_->VisualState() & vsHot, 0u);
+    // Hovering it disabled changes nothing: no move reaches a disabled window.
+    const POINT centre = CentreOf(button_);
+    EXPECT_NE(TWinControl::ControlAtPos(centre, false), button_);
 }
 
 TEST_F(XPButtonTest, SettingTheSameEnabledValueAsksForNoRepaint) {
@@ -140,18 +488,146 @@ TEST_F(XPButtonTest, SettingTheSameEnabledValueAsksForNoRepaint) {
     EXPECT_TRUE(GetUpdateRect(button_->Handle(), nullptr, FALSE));
 }
 
-TEST_F(XPButtonTest, EnabledCanBeSetFromAWorkerThread) {
-    std::atomic<bool> done{false};
-    std::thread worker([&] {
-        button_->SetEnabled(false);
-        done = true;
-    });
-    // The window's work reaches this thread as sent messages; keep serving.
-    EXPECT_TRUE(support::WaitFor([&] { return done.load(); }));
-    worker.join();
-    EXPECT_FALSE(IsWindowEnabled(button_->Handle()));
-    EXPECT_FALSE(button_->Enabled());
-    EXPECT_EQ(FramePixel(), kDisabledFrame);
+TEST_F(XPButtonTest, SettersRepaintOnlyOnANewValue) {
+    struct Case {
+        const char* name;
+        std::function<void(TJvXPButton&)> same;
+        std::function<void(TJvXPButton&)> changed;
+    };
+    const Case cases[] = {
+        {"AutoGray", [](TJvXPButton& b) { b.SetAutoGray(true); },
+         [](TJvXPButton& b) { b.SetAutoGray(false); }},
+        {"Layout", [](TJvXPButton& b) { b.SetLayout(blGlyphLeft); },
+         [](TJvXPButton& b) { b.SetLayout(blGlyphTop); }},
+        {"ShowAccelChar", [](TJvXPButton& b) { b.SetShowAccelChar(true); },
+         [](TJvXPButton& b) { b.SetShowAccelChar(false); }},
+        {"ShowFocusRect", [](TJvXPButton& b) { b.SetShowFocusRect(false); },
+         [](TJvXPButton& b) { b.SetShowFocusRect(true); }},
+        {"SmoothEdges", [](TJvXPButton& b) { b.SetSmoothEdges(true); },
+         [](TJvXPButton& b) { b.SetSmoothEdges(false); }},
+        {"Spacing", [](TJvXPButton& b) { b.SetSpacing(3); },
+         [](TJvXPButton& b) { b.SetSpacing(5); }},
+        {"WordWrap", [](TJvXPButton& b) { b.SetWordWrap(true); },
+         [](TJvXPButton& b) { b.SetWordWrap(false); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        UpdateWindow(button_->Handle());
+        c.same(*button_);
+        EXPECT_FALSE(GetUpdateRect(button_->Handle(), nullptr, FALSE));
+        c.changed(*button_);
+        EXPECT_TRUE(GetUpdateRect(button_->Handle(), nullptr, FALSE));
+    }
+}
+
+// A glyph of one colour with a magenta lower-left pixel, the transparent one.
+void MakeGlyph(TBitmap& glyph, int width, int height, COLORREF color) {
+    glyph.SetSize(width, height);
+    for (int y = 0; y < height; ++y) {
+        std::uint8_t* row = glyph.ScanLine(y);
+        for (int x = 0; x < width; ++x) {
+            const COLORREF pixel = (x == 0 && y == height - 1) ? RGB(255, 0, 255) : color;
+            row[x * 3] = GetBValue(pixel);
+            row[x * 3 + 1] = GetGValue(pixel);
+            row[x * 3 + 2] = GetRValue(pixel);
+        }
+    }
+}
+
+TEST_F(XPButtonTest, TheGlyphStandsBesideTheCaptionAsTheLayoutSays) {
+    constexpr int kGlyph = 8;
+    const COLORREF red = RGB(200, 0, 0);
+    TBitmap glyph;
+    MakeGlyph(glyph, kGlyph, kGlyph, red);
+    button_->SetBounds(button_->Left(), button_->Top(), 90, 50);
+    button_->SetGlyph(glyph);
+    SIZE text{};
+    {
+        WindowDc dc(button_->Handle());
+        SelectGuard font(dc.Dc(), button_->Font());
+        GetTextExtentPoint32A(dc.Dc(), "Patch", 5, &text);
+    }
+    const int w = 90;
+    const int h = 50;
+    const int sp = 3;
+    struct Case {
+        TJvXPLayout layout;
+        POINT glyphAt;  // worked out from the layout rules
+    };
+    // Left: the block glyph + spacing + text is centred; text measured from
+    // x = gw + sp, so R.Right = gw + sp + tw.
+    const int leftShift = (w - (kGlyph + sp + text.cx)) / 2;
+    // Right: R.Left = -(gw + sp), text measured from there.
+    const int rightRight = -(kGlyph + sp) + text.cx;
+    const int rightShift = (w - rightRight) / 2;
+    const int topBottom = kGlyph + sp + text.cy;
+    const Case cases[] = {
+        {blGlyphLeft, {kGlyph + sp + leftShift - kGlyph - sp, (h - kGlyph) / 2}},
+        {blGlyphRight, {rightRight + rightShift + sp, (h - kGlyph) / 2}},
+        {blGlyphTop, {(w - kGlyph) / 2, kGlyph + sp + (h - topBottom) / 2 - kGlyph - sp}},
+        {blGlyphBottom,
+         {(w - kGlyph) / 2, -(kGlyph + sp) + text.cy + (h - (text.cy - kGlyph - sp)) / 2 + sp}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.layout);
+        button_->SetLayout(c.layout);
+        TBitmap picture;
+        Picture(picture);
+        // The glyph's red square without its transparent corner.
+        RECT box{w, h, 0, 0};
+        int transparentShown = 0;
+        for (int y = 0; y < h; ++y) {
+            for (int x = 0; x < w; ++x) {
+                const COLORREF pixel = picture.Pixel(x, y);
+                transparentShown += pixel == RGB(255, 0, 255) ? 1 : 0;
+                if (pixel == red) {
+                    box = {std::min<LONG>(box.left, x), std::min<LONG>(box.top, y),
+                           std::max<LONG>(box.right, x + 1), std::max<LONG>(box.bottom, y + 1)};
+                }
+            }
+        }
+        EXPECT_EQ(transparentShown, 0);
+        EXPECT_EQ(box.left, c.glyphAt.x);
+        EXPECT_EQ(box.top, c.glyphAt.y);
+        EXPECT_EQ(box.right - box.left, kGlyph);
+        EXPECT_EQ(box.bottom - box.top, kGlyph);
+    }
+}
+
+TEST_F(XPButtonTest, ADisabledGlyphIsGreyedUnlessAutoGrayIsOff) {
+    TBitmap glyph;
+    MakeGlyph(glyph, 8, 8, RGB(255, 0, 0));
+    button_->SetGlyph(glyph);
+    button_->SetEnabled(false);
+    auto has = [&](COLORREF color) {
+        TBitmap picture;
+        Picture(picture);
+        for (int y = 0; y < kHeight; ++y) {
+            for (int x = 0; x < kWidth; ++x) {
+                if (picture.Pixel(x, y) == color) {
+                    return true;
+                }
+            }
+        }
+        return false;
+    };
+    EXPECT_TRUE(has(RGB(185, 185, 185))) << "(255 + 0 + 0) div 3 + 100";
+    EXPECT_FALSE(has(RGB(255, 0, 0)));
+    button_->SetAutoGray(false);
+    EXPECT_TRUE(has(RGB(255, 0, 0)));
+}
+
+TEST_F(XPButtonTest, DefaultTellsEveryControlAgainWhoHasTheFocus) {
+    next_->SetFocus();
+    ASSERT_TRUE(button_->FocusOnXPControl());
+    edit_->SetFocus();
+    // Without the broadcast the button would keep its old answer until the
+    // next focus change; Default repaints every XP control at once.
+    UpdateWindow(next_->Handle());
+    button_->SetDefault(true);
+    EXPECT_TRUE(button_->IsEmphasised(false));
+    EXPECT_FALSE(button_->IsEmphasised(true));
+    EXPECT_TRUE(GetUpdateRect(next_->Handle(), nullptr, FALSE));
 }
 
 }  // namespace

@@ -1,0 +1,187 @@
+#include "widgets/JvGroupBox.h"
+
+#include <string>
+
+#include "rtl/Graphics.h"
+#include "rtl/Themes.h"
+
+namespace {
+
+// The caption starts this far from the frame's left (or right) end.
+constexpr int kCaptionIndent = 8;
+// The font's colour: the group box takes its form's font, clWindowText.
+constexpr TColor kFontColor = clWindowText;
+
+void DrawCaption(HDC dc, const std::string& caption, RECT& rect, UINT flags, TColor color) {
+    SetTextColor(dc, ColorToRGB(color));
+    DrawTextA(dc, caption.c_str(), -1, &rect, flags);
+}
+
+}  // namespace
+
+// --- TJvExGroupBox
+
+TJvExGroupBox::TJvExGroupBox(TComponent* owner) : TCustomGroupBox(owner) {
+    SetControlStyle(ControlStyle() | csAcceptsControls);
+}
+
+TColor TJvExGroupBox::HintColor() {
+    if (hintColor_ == clNone) {
+        return clInfoBk;  // the application's hint colour
+    }
+    if (hintColor_ == clDefault) {
+        return Parent() != nullptr ? Parent()->HintColor() : clInfoBk;
+    }
+    return hintColor_;
+}
+
+bool TJvExGroupBox::DialogChar(char key, TShiftState shift) {
+    const bool handled = TCustomGroupBox::DialogChar(key, shift);
+    if (handled) {
+        DoHotKey();
+    }
+    return handled;
+}
+
+void TJvExGroupBox::DoHotKey() {
+    TNotifyEvent handler = OnHotKey;
+    if (handler) {
+        handler(this);
+    }
+}
+
+void TJvExGroupBox::MouseEnter() {
+    mouseOver_ = true;
+    TNotifyEvent handler = OnMouseEnter;
+    if (handler) {
+        handler(this);
+    }
+    TCustomGroupBox::MouseEnter();
+}
+
+void TJvExGroupBox::MouseLeave() {
+    mouseOver_ = false;
+    TCustomGroupBox::MouseLeave();
+    TNotifyEvent handler = OnMouseLeave;
+    if (handler) {
+        handler(this);
+    }
+}
+
+void TJvExGroupBox::ParentColorChanged() {
+    TCustomGroupBox::ParentColorChanged();
+    TNotifyEvent handler = OnParentColorChange;
+    if (handler) {
+        handler(this);
+    }
+}
+
+// --- TJvGroupBox
+
+void TJvGroupBox::SetPropagateEnable(bool propagate) {
+    propagateEnable_ = propagate;
+    PropagateEnabled();
+}
+
+void TJvGroupBox::PropagateEnabled() {
+    // A copy: enabling a child may reach handlers that change the list.
+    const std::vector<TWinControl*> children = Controls();
+    for (TWinControl* child : children) {
+        child->SetEnabled(Enabled());
+    }
+}
+
+void TJvGroupBox::EnabledChanged() {
+    TJvExGroupBox::EnabledChanged();
+    if (propagateEnable_) {
+        PropagateEnabled();
+    }
+    Invalidate();
+}
+
+bool TJvGroupBox::Themed() {
+    // The theme may also be off for this window alone.
+    return ThemeServicesEnabled() && ThemeData(Handle(), L"BUTTON");
+}
+
+LRESULT TJvGroupBox::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_UPDATEUISTATE || msg == WM_SETTEXT) {
+        // The platform's box may paint itself at once for these, bypassing
+        // WM_PAINT; without visual styles that picture is not ours.
+        const LRESULT result = TJvExGroupBox::WindowProc(msg, wParam, lParam);
+        if (!Themed()) {
+            Invalidate();
+        }
+        return result;
+    }
+    if (msg != WM_PAINT && msg != WM_PRINTCLIENT) {
+        return TJvExGroupBox::WindowProc(msg, wParam, lParam);
+    }
+    // With visual styles the platform's group box draws frame and caption.
+    const bool themed = Themed();
+    if (msg == WM_PRINTCLIENT) {
+        // The platform's box paints frame and caption only.
+        if ((lParam & PRF_ERASEBKGND) != 0) {
+            SendMessageA(Handle(), WM_ERASEBKGND, wParam, 0);
+        }
+        if (!themed) {
+            Paint(reinterpret_cast<HDC>(wParam));
+            return 0;
+        }
+    }
+    if (themed) {
+        return TJvExGroupBox::WindowProc(msg, wParam, lParam);
+    }
+    PaintGuard paint(Handle());
+    Paint(paint.Dc());
+    return 0;
+}
+
+void TJvGroupBox::Paint(HDC dc) {
+    const RECT client = ClientRect();
+    const int width = client.right;
+    const int height = client.bottom;
+    TCanvas canvas(dc);  // puts the DC's font, brush and modes back
+    const int savedMode = GetBkMode(dc);
+    canvas.SetFont(Font(), kFontColor);
+    SIZE zero{};
+    GetTextExtentPoint32A(dc, "0", 1, &zero);
+    const int textHeight = zero.cy;
+
+    RECT frame{0, textHeight / 2 - 1, width, height};
+    TColor frameColor = clWindowFrame;
+    if (Ctl3D()) {
+        // A shadow line with a highlight line one pixel right and below it.
+        frame.left += 1;
+        frame.top += 1;
+        canvas.FrameRect(frame, clBtnHighlight);
+        OffsetRect(&frame, -1, -1);
+        frameColor = clBtnShadow;
+    }
+    canvas.FrameRect(frame, frameColor);
+
+    const std::string caption = Caption();
+    if (!caption.empty()) {
+        RECT text{kCaptionIndent, 0, 0, textHeight};
+        if (UseRightToLeftAlignment()) {
+            SIZE extent{};
+            GetTextExtentPoint32A(dc, caption.c_str(), static_cast<int>(caption.size()), &extent);
+            text.left = frame.right - extent.cx - kCaptionIndent;
+        }
+        const UINT flags = DrawTextBiDiModeFlags(DT_SINGLELINE);
+        SetBkMode(dc, OPAQUE);
+        DrawTextA(dc, caption.c_str(), -1, &text, flags | DT_CALCRECT);
+        // The opaque text background hides the frame line behind the caption.
+        SetBkColor(dc, ColorToRGB(Color()));
+        if (Enabled()) {
+            DrawCaption(dc, caption, text, flags, kFontColor);
+        } else {
+            OffsetRect(&text, 1, 1);
+            DrawCaption(dc, caption, text, flags, clBtnHighlight);
+            OffsetRect(&text, -1, -1);
+            SetBkMode(dc, TRANSPARENT);
+            DrawCaption(dc, caption, text, flags, clBtnShadow);
+        }
+    }
+    SetBkMode(dc, savedMode);
+}

@@ -1,0 +1,199 @@
+#include "widgets/JvXPPixelRules.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <limits>
+
+namespace {
+
+constexpr int kStrip = 16;  // the dithered strip that is repeated across
+
+int ChannelStep(std::uint8_t from, std::uint8_t to, int index, int colors) {
+    const double step = (static_cast<double>(to) - static_cast<double>(from)) / (colors - 1);
+    return from + RoundHalfEven(index * step);
+}
+
+std::uint8_t ToByte(int value) {
+    return static_cast<std::uint8_t>(std::clamp(value, 0, 255));
+}
+
+void FillSpan(std::uint8_t* row, int from, int to, TRgb color) {
+    for (int x = from; x < to; ++x) {
+        row[x * 3] = color.b;
+        row[x * 3 + 1] = color.g;
+        row[x * 3 + 2] = color.r;
+    }
+}
+
+// Copies the leading strip (columns or rows 0 to 15) over the rest.
+void RepeatStrip(const TPixelRows& pixels, bool horizontalBands) {
+    if (horizontalBands) {
+        const int stripWidth = std::min(kStrip, pixels.width);
+        for (int y = 0; y < pixels.height; ++y) {
+            std::uint8_t* row = pixels.Row(y);
+            for (int k = 1; k <= pixels.width / kStrip; ++k) {
+                const int left = k * kStrip;
+                const int count = std::min(stripWidth, pixels.width - left);
+                if (count > 0) {
+                    std::memcpy(row + left * 3, row, static_cast<std::size_t>(count) * 3);
+                }
+            }
+        }
+        return;
+    }
+    const int stripHeight = std::min(kStrip, pixels.height);
+    const std::size_t rowBytes = static_cast<std::size_t>(pixels.width) * 3;
+    for (int k = 1; k <= pixels.height / kStrip; ++k) {
+        for (int y = 0; y < stripHeight && k * kStrip + y < pixels.height; ++y) {
+            std::memcpy(pixels.Row(k * kStrip + y), pixels.Row(y), rowBytes);
+        }
+    }
+}
+
+}  // namespace
+
+bool HorizontalBands(TJvXPGradientDirection direction) {
+    return direction == gdTopToBottom || direction == gdBottomToTop;
+}
+
+int RoundHalfEven(double value) {
+    const double floor = std::floor(value);
+    const double fraction = value - floor;
+    double result = floor;
+    if (fraction > 0.5 || (fraction == 0.5 && std::fmod(floor, 2.0) != 0.0)) {
+        result = floor + 1.0;
+    }
+    return static_cast<int>(result);
+}
+
+int MulDivRound(int a, int b, int c) {
+    if (c == 0) {
+        return -1;
+    }
+    const long long product = static_cast<long long>(a) * b;
+    long long quotient = product / c;
+    const long long remainder = product % c;
+    // Halves away from zero: compare twice the remainder with the divisor.
+    if (std::llabs(remainder) * 2 >= std::llabs(static_cast<long long>(c))) {
+        quotient += ((product < 0) != (c < 0)) ? -1 : 1;
+    }
+    if (quotient > std::numeric_limits<int>::max() || quotient < std::numeric_limits<int>::min()) {
+        return -1;
+    }
+    return static_cast<int>(quotient);
+}
+
+std::vector<TRgb> GradientColorTable(TRgb start, TRgb end, int colors,
+                                     TJvXPGradientDirection direction) {
+    if (colors < 2) {
+        return {start};
+    }
+    const bool reversed = direction == gdRightToLeft || direction == gdBottomToTop;
+    const TRgb from = reversed ? end : start;
+    const TRgb to = reversed ? start : end;
+    std::vector<TRgb> table(static_cast<std::size_t>(colors));
+    for (int i = 0; i < colors; ++i) {
+        table[static_cast<std::size_t>(i)] = {ToByte(ChannelStep(from.r, to.r, i, colors)),
+                                              ToByte(ChannelStep(from.g, to.g, i, colors)),
+                                              ToByte(ChannelStep(from.b, to.b, i, colors))};
+    }
+    return table;
+}
+
+std::vector<int> GradientBandEdges(int length, int colors) {
+    if (colors < 1) {
+        return {0, std::max(length, 0)};
+    }
+    std::vector<int> edges(static_cast<std::size_t>(colors) + 1);
+    for (int i = 0; i < colors; ++i) {
+        edges[static_cast<std::size_t>(i)] = MulDivRound(i, length, colors);
+    }
+    edges[static_cast<std::size_t>(colors)] = length;
+    return edges;
+}
+
+TRgb TPixelRows::Pixel(int x, int y) const {
+    const std::uint8_t* pixel = Row(y) + x * 3;
+    return {pixel[2], pixel[1], pixel[0]};
+}
+
+void TPixelRows::SetPixel(int x, int y, TRgb color) const {
+    std::uint8_t* pixel = Row(y) + x * 3;
+    pixel[0] = color.b;
+    pixel[1] = color.g;
+    pixel[2] = color.r;
+}
+
+void FillGradientPixels(const TPixelRows& pixels, TRgb start, TRgb end, int colors,
+                        TJvXPGradientDirection direction, bool dithered,
+                        const TRandomSource& random) {
+    if (pixels.bits == nullptr || pixels.width <= 0 || pixels.height <= 0) {
+        return;
+    }
+    // Fewer than two colours cannot step; the picture is one band.
+    const int n = std::max(colors, 1);
+    const std::vector<TRgb> table = GradientColorTable(start, end, n, direction);
+    const bool horizontal = HorizontalBands(direction);
+    const int length = horizontal ? pixels.height : pixels.width;
+    const std::vector<int> edges = GradientBandEdges(length, n);
+    // Only the leading strip is painted; RepeatStrip copies it across, which
+    // gives the same picture as filling every band in full.
+    const int stripWidth = std::min(kStrip, pixels.width);
+    const int stripHeight = std::min(kStrip, pixels.height);
+    // How far into a band the dither may reach: j = 0 ... length div (n - 1).
+    const int ditherSpan = n > 1 ? length / (n - 1) : 0;
+    auto pick = [&](int j) { return j == 0 || !random ? 0 : random(j); };
+
+    for (int i = 0; i < n; ++i) {
+        const TRgb color = table[static_cast<std::size_t>(i)];
+        const int from = edges[static_cast<std::size_t>(i)];
+        const int to = edges[static_cast<std::size_t>(i) + 1];
+        if (horizontal) {
+            for (int y = from; y < to; ++y) {
+                FillSpan(pixels.Row(y), 0, stripWidth, color);
+            }
+        } else {
+            for (int y = 0; y < stripHeight; ++y) {
+                FillSpan(pixels.Row(y), from, to, color);
+            }
+        }
+        if (!dithered || i == 0) {
+            continue;
+        }
+        const TRgb previous = table[static_cast<std::size_t>(i) - 1];
+        if (horizontal) {
+            for (int j = 0; j <= ditherSpan; ++j) {
+                const int y = from + pick(j);
+                if (y >= 0 && y < pixels.height) {
+                    FillSpan(pixels.Row(y), 0, stripWidth, previous);
+                }
+            }
+        } else {
+            for (int y = 0; y < stripHeight; ++y) {
+                for (int j = 0; j <= ditherSpan; ++j) {
+                    const int x = from + pick(j);
+                    if (x >= 0 && x < pixels.width) {
+                        pixels.SetPixel(x, y, previous);
+                    }
+                }
+            }
+        }
+    }
+    RepeatStrip(pixels, horizontal);
+}
+
+void ConvertToGrayPixels(const TPixelRows& pixels) {
+    if (pixels.bits == nullptr) {
+        return;
+    }
+    for (int y = 0; y < pixels.height; ++y) {
+        for (int x = 0; x < pixels.width; ++x) {
+            const TRgb color = pixels.Pixel(x, y);
+            const int value = std::min((color.r + color.g + color.b) / 3 + 100, 255);
+            const auto grey = static_cast<std::uint8_t>(value);
+            pixels.SetPixel(x, y, {grey, grey, grey});
+        }
+    }
+}

@@ -1,0 +1,329 @@
+// The group box: the classic frame and caption (pixels against the rule:
+// shadow line at th div 2 - 1, highlight line below and right of it, the
+// caption at x 8 over a patch of the box's colour, embossed when disabled,
+// at the right for right-to-left), the enabled state passed to the
+// children, the hint colour, and its events.
+#include "widgets/JvGroupBox.h"
+
+#include <gtest/gtest.h>
+
+#include <commctrl.h>
+#include <uxtheme.h>
+
+#include <memory>
+#include <string>
+
+#include "rtl/Bitmap.h"
+#include "rtl/Forms.h"
+#include "rtl/StdCtrls.h"
+#include "support/TestApplication.h"
+#include "support/WindowDriver.h"
+
+namespace {
+
+constexpr int kWidth = 393;
+constexpr int kHeight = 65;
+
+BOOL CALLBACK FindTooltip(HWND window, LPARAM data) {
+    char name[64]{};
+    GetClassNameA(window, name, sizeof name);
+    if (std::string(name) == TOOLTIPS_CLASSA) {
+        *reinterpret_cast<HWND*>(data) = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+class GroupBoxTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        support::EnsureApplication();
+        SetCursorPos(0, 0);
+        form_ = std::make_unique<TForm>(nullptr);
+        form_->SetClientSize(460, 200);
+        form_->SetBounds(40, 40, form_->Width(), form_->Height());
+        box_ = new TJvGroupBox(form_.get());
+        box_->SetCaption("Original");
+        box_->SetBounds(32, 24, kWidth, kHeight);
+        box_->SetParent(form_.get());
+        first_ = AddEdit(box_, 24);
+        second_ = AddEdit(box_, 40);
+        other_ = AddEdit(form_.get(), 120);
+        form_->Show();
+        support::WaitFor([&] { return IsWindowVisible(form_->Handle()) != FALSE; });
+        UpdateWindow(form_->Handle());
+        // The classic look for this box alone; the theme stays on elsewhere.
+        // Windows switches a window's theme off for an empty class list;
+        // Wine takes an empty list as none given and keeps the theme, so
+        // the list names a class that no theme has.
+        SetWindowTheme(box_->Handle(), L" ", L" ");
+    }
+    void TearDown() override {
+        SetCursorPos(0, 0);
+        form_.reset();
+    }
+
+    TCustomEdit* AddEdit(TWinControl* parent, int top) {
+        auto* edit = new TCustomEdit(form_.get());
+        edit->SetBounds(16, top, 100, 14);
+        edit->SetParent(parent);
+        return edit;
+    }
+
+    void Picture(TBitmap& picture) {
+        picture.SetSize(box_->Width(), box_->Height());
+        SendMessageA(box_->Handle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(picture.Dc()),
+                     PRF_CLIENT | PRF_ERASEBKGND);
+    }
+
+    // The text height of "0" and the width of the caption in the box's font.
+    SIZE Measure(const std::string& text) {
+        WindowDc dc(box_->Handle());
+        SelectGuard font(dc.Dc(), box_->Font());
+        SIZE size{};
+        GetTextExtentPoint32A(dc.Dc(), text.c_str(), static_cast<int>(text.size()), &size);
+        return size;
+    }
+
+    std::unique_ptr<TForm> form_;
+    TJvGroupBox* box_ = nullptr;
+    TCustomEdit* first_ = nullptr;
+    TCustomEdit* second_ = nullptr;
+    TCustomEdit* other_ = nullptr;
+};
+
+TEST_F(GroupBoxTest, Defaults) {
+    TJvGroupBox fresh(nullptr);
+    EXPECT_FALSE(fresh.PropagateEnable());
+    EXPECT_EQ(fresh.GetHintColorSetting(), clDefault);
+    EXPECT_TRUE(fresh.Ctl3D());
+    EXPECT_NE(fresh.ControlStyle() & csAcceptsControls, 0u);
+    EXPECT_FALSE(fresh.MouseOver());
+}
+
+TEST_F(GroupBoxTest, TheClassicFrameIsAShadowLineWithAHighlightLineBelowAndRight) {
+    const int th = Measure("0").cy;
+    const int tw = Measure("Original").cx;
+    const int shadowTop = th / 2 - 1;
+    const COLORREF shadow = GetSysColor(COLOR_BTNSHADOW);
+    const COLORREF highlight = GetSysColor(COLOR_BTNHIGHLIGHT);
+    const COLORREF face = GetSysColor(COLOR_BTNFACE);
+    TBitmap picture;
+    Picture(picture);
+    struct Point {
+        int x, y;
+        COLORREF color;
+        const char* what;
+    };
+    const Point points[] = {
+        {200, shadowTop, shadow, "top shadow line"},
+        {200, shadowTop + 1, highlight, "top highlight line"},
+        {200, shadowTop - 1, face, "above the frame"},
+        {0, 30, shadow, "left shadow line"},
+        {1, 30, highlight, "left highlight line"},
+        {kWidth - 2, 30, shadow, "right shadow line"},
+        {kWidth - 1, 30, highlight, "right highlight line"},
+        {200, kHeight - 2, shadow, "bottom shadow line"},
+        {200, kHeight - 1, highlight, "bottom highlight line"},
+        {200, 30, face, "inside"},
+        {7, shadowTop, shadow, "the line left of the caption"},
+        {8 + tw, shadowTop, shadow, "the line right of the caption"},
+        {8 + tw, shadowTop + 1, highlight, "the highlight right of the caption"},
+    };
+    for (const Point& p : points) {
+        EXPECT_EQ(picture.Pixel(p.x, p.y), p.color) << p.what << " at " << p.x << ", " << p.y;
+    }
+    // Behind the caption the patch of the box's colour hides both lines.
+    int ink = 0;
+    for (int x = 8; x < 8 + tw; ++x) {
+        EXPECT_NE(picture.Pixel(x, shadowTop), shadow) << "x " << x;
+        for (int y = 0; y < th; ++y) {
+            ink += picture.Pixel(x, y) == GetSysColor(COLOR_WINDOWTEXT) ? 1 : 0;
+        }
+    }
+    EXPECT_GT(ink, 0) << "the caption is drawn in the font's colour";
+}
+
+TEST_F(GroupBoxTest, TheMainWindowsFontPutsTheFrameAtRowsFiveAndSix) {
+    // The layout's font is 13 pixels high; the frame's lines follow from it.
+    if (Measure("0").cy != 13) {
+        GTEST_SKIP() << "the substitute font here is " << Measure("0").cy << " pixels high";
+    }
+    TBitmap picture;
+    Picture(picture);
+    EXPECT_EQ(picture.Pixel(200, 5), GetSysColor(COLOR_BTNSHADOW));
+    EXPECT_EQ(picture.Pixel(200, 6), GetSysColor(COLOR_BTNHIGHLIGHT));
+}
+
+TEST_F(GroupBoxTest, FlatFrameEmptyCaptionAndRightToLeft) {
+    const int shadowTop = Measure("0").cy / 2 - 1;
+    const int tw = Measure("Original").cx;
+    const COLORREF shadow = GetSysColor(COLOR_BTNSHADOW);
+    const COLORREF face = GetSysColor(COLOR_BTNFACE);
+    {
+        SCOPED_TRACE("Ctl3D off: one line in the window-frame colour");
+        box_->SetCtl3D(false);
+        TBitmap picture;
+        Picture(picture);
+        EXPECT_EQ(picture.Pixel(200, shadowTop), GetSysColor(COLOR_WINDOWFRAME));
+        EXPECT_EQ(picture.Pixel(200, shadowTop + 1), face);
+        EXPECT_EQ(picture.Pixel(kWidth - 1, 30), GetSysColor(COLOR_WINDOWFRAME));
+        box_->SetCtl3D(true);
+    }
+    {
+        SCOPED_TRACE("empty caption: the frame only");
+        box_->SetCaption("");
+        TBitmap picture;
+        Picture(picture);
+        for (int x = 0; x < kWidth - 1; ++x) {
+            ASSERT_EQ(picture.Pixel(x, shadowTop), shadow) << "x " << x;
+        }
+        box_->SetCaption("Original");
+    }
+    {
+        SCOPED_TRACE("right to left: the caption ends 8 pixels before the right end");
+        box_->SetBiDiMode(TBiDiMode::bdRightToLeft);
+        TBitmap picture;
+        Picture(picture);
+        const int left = (kWidth - 1) - tw - 8;
+        EXPECT_EQ(picture.Pixel(8, shadowTop), shadow);
+        EXPECT_EQ(picture.Pixel(left - 1, shadowTop), shadow);
+        EXPECT_NE(picture.Pixel(left, shadowTop), shadow);
+        EXPECT_NE(picture.Pixel(left + tw - 1, shadowTop), shadow);
+        EXPECT_EQ(picture.Pixel(left + tw, shadowTop), shadow);
+    }
+}
+
+TEST_F(GroupBoxTest, WhatThePlatformsBoxPaintsAtOnceIsPaintedOverAgain) {
+    // The platform's box draws itself at once on some messages, not through
+    // WM_PAINT; its frame leaves a gap around the caption where ours does
+    // not (x = 7 and x = 8 + caption width carry our shadow line).
+    const int shadowTop = Measure("0").cy / 2 - 1;
+    const COLORREF shadow = GetSysColor(COLOR_BTNSHADOW);
+    struct Case {
+        const char* name;
+        UINT message;
+        WPARAM wParam;
+        const char* text;
+    };
+    const Case cases[] = {
+        {"keyboard cues shown", WM_UPDATEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEACCEL), nullptr},
+        {"keyboard cues hidden", WM_UPDATEUISTATE, MAKEWPARAM(UIS_SET, UISF_HIDEACCEL), nullptr},
+        {"new caption", WM_SETTEXT, 0, "Diff file"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        SendMessageA(box_->Handle(), c.message, c.wParam, reinterpret_cast<LPARAM>(c.text));
+        UpdateWindow(box_->Handle());
+        const int tw = Measure(box_->Caption()).cx;
+        TBitmap screen;
+        ASSERT_TRUE(support::CaptureScreenOf(box_->Handle(), screen));
+        EXPECT_EQ(screen.Pixel(7, shadowTop), shadow);
+        EXPECT_EQ(screen.Pixel(8 + tw, shadowTop), shadow);
+    }
+}
+
+TEST_F(GroupBoxTest, ADisabledCaptionIsEmbossed) {
+    box_->SetEnabled(false);
+    const int th = Measure("0").cy;
+    const int tw = Measure("Original").cx;
+    const COLORREF shadow = GetSysColor(COLOR_BTNSHADOW);
+    const COLORREF highlight = GetSysColor(COLOR_BTNHIGHLIGHT);
+    TBitmap picture;
+    Picture(picture);
+    int shadowInk = 0;
+    int highlightBelow = 0;
+    int textInk = 0;
+    for (int y = 0; y < th; ++y) {
+        for (int x = 8; x < 8 + tw; ++x) {
+            const COLORREF pixel = picture.Pixel(x, y);
+            textInk += pixel == GetSysColor(COLOR_WINDOWTEXT) ? 1 : 0;
+            if (pixel == shadow && y != th / 2 - 1) {
+                ++shadowInk;
+                highlightBelow += picture.Pixel(x + 1, y + 1) == highlight ? 1 : 0;
+            }
+        }
+    }
+    EXPECT_EQ(textInk, 0);
+    EXPECT_GT(shadowInk, 0);
+    EXPECT_GT(highlightBelow, 0) << "a highlight copy one pixel right and down";
+}
+
+TEST_F(GroupBoxTest, PropagateEnablePassesTheStateToTheDirectChildren) {
+    // Off: the children keep their own state.
+    box_->SetEnabled(false);
+    EXPECT_TRUE(first_->Enabled());
+    EXPECT_TRUE(other_->Enabled());
+    box_->SetEnabled(true);
+    // Setting it passes the box's state on, whichever value is set.
+    first_->SetEnabled(false);
+    box_->SetPropagateEnable(false);
+    EXPECT_TRUE(first_->Enabled()) << "set to false on an enabled box: children enabled";
+    box_->SetPropagateEnable(true);
+    box_->SetEnabled(false);
+    EXPECT_FALSE(first_->Enabled());
+    EXPECT_FALSE(second_->Enabled());
+    EXPECT_TRUE(other_->Enabled()) << "not a child of the box";
+    box_->SetEnabled(true);
+    EXPECT_TRUE(first_->Enabled());
+    EXPECT_TRUE(second_->Enabled());
+}
+
+TEST_F(GroupBoxTest, TheHintColourFollowsItsSetting) {
+    EXPECT_EQ(box_->HintColor(), form_->HintColor()) << "clDefault asks the parent";
+    EXPECT_EQ(form_->HintColor(), clInfoBk);
+    box_->SetHintColor(0x00FF00);
+    EXPECT_EQ(box_->HintColor(), 0x00FF00u);
+    EXPECT_EQ(first_->HintColor(), 0x00FF00u) << "a child asks the box";
+    box_->SetHintColor(clNone);
+    EXPECT_EQ(box_->HintColor(), clInfoBk) << "clNone: the application's hint colour";
+
+    // The form gives the tooltip the colour when it asks for the text.
+    box_->SetHintColor(0x3366CC);
+    box_->SetHint("frame");
+    box_->SetShowHint(true);
+    HWND tooltip = nullptr;
+    EnumThreadWindows(GetCurrentThreadId(), FindTooltip, reinterpret_cast<LPARAM>(&tooltip));
+    ASSERT_NE(tooltip, nullptr);
+    NMTTDISPINFOA info{};
+    info.hdr.hwndFrom = tooltip;
+    info.hdr.idFrom = reinterpret_cast<UINT_PTR>(box_->Handle());
+    info.hdr.code = TTN_GETDISPINFOA;
+    SendMessageA(form_->Handle(), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&info));
+    EXPECT_EQ(std::string(info.lpszText), "frame");
+    EXPECT_EQ(static_cast<COLORREF>(SendMessageA(tooltip, TTM_GETTIPBKCOLOR, 0, 0)),
+              static_cast<COLORREF>(0x3366CC));
+}
+
+TEST_F(GroupBoxTest, EventsOfThePointerTheParentColourAndTheAccelerator) {
+    std::vector<std::string> log;
+    box_->OnMouseEnter = [&](TObject* sender) {
+        EXPECT_EQ(sender, box_);
+        log.push_back(box_->MouseOver() ? "enter, over" : "enter");
+    };
+    box_->OnMouseLeave = [&](TObject*) {
+        log.push_back(box_->MouseOver() ? "leave, over" : "leave");
+    };
+    box_->OnParentColorChange = [&](TObject*) { log.push_back("parent colour"); };
+    box_->OnHotKey = [&](TObject*) { log.push_back("hot key"); };
+
+    RECT rect{};
+    GetWindowRect(box_->Handle(), &rect);
+    const POINT inside{rect.left + 200, rect.top + 55};
+    SetCursorPos(inside.x, inside.y);
+    SendMessageA(box_->Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(200, 55));
+    SetCursorPos(0, 0);
+    ASSERT_TRUE(support::WaitFor([&] { return !box_->MouseOver(); }));
+    form_->SetColor(clWindow);
+
+    box_->SetCaption("&Original");
+    other_->SetFocus();
+    PostMessageA(other_->Handle(), WM_SYSCHAR, 'o', 1 | (1L << 29));
+    Application->ProcessMessages();
+    EXPECT_EQ(GetFocus(), first_->Handle()) << "the accelerator focuses the first child";
+    PostMessageA(other_->Handle(), WM_SYSCHAR, 'x', 1 | (1L << 29));
+    Application->ProcessMessages();
+    EXPECT_EQ(log, (std::vector<std::string>{"enter, over", "leave", "parent colour", "hot key"}));
+}
+
+}  // namespace

@@ -1,0 +1,111 @@
+// The drawing routines on real bitmaps and device contexts: system colours
+// resolved for the gradient, the line that leaves out its end point, the
+// grey conversion of a bitmap, and the caption's measuring rules.
+#include "widgets/JvXPCoreUtils.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "rtl/Bitmap.h"
+
+namespace {
+
+class XPCoreUtilsTest : public ::testing::Test {
+protected:
+    void SetUp() override { picture_.SetSize(60, 30); }
+
+    // The canvas's text extent of `text` in the GUI font, prefixes as given.
+    SIZE Extent(const std::string& text, UINT flags) {
+        TCanvas canvas(picture_.Dc());
+        canvas.SetFont(font(), clWindowText);
+        RECT rect{0, 0, 0, 0};
+        DrawTextA(picture_.Dc(), text.c_str(), -1, &rect, flags | DT_CALCRECT);
+        return {rect.right, rect.bottom};
+    }
+    RECT Measure(const std::string& caption, bool showAccelChar, bool enabled = true) {
+        TCanvas canvas(picture_.Dc());
+        RECT rect{3, 4, 3, 4};
+        RenderCaption(nullptr, canvas, caption, font(), clWindowText, enabled, showAccelChar, rect,
+                      DT_SINGLELINE | DT_CALCRECT);
+        return rect;
+    }
+    static HFONT font() { return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)); }
+
+    TBitmap picture_;
+};
+
+TEST_F(XPCoreUtilsTest, TheGradientResolvesSystemColours) {
+    TBitmap gradient;
+    FillGradientBitmap(10, 5, clBtnFace, clBtnFace, 64, gdTopToBottom, true, gradient);
+    ASSERT_EQ(gradient.Width(), 10);
+    ASSERT_EQ(gradient.Height(), 5);
+    for (int y = 0; y < 5; ++y) {
+        EXPECT_EQ(gradient.Pixel(9, y), GetSysColor(COLOR_BTNFACE)) << "row " << y;
+    }
+    FillGradientBitmap(0, 5, clBlack, clWhite, 64, gdLeftToRight, true, gradient);
+    EXPECT_TRUE(gradient.Empty());
+}
+
+TEST_F(XPCoreUtilsTest, TheLineLeavesOutItsEndPoint) {
+    TCanvas canvas(picture_.Dc());
+    canvas.FillRect({0, 0, 60, 30}, clWhite);
+    canvas.SetPen(clBlack);
+    DrawLineSegment(canvas, 2, 5, 10, 5);
+    EXPECT_EQ(picture_.Pixel(2, 5), RGB(0, 0, 0));
+    EXPECT_EQ(picture_.Pixel(9, 5), RGB(0, 0, 0));
+    EXPECT_EQ(picture_.Pixel(10, 5), RGB(255, 255, 255));
+}
+
+TEST_F(XPCoreUtilsTest, GreyConversionOfABitmap) {
+    TCanvas canvas(picture_.Dc());
+    canvas.FillRect({0, 0, 30, 30}, RGB(255, 0, 0));
+    canvas.FillRect({30, 0, 60, 30}, RGB(200, 200, 200));
+    ConvertToGray(picture_);
+    EXPECT_EQ(picture_.Pixel(5, 5), RGB(185, 185, 185));
+    EXPECT_EQ(picture_.Pixel(45, 5), RGB(255, 255, 255));
+}
+
+TEST_F(XPCoreUtilsTest, MeasuringACaption) {
+    const SIZE space = Extent(" ", DT_SINGLELINE);
+    const SIZE ampersand = Extent("&", DT_SINGLELINE | DT_NOPREFIX);
+    const SIZE doubled = Extent("&&", DT_SINGLELINE | DT_NOPREFIX);
+    ASSERT_GT(space.cy, 0);
+    struct Case {
+        const char* name;
+        std::string caption;
+        bool showAccelChar;
+        SIZE extent;
+    };
+    const Case cases[] = {
+        {"empty: one space", "", true, space},
+        {"empty without accelerators: one space", "", false, space},
+        {"a lone accelerator mark: one space", "&", true, space},
+        {"a lone ampersand shown as itself", "&", false, ampersand},
+        {"no prefixes: both ampersands", "&&", false, doubled},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const RECT rect = Measure(c.caption, c.showAccelChar);
+        EXPECT_EQ(rect.left, 3) << "left and top stay";
+        EXPECT_EQ(rect.top, 4);
+        EXPECT_EQ(rect.right - rect.left, c.extent.cx);
+        EXPECT_EQ(rect.bottom - rect.top, c.extent.cy);
+    }
+    // Disabled, the measure is taken twice, the last time unshifted.
+    const RECT disabled = Measure("Patch", true, false);
+    const RECT enabled = Measure("Patch", true, true);
+    EXPECT_EQ(disabled.left, enabled.left);
+    EXPECT_EQ(disabled.right, enabled.right);
+    EXPECT_EQ(disabled.bottom, enabled.bottom);
+}
+
+TEST_F(XPCoreUtilsTest, TheCallersBackgroundModeStays) {
+    TCanvas canvas(picture_.Dc());
+    SetBkMode(picture_.Dc(), OPAQUE);
+    RECT rect{0, 0, 60, 30};
+    RenderCaption(nullptr, canvas, "Go", font(), clWindowText, false, true, rect, DT_SINGLELINE);
+    EXPECT_EQ(GetBkMode(picture_.Dc()), OPAQUE);
+}
+
+}  // namespace
