@@ -26,9 +26,11 @@ std::vector<PatchOptions> AllModes() {
     PatchOptions inline_;
     inline_.streams.threaded = false;
     PatchOptions threaded;
-    PatchOptions tiny;  // chunks and window far smaller than the triples
-    tiny.streams.chunkSize = 7;
-    tiny.streams.depth = 1;
+    threaded.workers = 3;
+    PatchOptions tiny;  // pieces and window far smaller than the triples
+    tiny.streams.pieceSize = 7;
+    tiny.streams.lookahead = 1;
+    tiny.workers = 1;
     tiny.oldWindow = 5;
     PatchOptions tinyInline = tiny;
     tinyInline.streams.threaded = false;
@@ -140,8 +142,8 @@ TEST(PatchApply, TriplesAddCopyAndSeekAnywhere) {
     for (const PatchOptions& options : AllModes()) {
         for (const Case& c : cases) {
             SCOPED_TRACE(std::string(c.name) +
-                         (options.streams.threaded ? " threaded" : " inline") + " chunk " +
-                         std::to_string(options.streams.chunkSize));
+                         (options.streams.threaded ? " threaded" : " inline") + " pieces of " +
+                         std::to_string(options.streams.pieceSize));
             Bytes patch =
                 BuildPatch(c.triples, c.diff, c.extra, static_cast<int64_t>(c.expected.size()));
             EXPECT_EQ(Apply(old, patch, options), c.expected);

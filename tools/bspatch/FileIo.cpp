@@ -238,6 +238,19 @@ OutputFile::~OutputFile() {
     }
 }
 
+void OutputFile::ExtendBy(uint64_t count) {
+    LARGE_INTEGER zero = {}, here;
+    if (!SetFilePointerEx(AsHandle(handle_), zero, &here, FILE_CURRENT)) {
+        IoFailure(tempPath_, "seek failed", LastReason());
+    }
+    LARGE_INTEGER end;
+    end.QuadPart = here.QuadPart + static_cast<LONGLONG>(count);
+    if (!SetFilePointerEx(AsHandle(handle_), end, nullptr, FILE_BEGIN) ||
+        !SetEndOfFile(AsHandle(handle_))) {
+        IoFailure(tempPath_, "write failed", LastReason());
+    }
+}
+
 bool SameFile(const std::string& a, const std::string& b) {
     // Identity is the volume serial number and the file index, which the
     // system keeps for a file under every name it has.
@@ -304,6 +317,18 @@ OutputFile::~OutputFile() {
     }
 }
 
+void OutputFile::ExtendBy(uint64_t count) {
+    off_t here = ::lseek(static_cast<int>(handle_), 0, SEEK_CUR);
+    if (here < 0) {
+        IoFailure(tempPath_, "seek failed", LastReason());
+    }
+    off_t end = here + static_cast<off_t>(count);
+    if (::ftruncate(static_cast<int>(handle_), end) != 0 ||
+        ::lseek(static_cast<int>(handle_), end, SEEK_SET) != end) {
+        IoFailure(tempPath_, "write failed", LastReason());
+    }
+}
+
 bool SameFile(const std::string& a, const std::string& b) {
     struct stat infoA, infoB;
     return ::stat(a.c_str(), &infoA) == 0 && ::stat(b.c_str(), &infoB) == 0 &&
@@ -322,6 +347,25 @@ void OutputFile::Write(const uint8_t* data, size_t size) {
         buffered_ += n;
         data += n;
         size -= n;
+    }
+}
+
+void OutputFile::WriteRun(uint8_t byte, uint64_t count) {
+    // Below this, the two calls of an extension cost more than the writes.
+    constexpr uint64_t kHoleMin = 256 * 1024;
+    if (byte == 0 && count >= kHoleMin) {
+        Flush();
+        ExtendBy(count);
+        return;
+    }
+    while (count != 0) {
+        if (buffered_ == capacity_) {
+            Flush();
+        }
+        size_t n = static_cast<size_t>(std::min<uint64_t>(count, capacity_ - buffered_));
+        std::memset(buffer_.get() + buffered_, byte, n);
+        buffered_ += n;
+        count -= n;
     }
 }
 
