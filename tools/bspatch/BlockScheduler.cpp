@@ -108,22 +108,24 @@ void BlockScheduler::ReapDropped() {
     std::erase_if(dropped_, [](const std::unique_ptr<Slot>& slot) { return slot->done; });
 }
 
-DecodedBlock BlockScheduler::Take(uint64_t bit, BlockScratch& scratch) {
+DecodedBlock BlockScheduler::Take(uint64_t bit) {
     std::unique_lock<std::mutex> lock(mutex_);
     DropBefore(bit);
     Refill();
     auto it = slots_.find(bit);
-    Slot& slot = it != slots_.end() ? *it->second : AddSlot(bit);
-    if (it == slots_.end() || (!slot.done && pool_.Withdraw(slot))) {
-        // Not started: this thread would only wait for it.
-        lock.unlock();
-        Run(slot, scratch);
-        lock.lock();
+    if (it == slots_.end()) {
+        // The scanner finds every marker; this holds should it ever not.
+        pool_.Submit(AddSlot(bit));
+        it = slots_.find(bit);
+    }
+    Slot& slot = *it->second;
+    if (!slot.done) {
+        pool_.Promote(slot);
     }
     changed_.wait(lock, [&slot] { return slot.done; });
     DecodedBlock block = std::move(slot.block);
     std::exception_ptr failure = slot.failure;
-    slots_.erase(bit);
+    slots_.erase(it);
     ++stats_.taken;
     Refill();
     lock.unlock();

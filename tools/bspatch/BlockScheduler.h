@@ -3,7 +3,7 @@
 // markers are decoded as they come, a bounded number ahead; the reader then
 // takes the block that starts exactly where the previous one ended, so a
 // false candidate is only ever wasted work, dropped once the reader passes
-// it. Portable.
+// it. At most the pool's workers decode at once. Portable.
 #pragma once
 
 #include <atomic>
@@ -40,9 +40,9 @@ public:
 
     // The block whose marker starts at `bit` (the caller has read a block
     // marker there), decoded and checked; candidates before `bit` are
-    // dropped. When its decode has not started, it runs here, with
-    // `scratch`. Throws what the decode threw.
-    DecodedBlock Take(uint64_t bit, BlockScratch& scratch);
+    // dropped, and its decode goes first in the pool's queue if it has not
+    // started. Throws what the decode threw.
+    DecodedBlock Take(uint64_t bit);
 
     BlockStats Stats() const;
 

@@ -9,6 +9,7 @@
 // bytes of a run are equal.
 #include "Bzip2Crc.h"
 
+#include <algorithm>
 #include <array>
 
 namespace bspatch {
@@ -50,7 +51,7 @@ constexpr SliceTables MakeSlices() {
 }
 constexpr SliceTables kSlices = MakeSlices();
 
-constexpr int kPowers = 64;  // runs up to 2^64 - 1 bytes
+constexpr int kPowers = 32;  // runs below 2^32 bytes in one go
 
 struct RunTables {
     // times[k][i][v]: (v x^(4i)) x^(8 * 2^k) mod P, for the eight nibbles of a register.
@@ -59,25 +60,41 @@ struct RunTables {
     uint32_t runs[kPowers][2][16];
 };
 
+// Both kinds of table are linear, so only single bits are multiplied out
+// (which keeps the compile-time work small) and the rest are sums of them.
+constexpr uint32_t SumOfBits(const uint32_t* single, uint32_t v) {
+    uint32_t sum = 0;
+    for (int bit = 0; bit < 4; ++bit) {
+        if ((v >> bit) & 1u) {
+            sum ^= single[bit];
+        }
+    }
+    return sum;
+}
+
 constexpr RunTables MakeRunTables() {
     RunTables t{};
     uint32_t power = 1u << 8;  // x^8: one byte
-    uint32_t run[256] = {};
-    for (uint32_t b = 0; b < 256; ++b) {
-        run[b] = kSlices[0][b];  // one byte of b from 0
+    uint32_t run[8] = {};      // R_(2^k) of the byte 1 << b
+    for (int b = 0; b < 8; ++b) {
+        run[b] = kSlices[0][1u << b];
     }
     for (int k = 0; k < kPowers; ++k) {
+        uint32_t single[32] = {};
+        for (int bit = 0; bit < 32; ++bit) {
+            single[bit] = MulMod(1u << bit, power);
+        }
         for (int i = 0; i < 8; ++i) {
             for (uint32_t v = 0; v < 16; ++v) {
-                t.times[k][i][v] = MulMod(v << (4 * i), power);
+                t.times[k][i][v] = SumOfBits(single + 4 * i, v);
             }
         }
         for (uint32_t v = 0; v < 16; ++v) {
-            t.runs[k][0][v] = run[v];
-            t.runs[k][1][v] = run[v << 4];
+            t.runs[k][0][v] = SumOfBits(run, v);
+            t.runs[k][1][v] = SumOfBits(run + 4, v);
         }
         // Twice the run: R_2m = R_m x^(8m) + R_m.
-        for (uint32_t b = 0; b < 256; ++b) {
+        for (int b = 0; b < 8; ++b) {
             run[b] = MulMod(run[b], power) ^ run[b];
         }
         power = MulMod(power, power);
@@ -124,10 +141,15 @@ uint32_t CrcUpdateRun(uint32_t crc, uint8_t byte, uint64_t count) {
         }
         return crc;
     }
-    for (int k = 0; count != 0; ++k, count >>= 1) {
-        if (count & 1) {
-            crc = Times(k, crc) ^ kRunTables.runs[k][0][byte & 0xF] ^
-                  kRunTables.runs[k][1][byte >> 4];
+    constexpr uint64_t kMostInOneGo = (uint64_t{1} << kPowers) - 1;
+    while (count != 0) {
+        uint64_t piece = std::min(count, kMostInOneGo);
+        count -= piece;
+        for (int k = 0; piece != 0; ++k, piece >>= 1) {
+            if (piece & 1) {
+                crc = Times(k, crc) ^ kRunTables.runs[k][0][byte & 0xF] ^
+                      kRunTables.runs[k][1][byte >> 4];
+            }
         }
     }
     return crc;

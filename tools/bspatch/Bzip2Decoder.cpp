@@ -92,7 +92,7 @@ struct Bzip2Decoder::State {
             bits.Fail(Bzip2Fault::BadMagic);
         } else {
             if (scheduler) {
-                block = scheduler->Take(nextBit, Scratch());
+                block = scheduler->Take(nextBit);
             } else {
                 DecodeBlock(range, nextBit, capacity, Scratch(), block);
                 ++inlineStats.decodes;

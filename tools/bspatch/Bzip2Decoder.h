@@ -25,14 +25,13 @@ struct Bzip2Piece {
 };
 
 // The range must hold exactly one stream. Memory stays bounded: the blocks
-// in hand (each at most 0.9 MB of bytes and 1.5 MB of run records) and one
-// BlockScratch for blocks decoded on the calling thread.
+// in hand (each at most 0.9 MB of bytes and 1.5 MB of run records), and
+// without a pool one BlockScratch.
 class Bzip2Decoder {
 public:
-    // Without `pool`, each block is decoded when it is needed. With it, up
-    // to `lookahead` blocks (0: two more than the pool's workers) are
-    // decoded ahead, and the reader decodes the block it needs itself when
-    // no worker has begun it.
+    // Without `pool`, each block is decoded when it is needed, on the
+    // calling thread. With it, up to `lookahead` blocks (0: two more than the
+    // pool's workers) are decoded ahead on the pool.
     Bzip2Decoder(ByteSource& source, uint64_t begin, uint64_t end, DecodePool* pool = nullptr,
                  size_t lookahead = 0);
     ~Bzip2Decoder();

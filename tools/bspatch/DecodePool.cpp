@@ -1,8 +1,6 @@
 #include "DecodePool.h"
 
 #include <algorithm>
-#include <memory>
-#include <new>
 
 namespace bspatch {
 
@@ -15,10 +13,14 @@ size_t DecodePool::WorkerCount(size_t workers) {
 
 DecodePool::DecodePool(size_t workers) {
     size_t count = WorkerCount(workers);
+    // Made here, so that a shortage of memory shows before any thread runs.
+    for (size_t i = 0; i < count; ++i) {
+        scratch_.push_back(std::make_unique<BlockScratch>());
+    }
     threads_.reserve(count);
     try {
         for (size_t i = 0; i < count; ++i) {
-            threads_.emplace_back([this] { Work(); });
+            threads_.emplace_back([this, i] { Work(*scratch_[i]); });
         }
     } catch (...) {
         // A thread that cannot start leaves none running behind the error.
@@ -63,13 +65,16 @@ bool DecodePool::Withdraw(Job& job) {
     return true;
 }
 
-void DecodePool::Work() {
-    std::unique_ptr<BlockScratch> scratch;
-    try {
-        scratch = std::make_unique<BlockScratch>();
-    } catch (const std::bad_alloc&) {
-        return;  // the readers run their jobs themselves when none is taken
+void DecodePool::Promote(Job& job) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    auto it = std::find(queue_.begin(), queue_.end(), &job);
+    if (it != queue_.end() && it != queue_.begin()) {
+        queue_.erase(it);
+        queue_.push_front(&job);
     }
+}
+
+void DecodePool::Work(BlockScratch& scratch) {
     for (;;) {
         Job* job = nullptr;
         {
@@ -81,7 +86,7 @@ void DecodePool::Work() {
             job = queue_.front();
             queue_.pop_front();
         }
-        job->Run(*scratch);
+        job->Run(scratch);
     }
 }
 

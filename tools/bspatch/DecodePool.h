@@ -1,12 +1,13 @@
 // The worker threads that decode bzip2 blocks for both streams of a patch.
-// Jobs wait in one queue, first come first served; a job that has not
-// started can be withdrawn, so that a reader that needs it now can run it
-// itself. Portable (std::thread).
+// Jobs wait in one queue, first come first served, except that a reader
+// that waits for one job can move it to the front; a job that has not
+// started can be withdrawn. Portable (std::thread).
 #pragma once
 
 #include <condition_variable>
 #include <cstddef>
 #include <deque>
+#include <memory>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -45,17 +46,20 @@ public:
     void Submit(Job& job);
     // True when `job` had not started: then it never runs.
     bool Withdraw(Job& job);
+    // Moves `job`, if it has not started, to the front of the queue.
+    void Promote(Job& job);
 
     // The worker count that `DecodePool(workers)` starts.
     static size_t WorkerCount(size_t workers);
 
 private:
-    void Work();
+    void Work(BlockScratch& scratch);
 
     std::mutex mutex_;
     std::condition_variable wake_;
     std::deque<Job*> queue_;
     bool stop_ = false;
+    std::vector<std::unique_ptr<BlockScratch>> scratch_;  // one per worker
     std::vector<std::thread> threads_;
 };
 
