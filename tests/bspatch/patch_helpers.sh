@@ -1,6 +1,12 @@
 # Shared by the shell tests of bspatch: building patches by hand and
 # running the program natively, under Wine or under qemu-i386-static.
-# The scripts set `exe` and `runner` (empty, or the path of wine or qemu).
+# Sourced with the script's arguments, EXE WORKDIR [RUNNER] (RUNNER: the
+# path of wine or qemu); the script then runs in a fresh WORKDIR.
+set -uo pipefail
+exe=$1
+work=$2
+runner=${3:-}
+rm -rf "$work" && mkdir -p "$work" && cd "$work" || exit 1
 
 # One patch integer: 8 bytes little-endian, sign and magnitude.
 put_offset() {
@@ -65,6 +71,23 @@ run_bspatch() {
         "$exe" "$1" "$2" "$3" 2>stderr >/dev/null || status=$?
     fi
     return $status
+}
+
+# refused NAME STATUS CODE NEW [PATTERN]: checks a run that must fail: its
+# exit code STATUS is CODE, one line on stderr names the problem (and
+# matches PATTERN), NEW (which held "keep") is as it was and no temporary
+# file is left.
+refused() {
+    local name=$1 status=$2 code=$3 new=$4 pattern=${5:-}
+    if [ "$status" -ne "$code" ]; then
+        fail "$name" "exit code $status, wanted $code: $(cat stderr)"
+    elif [ "$(wc -l <stderr)" -ne 1 ] || ! grep -q "^bspatch: .*$pattern" stderr; then
+        fail "$name" "message: $(cat stderr)"
+    elif [ "$(cat "$new")" != keep ] || ls | grep -q '\.tmp$'; then
+        fail "$name" "NEW changed or a temporary file left"
+    else
+        pass "$name ($(cut -c1-100 stderr))"
+    fi
 }
 
 # setup COMMAND...: a step that the checks need; a failure ends the script.

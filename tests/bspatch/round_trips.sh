@@ -3,12 +3,7 @@
 # qemu-i386-static, or the native one) against patches made here by Debian's
 # bsdiff, and its failure classes on the platform's file layer.
 # Usage: round_trips.sh EXE WORKDIR [RUNNER]
-set -uo pipefail
-exe=$1
-work=$2
-runner=${3:-}
 . "$(dirname "$0")/patch_helpers.sh"
-rm -rf "$work" && mkdir -p "$work" && cd "$work" || exit 1
 
 # round_trip NAME OLD NEW: makes the patch with bsdiff (or by hand for an
 # empty file, which bsdiff cannot map) and checks the output byte for byte.
@@ -82,21 +77,11 @@ fi
 # Failures: the class's exit code, one line naming the file, NEW untouched,
 # no temporary file left beside it.
 setup bsdiff text text.edited good
-expect_failure() {  # NAME CODE OLD NEW PATCH
-    local name=$1 code=$2 status=0
+expect_failure() { # NAME CODE OLD NEW PATCH
+    local status=0
     printf keep >existing
     run_bspatch "$3" "$4" "$5" || status=$?
-    local lines
-    lines=$(wc -l <stderr)
-    if [ $status -ne "$code" ]; then
-        fail "$name" "exit code $status, wanted $code: $(cat stderr)"
-    elif [ "$lines" -ne 1 ] || ! grep -q '^bspatch: ' stderr; then
-        fail "$name" "message: $(cat stderr)"
-    elif [ "$(cat existing)" != keep ] || ls | grep -q '\.tmp$'; then
-        fail "$name" "NEW changed or a temporary file left"
-    else
-        pass "$name ($(cat stderr))"
-    fi
+    refused "$1" $status "$2" existing
 }
 setup head -c 100 good >truncated
 setup head -c $(($(stat -c %s good) - 10)) good >truncated2

@@ -7,12 +7,7 @@
 #    become a hole), whose later triples write past 4 GiB.
 # Exit code 77 (skipped) where the file system keeps no holes.
 # Usage: sparse_4gib.sh EXE WORKDIR [RUNNER]
-set -uo pipefail
-exe=$1
-work=$2
-runner=${3:-}
 . "$(dirname "$0")/patch_helpers.sh"
-rm -rf "$work" && mkdir -p "$work" && cd "$work" || exit 1
 
 gib=$((1 << 30))
 at1=$((4 * gib + 123))   # a region just past 4 GiB
