@@ -24,7 +24,10 @@ BlockScheduler::BlockScheduler(const StreamRange& range, uint64_t firstBit, uint
       pool_(pool),
       lookahead_(std::max<size_t>(lookahead, 1)),
       maxSlots_(4 * lookahead_ + 16),
-      scanner_(range, firstBit) {}
+      scanner_(range, firstBit) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    Refill();  // the first blocks start decoding now
+}
 
 BlockScheduler::~BlockScheduler() {
     std::unique_lock<std::mutex> lock(mutex_);

@@ -68,7 +68,8 @@ struct Bzip2Decoder::State {
         nextBit = 32;
         if (pool != nullptr) {
             scheduler = std::make_unique<BlockScheduler>(
-                range, nextBit, capacity, *pool, lookahead != 0 ? lookahead : pool->Workers() + 2);
+                range, nextBit, capacity, *pool,
+                lookahead != 0 ? lookahead : 2 * pool->Workers() + 2);
         }
         phase = Phase::Blocks;
     }
@@ -149,6 +150,18 @@ Bzip2Decoder::Bzip2Decoder(ByteSource& source, uint64_t begin, uint64_t end, Dec
 }
 
 Bzip2Decoder::~Bzip2Decoder() = default;
+
+void Bzip2Decoder::Start() {
+    State& s = *state_;
+    if (s.pool == nullptr || s.phase != State::Phase::StreamHeader || s.failure) {
+        return;
+    }
+    try {
+        s.ReadStreamHeader();
+    } catch (...) {
+        s.failure = std::current_exception();
+    }
+}
 
 Bzip2Piece Bzip2Decoder::Next(size_t maxBytes) {
     State& s = *state_;

@@ -38,6 +38,10 @@ public:
     Bzip2Decoder(const Bzip2Decoder&) = delete;
     Bzip2Decoder& operator=(const Bzip2Decoder&) = delete;
 
+    // With a pool: reads the stream header and sets the first blocks
+    // decoding now, before the first Next. A failure shows at the first Next.
+    void Start();
+
     // The next piece of at most `maxBytes` (at least 1) bytes. Size 0 only at
     // the end of the stream, once every CRC has been checked and nothing
     // follows the stream in its range. Throws Bzip2Error on bad data and

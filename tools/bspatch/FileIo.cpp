@@ -197,16 +197,15 @@ OutputFile::OutputFile(const std::string& targetPath, size_t bufferSize)
 
 #ifdef _WIN32
 
-void OutputFile::Flush() {
-    const uint8_t* data = buffer_.get();
-    while (buffered_ != 0) {
+void OutputFile::WriteOut(const uint8_t* data, size_t size) {
+    while (size != 0) {
+        DWORD want = static_cast<DWORD>(std::min<size_t>(size, 1u << 30));
         DWORD written = 0;
-        if (!WriteFile(AsHandle(handle_), data, static_cast<DWORD>(buffered_), &written, nullptr) ||
-            written == 0) {
+        if (!WriteFile(AsHandle(handle_), data, want, &written, nullptr) || written == 0) {
             IoFailure(tempPath_, "write failed", LastReason());
         }
         data += written;
-        buffered_ -= written;
+        size -= written;
     }
 }
 
@@ -274,10 +273,10 @@ bool SameFile(const std::string& a, const std::string& b) {
 
 #else
 
-void OutputFile::Flush() {
-    const uint8_t* data = buffer_.get();
-    while (buffered_ != 0) {
-        ssize_t written = ::write(static_cast<int>(handle_), data, buffered_);
+void OutputFile::WriteOut(const uint8_t* data, size_t size) {
+    while (size != 0) {
+        ssize_t written =
+            ::write(static_cast<int>(handle_), data, std::min<size_t>(size, 1u << 30));
         if (written < 0 && errno == EINTR) {
             continue;
         }
@@ -285,7 +284,7 @@ void OutputFile::Flush() {
             IoFailure(tempPath_, "write failed", written < 0 ? LastReason() : "nothing written");
         }
         data += written;
-        buffered_ -= static_cast<size_t>(written);
+        size -= static_cast<size_t>(written);
     }
 }
 
@@ -337,17 +336,25 @@ bool SameFile(const std::string& a, const std::string& b) {
 
 #endif
 
+void OutputFile::Flush() {
+    size_t size = buffered_;
+    buffered_ = 0;
+    WriteOut(buffer_.get(), size);
+}
+
 void OutputFile::Write(const uint8_t* data, size_t size) {
-    while (size != 0) {
-        if (buffered_ == capacity_) {
-            Flush();
-        }
-        size_t n = std::min(size, capacity_ - buffered_);
-        std::memcpy(buffer_.get() + buffered_, data, n);
-        buffered_ += n;
-        data += n;
-        size -= n;
+    if (size >= capacity_ / 4) {
+        // Large pieces (the old file's window, decoded blocks) go out from
+        // where they are, without a copy into the buffer.
+        Flush();
+        WriteOut(data, size);
+        return;
     }
+    if (size > capacity_ - buffered_) {
+        Flush();
+    }
+    std::memcpy(buffer_.get() + buffered_, data, size);
+    buffered_ += size;
 }
 
 void OutputFile::WriteRun(uint8_t byte, uint64_t count) {

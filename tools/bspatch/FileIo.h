@@ -52,6 +52,7 @@ public:
 
 private:
     void Flush();
+    void WriteOut(const uint8_t* data, size_t size);  // all of it, to the file
     void CloseHandle();
     void ExtendBy(uint64_t count);  // past what is flushed, and moves there
 

@@ -9,7 +9,9 @@ PatchStream::PatchStream(ByteSource& source, uint64_t begin, uint64_t end, std::
                          DecodePool* pool, const PatchStreamOptions& options)
     : decoder_(source, begin, end, options.threaded ? pool : nullptr, options.lookahead),
       label_(std::move(label)),
-      pieceSize_(std::max<size_t>(options.pieceSize, 1)) {}
+      pieceSize_(std::max<size_t>(options.pieceSize, 1)) {
+    decoder_.Start();  // both streams decode from the first moment
+}
 
 Bzip2Piece PatchStream::Next(size_t maxBytes) {
     try {
