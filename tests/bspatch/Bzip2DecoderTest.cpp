@@ -3,6 +3,7 @@
 #include <bzlib.h>
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <optional>
 
 #include "Bzip2Streams.h"
@@ -220,5 +221,24 @@ TEST(Bzip2Faults, RandomGarbageAfterAValidHeaderFails) {
             PutBits(stream, 32, 48, 0x314159265359);  // get past the block magic
         }
         EXPECT_TRUE(FaultOf(stream, {}).has_value());
+    }
+}
+
+TEST(Bzip2Faults, RangeTooLongToCountItsBits) {
+    // A sparse source of 2^61 bytes: its bits would overflow a 64-bit count.
+    class Huge : public ByteSource {
+    public:
+        uint64_t Size() const override { return uint64_t{1} << 61; }
+        void ReadAt(uint64_t, uint8_t* buffer, size_t size) override {
+            std::memset(buffer, 0, size);
+        }
+    } huge;
+    Bzip2Decoder decoder(huge, 0, huge.Size());
+    uint8_t byte;
+    try {
+        decoder.Read(&byte, 1);
+        FAIL() << "decoded";
+    } catch (const Bzip2Error& e) {
+        EXPECT_EQ(e.Fault(), Bzip2Fault::TooLarge);
     }
 }
