@@ -161,6 +161,24 @@ TEST(ParallelBzip2, FalseMarkerInsideABlockChangesNothing) {
     }
 }
 
+TEST(ParallelBzip2, LinksOfSeveralCyclesDecodeAsTheFormatWalksThem) {
+    // A last column "abab..." is no transform of any text: its links form
+    // several cycles. The format still defines the output (the forward walk
+    // from the origin, as libbz2 gives it, CRC and all), and the decoder's
+    // walk from both ends must fall back to it.
+    std::vector<int> symbols = {0};
+    symbols.insert(symbols.end(), 41, 2);  // 'a', then 'b' and 'a' in turn
+    const BlockBits block = HandBlock(symbols, 3);
+    ASSERT_EQ(block.data.size(), 42u);
+    const Bytes stream = StreamOf(1, {block});
+    for (const Mode& mode : kModes) {
+        SCOPED_TRACE(mode.name);
+        Decoded decoded = DecodeAll(stream, mode);
+        EXPECT_FALSE(decoded.fault.has_value());
+        EXPECT_EQ(decoded.bytes, block.data);
+    }
+}
+
 TEST(ParallelBzip2, StreamCutBetweenTwoBlocks) {
     const std::vector<BlockBits> blocks = FourBlocks();
     const Bytes whole = StreamOf(1, blocks);
