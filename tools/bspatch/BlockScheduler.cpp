@@ -58,8 +58,10 @@ void BlockScheduler::Run(Slot& slot, BlockScratch& scratch) {
         } catch (...) {
             // The reader meets the same failure when it scans on.
         }
+        // Under the lock: once it is released, the destructor may run, and
+        // nothing of this object may be touched after that.
+        changed_.notify_all();
     }
-    changed_.notify_all();
 }
 
 BlockScheduler::Slot& BlockScheduler::AddSlot(uint64_t bit) {
