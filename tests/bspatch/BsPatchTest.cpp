@@ -19,16 +19,44 @@ public:
     void Write(const uint8_t* data, size_t size) override {
         bytes.insert(bytes.end(), data, data + size);
     }
+    void WriteRun(uint8_t byte, uint64_t count) override {
+        runBytes += count;
+        ByteSink::WriteRun(byte, count);
+    }
     Bytes bytes;
+    uint64_t runBytes = 0;  // of them, handed on as runs
 };
+
+// The triples applied byte by byte, as the format defines them.
+Bytes Reference(const Bytes& old, const std::vector<Triple>& triples, const Bytes& diff,
+                const Bytes& extra) {
+    Bytes out;
+    int64_t oldPos = 0;
+    size_t d = 0, e = 0;
+    for (const Triple& t : triples) {
+        for (int64_t i = 0; i < t.add; ++i) {
+            int64_t at = oldPos + i;
+            uint8_t o =
+                at >= 0 && at < static_cast<int64_t>(old.size()) ? old[static_cast<size_t>(at)] : 0;
+            out.push_back(static_cast<uint8_t>(diff.at(d++) + o));
+        }
+        for (int64_t i = 0; i < t.copy; ++i) {
+            out.push_back(extra.at(e++));
+        }
+        oldPos += t.add + t.seek;
+    }
+    return out;
+}
 
 std::vector<PatchOptions> AllModes() {
     PatchOptions inline_;
     inline_.streams.threaded = false;
     PatchOptions threaded;
-    PatchOptions tiny;  // chunks and window far smaller than the triples
-    tiny.streams.chunkSize = 7;
-    tiny.streams.depth = 1;
+    threaded.workers = 3;
+    PatchOptions tiny;  // pieces and window far smaller than the triples
+    tiny.streams.pieceSize = 7;
+    tiny.streams.lookahead = 1;
+    tiny.workers = 1;
     tiny.oldWindow = 5;
     PatchOptions tinyInline = tiny;
     tinyInline.streams.threaded = false;
@@ -140,11 +168,57 @@ TEST(PatchApply, TriplesAddCopyAndSeekAnywhere) {
     for (const PatchOptions& options : AllModes()) {
         for (const Case& c : cases) {
             SCOPED_TRACE(std::string(c.name) +
-                         (options.streams.threaded ? " threaded" : " inline") + " chunk " +
-                         std::to_string(options.streams.chunkSize));
+                         (options.streams.threaded ? " threaded" : " inline") + " pieces of " +
+                         std::to_string(options.streams.pieceSize));
             Bytes patch =
                 BuildPatch(c.triples, c.diff, c.extra, static_cast<int64_t>(c.expected.size()));
             EXPECT_EQ(Apply(old, patch, options), c.expected);
+        }
+    }
+}
+
+TEST(PatchApply, RunsOfDiffAndExtraBytes) {
+    // Runs of equal diff or extra bytes come out of the decoder as runs;
+    // these take the run paths of the patch loop, inside and outside the
+    // old file.
+    const Bytes old = Join({RandomBytes(3000, 1), Bytes(2000, 0), TextBytes(3000, 2)});
+    const int64_t oldSize = static_cast<int64_t>(old.size());
+    struct Case {
+        const char* name;
+        std::vector<Triple> triples;
+        Bytes diff, extra;
+    };
+    const Case cases[] = {
+        {"zero diff copies the old bytes", {{6000, 0, 0}}, Bytes(6000, 0), {}},
+        {"zero diff across both ends of the old file",
+         {{0, 0, -700}, {oldSize + 1500, 0, 0}},
+         Bytes(old.size() + 1500, 0),
+         {}},
+        {"a run of 7s adds 7 to each old byte", {{0, 0, 100}, {5000, 0, 0}}, Bytes(5000, 7), {}},
+        {"runs and literals mixed",
+         {{1000, 10, 50}, {2050, 0, -4000}, {900, 0, 0}},
+         Join({Bytes(1000, 0), RandomBytes(50, 3), Bytes(600, 0), Bytes(1400, 9), Bytes(900, 0)}),
+         RandomBytes(10, 4)},
+        {"extra runs of zeros and of 0xFF",
+         {{0, 301000, 0}, {20, 500, 0}},
+         Bytes(20, 0),
+         Join({Bytes(300000, 0), Bytes(1000, 0xFF), TextBytes(500, 5)})},
+    };
+    for (const PatchOptions& options : AllModes()) {
+        for (const Case& c : cases) {
+            SCOPED_TRACE(std::string(c.name) +
+                         (options.streams.threaded ? " threaded" : " inline") + " pieces of " +
+                         std::to_string(options.streams.pieceSize));
+            const Bytes expected = Reference(old, c.triples, c.diff, c.extra);
+            const Bytes patch =
+                BuildPatch(c.triples, c.diff, c.extra, static_cast<int64_t>(expected.size()));
+            MemorySource oldSource(old), patchSource(patch);
+            VectorSink sink;
+            ApplyPatch(oldSource, patchSource, sink, "P", options);
+            EXPECT_TRUE(sink.bytes == expected);
+            if (std::string(c.name).rfind("extra runs", 0) == 0) {
+                EXPECT_GE(sink.runBytes, 300000u) << "the zeros came as bytes";
+            }
         }
     }
 }

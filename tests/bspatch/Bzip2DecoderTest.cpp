@@ -3,8 +3,10 @@
 #include <bzlib.h>
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <optional>
 
+#include "Bzip2Streams.h"
 #include "TestFiles.h"
 
 using namespace bspatch;
@@ -82,68 +84,6 @@ std::vector<Sample> Samples() {
              return b;
          }()},
     };
-}
-
-// The bzip2 CRC, bit by bit, written apart from the decoder's table.
-uint32_t SlowCrc(const Bytes& data) {
-    uint32_t crc = 0xFFFFFFFFu;
-    for (uint8_t byte : data) {
-        crc ^= static_cast<uint32_t>(byte) << 24;
-        for (int bit = 0; bit < 8; ++bit) {
-            crc = (crc & 0x80000000u) ? (crc << 1) ^ 0x04C11DB7u : crc << 1;
-        }
-    }
-    return ~crc;
-}
-
-void PutBits(Bytes& stream, size_t bitOffset, int count, uint64_t value) {
-    for (int i = 0; i < count; ++i) {
-        size_t bit = bitOffset + static_cast<size_t>(i);
-        uint8_t mask = static_cast<uint8_t>(0x80u >> (bit % 8));
-        if ((value >> (count - 1 - i)) & 1) {
-            stream[bit / 8] |= mask;
-        } else {
-            stream[bit / 8] &= static_cast<uint8_t>(~mask);
-        }
-    }
-}
-
-uint64_t GetBits(const Bytes& stream, size_t bitOffset, int count) {
-    uint64_t value = 0;
-    for (int i = 0; i < count; ++i) {
-        size_t bit = bitOffset + static_cast<size_t>(i);
-        value = (value << 1) | ((stream[bit / 8] >> (7 - bit % 8)) & 1);
-    }
-    return value;
-}
-
-// Bit offset of the end-of-stream marker: it is followed by the 32-bit CRC
-// and 0..7 bits of padding.
-size_t EndMarkerBit(const Bytes& stream) {
-    size_t total = stream.size() * 8;
-    for (size_t pad = 0; pad < 8; ++pad) {
-        size_t at = total - pad - 80;
-        if (GetBits(stream, at, 48) == 0x177245385090) {
-            return at;
-        }
-    }
-    throw std::runtime_error("no end-of-stream marker");
-}
-
-// What libbz2 writes for a stream before it reports an error.
-Bytes LibraryOutputBeforeError(const Bytes& stream) {
-    bz_stream bz = {};
-    BZ2_bzDecompressInit(&bz, 0, 0);
-    Bytes out(4 << 20);
-    bz.next_in = const_cast<char*>(reinterpret_cast<const char*>(stream.data()));
-    bz.avail_in = static_cast<unsigned int>(stream.size());
-    bz.next_out = reinterpret_cast<char*>(out.data());
-    bz.avail_out = static_cast<unsigned int>(out.size());
-    while (BZ2_bzDecompress(&bz) == BZ_OK && bz.avail_out != 0) {
-    }
-    out.resize(out.size() - bz.avail_out);
-    BZ2_bzDecompressEnd(&bz);
-    return out;
 }
 
 }  // namespace
@@ -281,5 +221,24 @@ TEST(Bzip2Faults, RandomGarbageAfterAValidHeaderFails) {
             PutBits(stream, 32, 48, 0x314159265359);  // get past the block magic
         }
         EXPECT_TRUE(FaultOf(stream, {}).has_value());
+    }
+}
+
+TEST(Bzip2Faults, RangeTooLongToCountItsBits) {
+    // A sparse source of 2^61 bytes: its bits would overflow a 64-bit count.
+    class Huge : public ByteSource {
+    public:
+        uint64_t Size() const override { return uint64_t{1} << 61; }
+        void ReadAt(uint64_t, uint8_t* buffer, size_t size) override {
+            std::memset(buffer, 0, size);
+        }
+    } huge;
+    Bzip2Decoder decoder(huge, 0, huge.Size());
+    uint8_t byte;
+    try {
+        decoder.Read(&byte, 1);
+        FAIL() << "decoded";
+    } catch (const Bzip2Error& e) {
+        EXPECT_EQ(e.Fault(), Bzip2Fault::TooLarge);
     }
 }

@@ -5,10 +5,13 @@
 #include <bzlib.h>
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <filesystem>
 #include <random>
 
 #include "BsPatch.h"
+#include "Bzip2Streams.h"
 #include "TestFiles.h"
 
 using namespace bspatch;
@@ -42,12 +45,6 @@ Bytes Edited(Bytes data, uint32_t seed, int edits) {
         }
     }
     return data;
-}
-
-Bytes Concat(const Bytes& a, const Bytes& b) {
-    Bytes out = a;
-    out.insert(out.end(), b.begin(), b.end());
-    return out;
 }
 
 // Makes PATCH from OLD and NEW with Debian's bsdiff.
@@ -137,7 +134,7 @@ TEST(RoundTrip, OutputEqualsTheNewFile) {
         {"one byte each", {0x41}, {0x42}},
         {"one byte to text", {0x41}, TextBytes(1000, 15)},
         {"unrelated", RandomBytes(5000, 16), RandomBytes(7000, 17)},
-        {"long runs", Bytes(400000, 0), Concat(Bytes(200000, 0), Bytes(300000, 0xFF))},
+        {"long runs", Bytes(400000, 0), Join({Bytes(200000, 0), Bytes(300000, 0xFF)})},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -174,8 +171,8 @@ TEST(RoundTrip, LargeNegativeSeeks) {
     // second half, then seeks back to the start.
     ScratchDir dir;
     const Bytes first = RandomBytes(400000, 21), second = RandomBytes(400000, 22);
-    WriteFile(dir.Path("old"), Concat(first, second));
-    const Bytes newData = Concat(Edited(second, 3, 5), Edited(first, 4, 5));
+    WriteFile(dir.Path("old"), Join({first, second}));
+    const Bytes newData = Join({Edited(second, 3, 5), Edited(first, 4, 5)});
     WriteFile(dir.Path("new"), newData);
     MakePatch(dir.Path("old"), dir.Path("new"), dir.Path("patch"));
     std::vector<int64_t> seeks = Seeks(ReadFile(dir.Path("patch")));
@@ -188,6 +185,74 @@ TEST(RoundTrip, LargeNegativeSeeks) {
             PatchFiles(dir.Path("old"), dir.Path("out"), dir.Path("patch"), options);
         EXPECT_EQ(result.code, ExitCode::Ok) << result.message;
         EXPECT_TRUE(ReadFile(dir.Path("out")) == newData);
+    }
+}
+
+TEST(RoundTrip, BadCrcInOneBlockWritesNothingWhileLaterBlocksDecode) {
+    // The extra block is a stream of four bzip2 blocks, the second with a
+    // wrong CRC; the blocks after it decode on the workers, but the patch
+    // is refused and nothing is left beside NEW.
+    ScratchDir dir;
+    std::vector<BlockBits> blocks = {
+        LibraryBlock(RandomBytes(90000, 61), 1), LibraryBlock(TextBytes(80000, 62), 1),
+        LibraryBlock(RandomBytes(90000, 63), 1), LibraryBlock(TextBytes(30000, 64), 1)};
+    blocks[1].bits.Set(48, 32, blocks[1].crc ^ 0x80u);
+    const Bytes extra = StreamOf(1, blocks);
+    const int64_t newSize = 290000;
+    const Bytes patch =
+        AssemblePatch(Bzip2(ControlBlock({{0, newSize, 0}}), 9), Bzip2({}, 9), extra, newSize);
+    WriteFile(dir.Path("old"), TextBytes(1000, 65));
+    WriteFile(dir.Path("patch"), patch);
+    const uint64_t extraStart = patch.size() - extra.size();
+    const std::string expected = dir.Path("patch") + ": corrupt extra block at offset " +
+                                 std::to_string(extraStart + BlockStarts(blocks)[2] / 8) +
+                                 ": bzip2 block CRC mismatch";
+    for (size_t workers : {1, 2, 3}) {
+        SCOPED_TRACE(workers);
+        PatchOptions options;
+        options.workers = workers;
+        PatchResult result =
+            PatchFiles(dir.Path("old"), dir.Path("new"), dir.Path("patch"), options);
+        EXPECT_EQ(result.code, ExitCode::CorruptPatch);
+        EXPECT_EQ(result.message, expected);
+        EXPECT_EQ(dir.List(), (std::vector<std::string>{"old", "patch"}));
+    }
+}
+
+TEST(RoundTrip, LongZeroRunsBecomeHoles) {
+    ScratchDir dir;
+    {
+        // Where the file system keeps no holes, there is nothing to see.
+        WriteFile(dir.Path("probe"), {});
+        std::filesystem::resize_file(dir.Path("probe"), 16 << 20);
+        struct stat info;
+        ASSERT_EQ(stat(dir.Path("probe").c_str(), &info), 0);
+        std::filesystem::remove(dir.Path("probe"));
+        if (info.st_blocks * 512 > (1 << 20)) {
+            GTEST_SKIP() << "the temporary folder's file system has no holes";
+        }
+    }
+    // Zeros from the extra block in the middle and at the end, and from the
+    // diff block past the old file's end.
+    const Bytes head = TextBytes(10000, 71), middle = RandomBytes(5000, 72);
+    const Bytes extra = Join({head, Bytes(2 << 20, 0), middle, Bytes(1 << 20, 0)});
+    const int64_t copied = static_cast<int64_t>(extra.size());
+    const std::vector<Triple> triples = {{0, copied, 2000}, {1 << 20, 0, 0}};
+    const Bytes newData = Join({extra, Bytes(1 << 20, 0)});
+    WriteFile(dir.Path("old"), TextBytes(1000, 73));
+    WriteFile(dir.Path("patch"),
+              BuildPatch(triples, Bytes(1 << 20, 0), extra, static_cast<int64_t>(newData.size())));
+    for (size_t workers : {1, 2}) {
+        SCOPED_TRACE(workers);
+        PatchOptions options;
+        options.workers = workers;
+        PatchResult result =
+            PatchFiles(dir.Path("old"), dir.Path("new"), dir.Path("patch"), options);
+        ASSERT_EQ(result.code, ExitCode::Ok) << result.message;
+        EXPECT_TRUE(ReadFile(dir.Path("new")) == newData);
+        struct stat info;
+        ASSERT_EQ(stat(dir.Path("new").c_str(), &info), 0);
+        EXPECT_LT(info.st_blocks * 512, 1 << 20) << "the zeros were written";
     }
 }
 

@@ -64,6 +64,14 @@ Bytes RandomBytes(size_t size, uint32_t seed) {
     return data;
 }
 
+Bytes Join(std::initializer_list<Bytes> parts) {
+    Bytes all;
+    for (const Bytes& part : parts) {
+        all.insert(all.end(), part.begin(), part.end());
+    }
+    return all;
+}
+
 Bytes TextBytes(size_t size, uint32_t seed) {
     static const char* const kWords[] = {"patch", "image",  "block",  "stream", "old",  "new",
                                          "the",   "of",     "and",    "a",      "byte", "file",
@@ -130,23 +138,30 @@ void PutOffset(Bytes& out, int64_t value) {
     }
 }
 
-Bytes BuildPatch(const std::vector<Triple>& triples, const Bytes& diff, const Bytes& extra,
-                 int64_t newSize) {
+Bytes ControlBlock(const std::vector<Triple>& triples) {
     Bytes control;
     for (const Triple& t : triples) {
         PutOffset(control, t.add);
         PutOffset(control, t.copy);
         PutOffset(control, t.seek);
     }
-    Bytes c = Bzip2(control, 9), d = Bzip2(diff, 9), e = Bzip2(extra, 9);
+    return control;
+}
+
+Bytes AssemblePatch(const Bytes& control, const Bytes& diff, const Bytes& extra, int64_t newSize) {
     Bytes patch = {'B', 'S', 'D', 'I', 'F', 'F', '4', '0'};
-    PutOffset(patch, static_cast<int64_t>(c.size()));
-    PutOffset(patch, static_cast<int64_t>(d.size()));
+    PutOffset(patch, static_cast<int64_t>(control.size()));
+    PutOffset(patch, static_cast<int64_t>(diff.size()));
     PutOffset(patch, newSize);
-    patch.insert(patch.end(), c.begin(), c.end());
-    patch.insert(patch.end(), d.begin(), d.end());
-    patch.insert(patch.end(), e.begin(), e.end());
+    patch.insert(patch.end(), control.begin(), control.end());
+    patch.insert(patch.end(), diff.begin(), diff.end());
+    patch.insert(patch.end(), extra.begin(), extra.end());
     return patch;
+}
+
+Bytes BuildPatch(const std::vector<Triple>& triples, const Bytes& diff, const Bytes& extra,
+                 int64_t newSize) {
+    return AssemblePatch(Bzip2(ControlBlock(triples), 9), Bzip2(diff, 9), Bzip2(extra, 9), newSize);
 }
 
 }  // namespace bspatch_test

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -31,6 +32,7 @@ void WriteFile(const std::string& path, const Bytes& data);
 bool FileExists(const std::string& path);
 
 Bytes RandomBytes(size_t size, uint32_t seed);
+Bytes Join(std::initializer_list<Bytes> parts);
 Bytes TextBytes(size_t size, uint32_t seed);  // words and lines, compressible
 
 // Runs a shell command line; returns its exit status. Output of the command
@@ -51,5 +53,11 @@ struct Triple {
 // A BSDIFF40 patch from its parts, the blocks compressed with libbz2.
 Bytes BuildPatch(const std::vector<Triple>& triples, const Bytes& diff, const Bytes& extra,
                  int64_t newSize);
+
+// A BSDIFF40 patch from its three blocks as they are (already compressed).
+Bytes AssemblePatch(const Bytes& control, const Bytes& diff, const Bytes& extra, int64_t newSize);
+
+// The control block of these triples, uncompressed.
+Bytes ControlBlock(const std::vector<Triple>& triples);
 
 }  // namespace bspatch_test

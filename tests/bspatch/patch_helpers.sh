@@ -1,5 +1,12 @@
 # Shared by the shell tests of bspatch: building patches by hand and
-# running the program natively or under Wine.
+# running the program natively, under Wine or under qemu-i386-static.
+# Sourced with the script's arguments, EXE WORKDIR [RUNNER] (RUNNER: the
+# path of wine or qemu); the script then runs in a fresh WORKDIR.
+set -uo pipefail
+exe=$1
+work=$2
+runner=${3:-}
+rm -rf "$work" && mkdir -p "$work" && cd "$work" || exit 1
 
 # One patch integer: 8 bytes little-endian, sign and magnitude.
 put_offset() {
@@ -15,45 +22,81 @@ put_offset() {
     done
 }
 
-# build_patch OUT NEWSIZE CONTROL DIFF EXTRA: the three raw blocks are
-# files; they are compressed with the bzip2 tool here.
-build_patch() {
-    local out=$1 newsize=$2
-    bzip2 -9 -c "$3" >"$out.c"
-    bzip2 -9 -c "$4" >"$out.d"
-    bzip2 -9 -c "$5" >"$out.e"
+# assemble_patch OUT NEWSIZE CONTROL.bz2 DIFF.bz2 EXTRA.bz2: the three blocks
+# as they are.
+assemble_patch() {
     {
         printf 'BSDIFF40'
-        put_offset "$(stat -c %s "$out.c")"
-        put_offset "$(stat -c %s "$out.d")"
-        put_offset "$newsize"
-        cat "$out.c" "$out.d" "$out.e"
-    } >"$out"
+        put_offset "$(stat -c %s "$3")"
+        put_offset "$(stat -c %s "$4")"
+        put_offset "$2"
+        cat "$3" "$4" "$5"
+    } >"$1"
+}
+
+# build_patch OUT NEWSIZE CONTROL DIFF EXTRA [LEVEL]: the three raw blocks
+# are files; they are compressed with the bzip2 tool here, at level 9 (as
+# bsdiff does: 900 000 symbols a block) or LEVEL.
+build_patch() {
+    local out=$1 newsize=$2 level=${6:-9}
+    bzip2 -$level -c "$3" >"$out.c" && bzip2 -$level -c "$4" >"$out.d" &&
+        bzip2 -$level -c "$5" >"$out.e" &&
+        assemble_patch "$out" "$newsize" "$out.c" "$out.d" "$out.e"
+    local status=$?
     rm -f "$out.c" "$out.d" "$out.e"
+    return $status
 }
 
 # The path that the program sees: Z: and backslashes under Wine.
 program_path() {
-    if [ -n "$wine" ]; then
-        local p=$1
-        [ "${p#/}" = "$p" ] && p=$PWD/$p
-        p=${p//\//\\}
-        printf 'Z:%s' "$p"
-    else
-        printf '%s' "$1"
-    fi
+    case "${runner##*/}" in
+        *wine*)
+            local p=$1
+            [ "${p#/}" = "$p" ] && p=$PWD/$p
+            p=${p//\//\\}
+            printf 'Z:%s' "$p"
+            ;;
+        *) printf '%s' "$1" ;;
+    esac
 }
 
-# run_bspatch OLD NEW PATCH: runs the program; its stderr goes to ./stderr.
+# run_bspatch OLD NEW PATCH: runs the program; its stderr goes to ./stderr
+# and its exit code is returned.
 run_bspatch() {
     local status=0
-    if [ -n "$wine" ]; then
-        "$wine" "$exe" "$(program_path "$1")" "$(program_path "$2")" "$(program_path "$3")" \
+    if [ -n "$runner" ]; then
+        "$runner" "$exe" "$(program_path "$1")" "$(program_path "$2")" "$(program_path "$3")" \
             2>stderr >/dev/null || status=$?
     else
         "$exe" "$1" "$2" "$3" 2>stderr >/dev/null || status=$?
     fi
     return $status
+}
+
+# refused NAME STATUS CODE NEW [PATTERN]: checks a run that must fail: its
+# exit code STATUS is CODE, one line on stderr names the problem (and
+# matches PATTERN), NEW (which held "keep") is as it was and no temporary
+# file is left.
+refused() {
+    local name=$1 status=$2 code=$3 new=$4 pattern=${5:-}
+    if [ "$status" -ne "$code" ]; then
+        fail "$name" "exit code $status, wanted $code: $(cat stderr)"
+    elif [ "$(wc -l <stderr)" -ne 1 ] || ! grep -q "^bspatch: .*$pattern" stderr; then
+        fail "$name" "message: $(cat stderr)"
+    elif [ "$(cat "$new")" != keep ] || ls | grep -q '\.tmp$'; then
+        fail "$name" "NEW changed or a temporary file left"
+    else
+        pass "$name ($(cut -c1-100 stderr))"
+    fi
+}
+
+# setup COMMAND...: a step that the checks need; a failure ends the script.
+# The message goes to stderr, as stdout may be redirected into a file.
+setup() {
+    "$@" || {
+        echo "FAIL setup: $* (exit code $?)" >&2
+        exit 1
+    }
 }
 
 passed=0
@@ -62,5 +105,6 @@ pass() { passed=$((passed + 1)); echo "ok   $1"; }
 fail() { failed=$((failed + 1)); echo "FAIL $1: $2"; }
 summary() {
     echo "$passed passed, $failed failed"
-    [ $failed -eq 0 ]
+    [ $failed -eq 0 ] && [ $passed -gt 0 ]
 }
+echo "program: $exe${runner:+ under $runner}"

@@ -1,31 +1,33 @@
 #!/usr/bin/env bash
-# Round trips of the program (bspatch.exe under Wine, or the native one)
-# against patches made here by Debian's bsdiff, and its failure classes on
-# the platform's file layer. Usage: round_trips.sh EXE WORKDIR [WINE]
-set -uo pipefail
-exe=$1
-work=$2
-wine=${3:-}
+# Round trips of the program (bspatch.exe under Wine, the 32-bit build under
+# qemu-i386-static, or the native one) against patches made here by Debian's
+# bsdiff, and its failure classes on the platform's file layer.
+# Usage: round_trips.sh EXE WORKDIR [RUNNER]
 . "$(dirname "$0")/patch_helpers.sh"
-rm -rf "$work" && mkdir -p "$work" && cd "$work" || exit 1
 
 # round_trip NAME OLD NEW: makes the patch with bsdiff (or by hand for an
 # empty file, which bsdiff cannot map) and checks the output byte for byte.
 round_trip() {
-    local name=$1
-    cp "$2" old && cp "$3" new
+    local name=$1 status=0
+    if ! cp "$2" old || ! cp "$3" new; then
+        fail "$name" "cannot copy the inputs"
+        return
+    fi
     if [ ! -s old ] || [ ! -s new ]; then
         : >control && : >diff && cp new extra
         [ -s new ] && put_offset 0 >control && put_offset "$(stat -c %s new)" >>control &&
             put_offset 0 >>control
         build_patch patch "$(stat -c %s new)" control diff extra
-    elif ! bsdiff old new patch; then
-        fail "$name" "bsdiff failed"
+    else
+        bsdiff old new patch
+    fi || {
+        fail "$name" "cannot make the patch"
         return
-    fi
+    }
     rm -f out
-    if ! run_bspatch old out patch; then
-        fail "$name" "exit code $?: $(cat stderr)"
+    run_bspatch old out patch || status=$?
+    if [ $status -ne 0 ]; then
+        fail "$name" "exit code $status: $(cat stderr)"
     elif ! cmp -s out new; then
         fail "$name" "output differs"
     else
@@ -34,12 +36,12 @@ round_trip() {
 }
 
 # Inputs: random data with edits, text, executables, ISO images.
-head -c 400000 /dev/urandom >random
-cp random random.edited
-printf 'inserted bytes' | dd of=random.edited bs=1 seek=1000 conv=notrunc 2>/dev/null
+setup head -c 400000 /dev/urandom >random
+setup cp random random.edited
+printf 'inserted bytes' | setup dd of=random.edited bs=1 seek=1000 conv=notrunc status=none
 head -c 5000 /dev/urandom >>random.edited
-cat /usr/share/common-licenses/GPL-3 /usr/share/common-licenses/Apache-2.0 >text
-sed -e 's/License/Licence/g' -e '50,60d' text >text.edited
+setup cat /usr/share/common-licenses/GPL-3 /usr/share/common-licenses/Apache-2.0 >text
+setup sed -e 's/License/Licence/g' -e '50,60d' text >text.edited
 mkdir -p treeA/docs treeB/docs
 for i in 1 2 3 4; do
     head -c 60000 /dev/urandom >treeA/docs/blob$i
@@ -47,8 +49,8 @@ for i in 1 2 3 4; do
 done
 cp text treeA/docs/text && cp text.edited treeB/docs/text
 head -c 20000 /dev/urandom >treeB/docs/added
-xorriso -as mkisofs -quiet -o a.iso treeA 2>/dev/null
-xorriso -as mkisofs -quiet -o b.iso treeB 2>/dev/null
+setup xorriso -as mkisofs -quiet -o a.iso treeA
+setup xorriso -as mkisofs -quiet -o b.iso treeB
 head -c 300000 /dev/urandom >half1 && head -c 300000 /dev/urandom >half2
 cat half1 half2 >halves && cat half2 half1 >swapped
 printf A >byteA && printf B >byteB && : >empty
@@ -63,34 +65,26 @@ round_trip "empty old" empty text
 round_trip "empty new" text empty
 
 # NEW may name the patch itself: it is read completely before it is replaced.
-bsdiff text text.edited selfpatch
-if run_bspatch text selfpatch selfpatch && cmp -s selfpatch text.edited; then
+setup bsdiff text text.edited selfpatch
+status=0
+run_bspatch text selfpatch selfpatch || status=$?
+if [ $status -eq 0 ] && cmp -s selfpatch text.edited; then
     pass "NEW is PATCH"
 else
-    fail "NEW is PATCH" "$(cat stderr)"
+    fail "NEW is PATCH" "exit code $status: $(cat stderr)"
 fi
 
 # Failures: the class's exit code, one line naming the file, NEW untouched,
 # no temporary file left beside it.
-bsdiff text text.edited good
-expect_failure() {  # NAME CODE OLD NEW PATCH
-    local name=$1 code=$2 status=0
+setup bsdiff text text.edited good
+expect_failure() { # NAME CODE OLD NEW PATCH
+    local status=0
     printf keep >existing
     run_bspatch "$3" "$4" "$5" || status=$?
-    local lines
-    lines=$(wc -l <stderr)
-    if [ $status -ne "$code" ]; then
-        fail "$name" "exit code $status, wanted $code: $(cat stderr)"
-    elif [ "$lines" -ne 1 ] || ! grep -q '^bspatch: ' stderr; then
-        fail "$name" "message: $(cat stderr)"
-    elif [ "$(cat existing)" != keep ] || ls | grep -q '\.tmp$'; then
-        fail "$name" "NEW changed or a temporary file left"
-    else
-        pass "$name ($(cat stderr))"
-    fi
+    refused "$1" $status "$2" existing
 }
-head -c 100 good >truncated
-head -c $(($(stat -c %s good) - 10)) good >truncated2
+setup head -c 100 good >truncated
+setup head -c $(($(stat -c %s good) - 10)) good >truncated2
 expect_failure "truncated header" 3 text existing truncated
 expect_failure "truncated block" 3 text existing truncated2
 expect_failure "missing old" 2 nothing existing good

@@ -6,6 +6,7 @@
 #include <new>
 #include <vector>
 
+#include "DecodePool.h"
 #include "FileIo.h"
 
 namespace bspatch {
@@ -32,14 +33,56 @@ public:
     // Adds the old bytes at [position, position + size) to `data`. The caller
     // has checked that position + size does not overflow.
     void AddTo(int64_t position, uint8_t* data, size_t size) {
+        Visit(
+            position, size,
+            [&](const uint8_t* old, size_t n) {
+                for (size_t i = 0; i < n; ++i) {
+                    data[i] = static_cast<uint8_t>(data[i] + old[i]);
+                }
+                data += n;
+            },
+            [&](size_t n) { data += n; });
+    }
+
+    // Writes the old bytes at [position, position + size), each plus `add`,
+    // to `out`: a run of diff bytes. Where `add` is 0 they go out straight
+    // from the window.
+    void WriteSum(int64_t position, size_t size, uint8_t add, ByteSink& out) {
+        Visit(
+            position, size,
+            [&](const uint8_t* old, size_t n) {
+                if (add == 0) {
+                    out.Write(old, n);
+                    return;
+                }
+                if (!sum_) {
+                    sum_ = std::make_unique_for_overwrite<uint8_t[]>(kSumBuffer);
+                }
+                while (n != 0) {
+                    size_t m = std::min(n, kSumBuffer);
+                    for (size_t i = 0; i < m; ++i) {
+                        sum_[i] = static_cast<uint8_t>(old[i] + add);
+                    }
+                    out.Write(sum_.get(), m);
+                    old += m;
+                    n -= m;
+                }
+            },
+            [&](size_t n) { out.WriteRun(add, n); });
+    }
+
+private:
+    static constexpr size_t kSumBuffer = 64 * 1024;
+
+    // Calls inside(old bytes, n) for the parts of [position, position + size)
+    // in the file and outside(n) for the parts before or after it, in order.
+    template <typename Inside, typename Outside>
+    void Visit(int64_t position, size_t size, Inside inside, Outside outside) {
         if (position < 0) {
-            // Below the file: zeros, which add nothing.
             uint64_t below = static_cast<uint64_t>(-(position + 1)) + 1;
-            if (below >= size) {
-                return;
-            }
-            data += below;
-            size -= static_cast<size_t>(below);
+            size_t n = static_cast<size_t>(std::min<uint64_t>(below, size));
+            outside(n);
+            size -= n;
             position = 0;
         }
         uint64_t at = static_cast<uint64_t>(position);
@@ -51,23 +94,22 @@ public:
             }
             size_t offset = static_cast<size_t>(at - start_);
             size_t n = std::min(size, length_ - offset);
-            const uint8_t* old = buffer_.get() + offset;
-            for (size_t i = 0; i < n; ++i) {
-                data[i] = static_cast<uint8_t>(data[i] + old[i]);
-            }
-            data += n;
+            inside(buffer_.get() + offset, n);
             size -= n;
             at += n;
         }
+        if (size != 0) {
+            outside(size);
+        }
     }
 
-private:
     ByteSource& file_;
     uint64_t size_;
     size_t capacity_;
     std::unique_ptr<uint8_t[]> buffer_;
     uint64_t start_ = 0;
     size_t length_ = 0;
+    std::unique_ptr<uint8_t[]> sum_;
 };
 
 }  // namespace
@@ -114,12 +156,18 @@ void ApplyPatch(ByteSource& oldFile, ByteSource& patch, ByteSink& out, const std
     const std::string corrupt = patchName + ": corrupt ";
 
     // The control block is small and read a triple at a time: no thread.
+    // The pool is made before the streams that use it and outlives them.
+    std::unique_ptr<DecodePool> pool;
+    if (options.streams.threaded) {
+        pool = std::make_unique<DecodePool>(options.workers);
+    }
     PatchStreamOptions controlOptions;
     controlOptions.threaded = false;
-    controlOptions.chunkSize = 64 * 1024;
-    PatchStream control(patch, kHeaderSize, diffBegin, corrupt + "control", controlOptions);
-    PatchStream diff(patch, diffBegin, extraBegin, corrupt + "diff", options.streams);
-    PatchStream extra(patch, extraBegin, patch.Size(), corrupt + "extra", options.streams);
+    PatchStream control(patch, kHeaderSize, diffBegin, corrupt + "control", nullptr,
+                        controlOptions);
+    PatchStream diff(patch, diffBegin, extraBegin, corrupt + "diff", pool.get(), options.streams);
+    PatchStream extra(patch, extraBegin, patch.Size(), corrupt + "extra", pool.get(),
+                      options.streams);
     OldReader old(oldFile, options.oldWindow);
 
     int64_t newPos = 0;
@@ -154,23 +202,32 @@ void ApplyPatch(ByteSource& oldFile, ByteSource& patch, ByteSink& out, const std
         }
 
         for (int64_t left = addLength; left > 0;) {
-            std::span<uint8_t> piece = diff.Next(
+            Bzip2Piece piece = diff.Next(
                 static_cast<size_t>(std::min<uint64_t>(static_cast<uint64_t>(left), SIZE_MAX)));
-            if (piece.empty()) {
+            if (piece.size == 0) {
                 Corrupt(corrupt + "diff block: ends before the control block says");
             }
-            old.AddTo(oldPos + (addLength - left), piece.data(), piece.size());
-            out.Write(piece.data(), piece.size());
-            left -= static_cast<int64_t>(piece.size());
+            const int64_t at = oldPos + (addLength - left);
+            if (piece.data != nullptr) {
+                old.AddTo(at, piece.data, piece.size);
+                out.Write(piece.data, piece.size);
+            } else {
+                old.WriteSum(at, piece.size, piece.fill, out);  // a zero run copies the old bytes
+            }
+            left -= static_cast<int64_t>(piece.size);
         }
         for (int64_t left = copyLength; left > 0;) {
-            std::span<uint8_t> piece = extra.Next(
+            Bzip2Piece piece = extra.Next(
                 static_cast<size_t>(std::min<uint64_t>(static_cast<uint64_t>(left), SIZE_MAX)));
-            if (piece.empty()) {
+            if (piece.size == 0) {
                 Corrupt(corrupt + "extra block: ends before the control block says");
             }
-            out.Write(piece.data(), piece.size());
-            left -= static_cast<int64_t>(piece.size());
+            if (piece.data != nullptr) {
+                out.Write(piece.data, piece.size);
+            } else {
+                out.WriteRun(piece.fill, piece.size);
+            }
+            left -= static_cast<int64_t>(piece.size);
         }
         newPos += addLength + copyLength;
         oldPos = nextOldPos;
@@ -179,13 +236,13 @@ void ApplyPatch(ByteSource& oldFile, ByteSource& patch, ByteSink& out, const std
 
     // A complete patch uses every byte of its blocks; this also runs the
     // last CRC checks of each stream.
-    if (!control.Next(1).empty()) {
+    if (control.Next(1).size != 0) {
         Corrupt(corrupt + "control block: data after the new file is complete");
     }
-    if (!diff.Next(1).empty()) {
+    if (diff.Next(1).size != 0) {
         Corrupt(corrupt + "diff block: data after what the control block uses");
     }
-    if (!extra.Next(1).empty()) {
+    if (extra.Next(1).size != 0) {
         Corrupt(corrupt + "extra block: data after what the control block uses");
     }
 }

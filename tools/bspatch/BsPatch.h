@@ -40,6 +40,7 @@ PatchHeader ReadHeader(ByteSource& patch, const std::string& patchName);
 
 struct PatchOptions {
     PatchStreamOptions streams;  // for the diff and extra blocks
+    size_t workers = 0;          // decoding threads of both; 0: one per processor
     size_t oldWindow = 1 << 20;  // bytes of the old file buffered at once
 };
 

@@ -1,6 +1,7 @@
 // Random access to an input: a file on disk or a buffer in memory. Portable.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -27,6 +28,17 @@ class ByteSink {
 public:
     virtual ~ByteSink() = default;
     virtual void Write(const uint8_t* data, size_t size) = 0;
+
+    // `count` copies of `byte`; a sink may do better than bytes for zeros.
+    virtual void WriteRun(uint8_t byte, uint64_t count) {
+        uint8_t chunk[4096];
+        std::memset(chunk, byte, sizeof chunk);
+        while (count != 0) {
+            size_t n = static_cast<size_t>(std::min<uint64_t>(count, sizeof chunk));
+            Write(chunk, n);
+            count -= n;
+        }
+    }
 };
 
 // Borrows a buffer; used by the tests and the fuzz targets.

@@ -1,62 +1,59 @@
-// A streaming decoder for one bzip2 stream (the file format of bzip2 1.0)
-// held in a byte range of a ByteSource. Portable.
+// A bzip2 stream (the file format of bzip2 1.0) held in a byte range of a
+// ByteSource, decoded on demand, block by block: on the calling thread, or
+// ahead of it on a DecodePool, several blocks at once. Either way the output
+// is the same and comes in order. Portable.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
-#include <exception>
 #include <memory>
 
+#include "BlockScheduler.h"
+#include "Bzip2Error.h"
 #include "ByteSource.h"
 
 namespace bspatch {
 
-enum class Bzip2Fault {
-    Truncated,        // the range ends inside the stream
-    BadStreamHeader,  // not "BZh1".."BZh9"
-    BadMagic,         // neither a block nor the end-of-stream marker
-    BadSymbolMap,     // no byte value in use
-    BadSelectors,     // group count, selector count or a selector out of range
-    BadCodeLengths,   // a code length outside 1..20, or an over-full code
-    BadSymbol,        // a bit pattern that no code of the table has
-    BlockTooLong,     // more symbols than the stream header's block size
-    BadOrigin,        // the transform's start index lies outside the block
-    BlockCrc,         // a block's data does not match its CRC
-    StreamCrc,        // the blocks do not match the combined CRC
-    TrailingData,     // bytes after the end-of-stream marker
+class DecodePool;
+
+// Decoded output: `size` bytes at `data`, writable in place, or, where
+// `data` is null, `size` copies of `fill`. Valid until the next call.
+struct Bzip2Piece {
+    uint8_t* data = nullptr;
+    size_t size = 0;
+    uint8_t fill = 0;
 };
 
-// The short word for a fault, as the messages show it.
-const char* Bzip2FaultText(Bzip2Fault fault);
-
-class Bzip2Error : public std::exception {
-public:
-    Bzip2Error(Bzip2Fault fault, uint64_t offset) : fault_(fault), offset_(offset) {}
-    const char* what() const noexcept override { return Bzip2FaultText(fault_); }
-    Bzip2Fault Fault() const { return fault_; }
-    // Offset in the source of the byte where the fault showed.
-    uint64_t Offset() const { return offset_; }
-
-private:
-    Bzip2Fault fault_;
-    uint64_t offset_;
-};
-
-// Decodes the stream in [begin, end) of `source` on demand. Memory stays
-// bounded: one block's transform vector (at most 3.6 MB) and a small input
-// buffer. The range must hold exactly one stream.
+// The range must hold exactly one stream. Memory stays bounded: the blocks
+// in hand (each at most 0.9 MB of bytes and 1.5 MB of run records), and
+// without a pool one BlockScratch.
 class Bzip2Decoder {
 public:
-    Bzip2Decoder(ByteSource& source, uint64_t begin, uint64_t end);
+    // Without `pool`, each block is decoded when it is needed, on the
+    // calling thread. With it, up to `lookahead` blocks (0: two more than the
+    // pool's workers) are decoded ahead on the pool.
+    Bzip2Decoder(ByteSource& source, uint64_t begin, uint64_t end, DecodePool* pool = nullptr,
+                 size_t lookahead = 0);
     ~Bzip2Decoder();
     Bzip2Decoder(const Bzip2Decoder&) = delete;
     Bzip2Decoder& operator=(const Bzip2Decoder&) = delete;
 
-    // Fills `out` with up to `size` decoded bytes and returns how many. It
-    // returns 0 only at the end of the stream, once every CRC has been checked
-    // and nothing follows the stream in its range. Throws Bzip2Error on bad
-    // data and PatchError when the source cannot be read.
+    // With a pool: reads the stream header and sets the first blocks
+    // decoding now, before the first Next. A failure shows at the first Next.
+    void Start();
+
+    // The next piece of at most `maxBytes` (at least 1) bytes. Size 0 only at
+    // the end of the stream, once every CRC has been checked and nothing
+    // follows the stream in its range. Throws Bzip2Error on bad data and
+    // PatchError when the source cannot be read; after a failure every call
+    // throws it again.
+    Bzip2Piece Next(size_t maxBytes);
+
+    // Fills `out` with up to `size` decoded bytes and returns how many; 0
+    // only at the end, as above.
     size_t Read(uint8_t* out, size_t size);
+
+    BlockStats Stats() const;
 
 private:
     struct State;

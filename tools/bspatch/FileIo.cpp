@@ -215,16 +215,15 @@ OutputFile::OutputFile(const std::string& targetPath, size_t bufferSize)
 
 #ifdef _WIN32
 
-void OutputFile::Flush() {
-    const uint8_t* data = buffer_.get();
-    while (buffered_ != 0) {
+void OutputFile::WriteOut(const uint8_t* data, size_t size) {
+    while (size != 0) {
+        DWORD want = static_cast<DWORD>(std::min<size_t>(size, 1u << 30));
         DWORD written = 0;
-        if (!WriteFile(AsHandle(handle_), data, static_cast<DWORD>(buffered_), &written, nullptr) ||
-            written == 0) {
+        if (!WriteFile(AsHandle(handle_), data, want, &written, nullptr) || written == 0) {
             IoFailure(tempPath_, "write failed", LastReason());
         }
         data += written;
-        buffered_ -= written;
+        size -= written;
     }
 }
 
@@ -263,6 +262,19 @@ OutputFile::~OutputFile() {
     }
 }
 
+void OutputFile::ExtendBy(uint64_t count) {
+    LARGE_INTEGER zero = {}, here;
+    if (!SetFilePointerEx(AsHandle(handle_), zero, &here, FILE_CURRENT)) {
+        IoFailure(tempPath_, "seek failed", LastReason());
+    }
+    LARGE_INTEGER end;
+    end.QuadPart = here.QuadPart + static_cast<LONGLONG>(count);
+    if (!SetFilePointerEx(AsHandle(handle_), end, nullptr, FILE_BEGIN) ||
+        !SetEndOfFile(AsHandle(handle_))) {
+        IoFailure(tempPath_, "write failed", LastReason());
+    }
+}
+
 bool SameFile(const std::string& a, const std::string& b) {
     // Identity is the volume serial number and the file index, which the
     // system keeps for a file under every name it has.
@@ -286,10 +298,10 @@ bool SameFile(const std::string& a, const std::string& b) {
 
 #else
 
-void OutputFile::Flush() {
-    const uint8_t* data = buffer_.get();
-    while (buffered_ != 0) {
-        ssize_t written = ::write(static_cast<int>(handle_), data, buffered_);
+void OutputFile::WriteOut(const uint8_t* data, size_t size) {
+    while (size != 0) {
+        ssize_t written =
+            ::write(static_cast<int>(handle_), data, std::min<size_t>(size, 1u << 30));
         if (written < 0 && errno == EINTR) {
             continue;
         }
@@ -297,7 +309,7 @@ void OutputFile::Flush() {
             IoFailure(tempPath_, "write failed", written < 0 ? LastReason() : "nothing written");
         }
         data += written;
-        buffered_ -= static_cast<size_t>(written);
+        size -= static_cast<size_t>(written);
     }
 }
 
@@ -329,6 +341,18 @@ OutputFile::~OutputFile() {
     }
 }
 
+void OutputFile::ExtendBy(uint64_t count) {
+    off_t here = ::lseek(static_cast<int>(handle_), 0, SEEK_CUR);
+    if (here < 0) {
+        IoFailure(tempPath_, "seek failed", LastReason());
+    }
+    off_t end = here + static_cast<off_t>(count);
+    if (::ftruncate(static_cast<int>(handle_), end) != 0 ||
+        ::lseek(static_cast<int>(handle_), end, SEEK_SET) != end) {
+        IoFailure(tempPath_, "write failed", LastReason());
+    }
+}
+
 bool SameFile(const std::string& a, const std::string& b) {
     struct stat infoA, infoB;
     return ::stat(a.c_str(), &infoA) == 0 && ::stat(b.c_str(), &infoB) == 0 &&
@@ -337,16 +361,43 @@ bool SameFile(const std::string& a, const std::string& b) {
 
 #endif
 
+void OutputFile::Flush() {
+    size_t size = buffered_;
+    buffered_ = 0;
+    WriteOut(buffer_.get(), size);
+}
+
 void OutputFile::Write(const uint8_t* data, size_t size) {
-    while (size != 0) {
+    if (size >= capacity_ / 4) {
+        // Large pieces (the old file's window, decoded blocks) go out from
+        // where they are, without a copy into the buffer.
+        Flush();
+        WriteOut(data, size);
+        return;
+    }
+    if (size > capacity_ - buffered_) {
+        Flush();
+    }
+    std::memcpy(buffer_.get() + buffered_, data, size);
+    buffered_ += size;
+}
+
+void OutputFile::WriteRun(uint8_t byte, uint64_t count) {
+    // Below this, the two calls of an extension cost more than the writes.
+    constexpr uint64_t kHoleMin = 256 * 1024;
+    if (byte == 0 && count >= kHoleMin) {
+        Flush();
+        ExtendBy(count);
+        return;
+    }
+    while (count != 0) {
         if (buffered_ == capacity_) {
             Flush();
         }
-        size_t n = std::min(size, capacity_ - buffered_);
-        std::memcpy(buffer_.get() + buffered_, data, n);
+        size_t n = static_cast<size_t>(std::min<uint64_t>(count, capacity_ - buffered_));
+        std::memset(buffer_.get() + buffered_, byte, n);
         buffered_ += n;
-        data += n;
-        size -= n;
+        count -= n;
     }
 }
 

@@ -45,12 +45,17 @@ public:
     OutputFile& operator=(const OutputFile&) = delete;
 
     void Write(const uint8_t* data, size_t size) override;
+    // Long runs of zeros are not written: the file is extended over them,
+    // which leaves a hole where the file system has holes.
+    void WriteRun(uint8_t byte, uint64_t count) override;
     void Commit();
     const std::string& TempPath() const { return tempPath_; }
 
 private:
     void Flush();
+    void WriteOut(const uint8_t* data, size_t size);  // all of it, to the file
     void CloseHandle();
+    void ExtendBy(uint64_t count);  // past what is flushed, and moves there
 
     std::string targetPath_;
     std::string tempPath_;

@@ -1,6 +1,9 @@
 // bspatch OLD NEW PATCH: writes NEW from OLD and a patch in the classic
 // bsdiff format. Exit codes: 0 success, 1 usage, 2 I/O, 3 corrupt patch.
+// BSPATCH_WORKERS=N in the environment caps the decoding threads (for
+// benchmarks and tests); by default there is one per processor.
 #include <cstdio>
+#include <cstdlib>
 
 #include "BsPatch.h"
 
@@ -9,7 +12,15 @@ int main(int argc, char** argv) {
         std::fputs("usage: bspatch OLD NEW PATCH\n", stderr);
         return static_cast<int>(bspatch::ExitCode::Usage);
     }
-    const bspatch::PatchResult result = bspatch::PatchFiles(argv[1], argv[2], argv[3]);
+    bspatch::PatchOptions options;
+    if (const char* workers = std::getenv("BSPATCH_WORKERS")) {
+        char* end = nullptr;
+        unsigned long n = std::strtoul(workers, &end, 10);
+        if (end != workers && *end == '\0') {
+            options.workers = static_cast<size_t>(n);
+        }
+    }
+    const bspatch::PatchResult result = bspatch::PatchFiles(argv[1], argv[2], argv[3], options);
     if (result.code != bspatch::ExitCode::Ok) {
         std::fprintf(stderr, "bspatch: %s\n", result.message.c_str());
     }

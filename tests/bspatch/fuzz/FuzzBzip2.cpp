@@ -1,25 +1,60 @@
-// libFuzzer target of the bzip2 decoder: the input is one stream.
+// libFuzzer target of the bzip2 decoder: the input is one stream, decoded on
+// the calling thread and on a pool of two workers, which must agree byte for
+// byte and on the fault (a false block marker must never change the output).
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <optional>
 #include <vector>
 
 #include "Bzip2Decoder.h"
+#include "DecodePool.h"
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+namespace {
+
+struct Outcome {
+    std::vector<uint8_t> bytes;
+    std::optional<bspatch::Bzip2Fault> fault;
+    uint64_t offset = 0;
+};
+
+Outcome Decode(const uint8_t* data, size_t size, bspatch::DecodePool* pool) {
     bspatch::MemorySource source({data, size});
-    bspatch::Bzip2Decoder decoder(source, 0, size);
-    std::vector<uint8_t> out(1 << 16);
+    bspatch::Bzip2Decoder decoder(source, 0, size, pool, 3);
+    Outcome outcome;
     // A few blocks of long runs can expand a small input a thousandfold;
     // stop after 64 MB so that sessions stay quick.
     try {
-        for (size_t total = 0; total < (64u << 20);) {
-            size_t n = decoder.Read(out.data(), out.size());
-            if (n == 0) {
+        while (outcome.bytes.size() < (64u << 20)) {
+            bspatch::Bzip2Piece piece = decoder.Next(1 << 16);
+            if (piece.size == 0) {
                 break;
             }
-            total += n;
+            size_t at = outcome.bytes.size();
+            outcome.bytes.resize(at + piece.size);
+            if (piece.data != nullptr) {
+                std::memcpy(outcome.bytes.data() + at, piece.data, piece.size);
+            } else {
+                std::memset(outcome.bytes.data() + at, piece.fill, piece.size);
+            }
         }
-    } catch (const bspatch::Bzip2Error&) {
+    } catch (const bspatch::Bzip2Error& e) {
+        outcome.fault = e.Fault();
+        outcome.offset = e.Offset();
+    }
+    return outcome;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    Outcome inline_ = Decode(data, size, nullptr);
+    bspatch::DecodePool pool(2);
+    Outcome parallel = Decode(data, size, &pool);
+    if (inline_.bytes != parallel.bytes || inline_.fault != parallel.fault ||
+        inline_.offset != parallel.offset) {
+        std::abort();  // the two ways of decoding disagree
     }
     return 0;
 }

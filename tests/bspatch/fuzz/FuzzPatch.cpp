@@ -35,7 +35,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     CountingSink sink;
     bspatch::PatchOptions options;
     options.streams.threaded = (oldLength % 2) == 1;  // both ways of decoding
-    options.streams.chunkSize = 4096;
+    options.workers = 2;
+    options.streams.pieceSize = 4096;
+    options.streams.lookahead = 3;
     options.oldWindow = 64;
     try {
         bspatch::ApplyPatch(oldFile, patch, sink, "P", options);

@@ -11,12 +11,16 @@ rm -rf "$work" && mkdir -p "$work/seeds" "$work/corpus" && cd "$work"
 printf 'Brivok Patch seed text\n%.0s' $(seq 40) >text
 head -c 3000 /dev/urandom >random
 head -c 2000 /dev/zero >zeros
+# Three blocks at level 1 (100 000 symbols each), for the parallel decoding.
+for i in $(seq 8000); do echo "block $i of a stream with several"; done >blocks
+truncate -s 250000 blocks
 if [ "$kind" = bzip2 ]; then
     for level in 1 9; do
         for f in text random zeros; do
             bzip2 -c -$level $f >seeds/$f-$level.bz2
         done
     done
+    bzip2 -c -1 blocks >seeds/blocks-1.bz2
     : | bzip2 -c >seeds/empty.bz2
 else
     # Old file and patch in one input: 2-byte length, old, patch.
@@ -31,6 +35,8 @@ else
     seed text text text2
     seed random random random2
     seed zeros zeros text
+    head -c 60000 blocks >blocks-old
+    seed blocks blocks-old blocks
 fi
 "$fuzzer" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
     corpus seeds 2>&1 | tail -n 15

@@ -1,0 +1,212 @@
+#include "Bzip2Streams.h"
+
+#include <bzlib.h>
+
+#include <stdexcept>
+#include <string>
+
+namespace bspatch_test {
+
+void BitString::Put(uint64_t value, int count) {
+    for (int i = count - 1; i >= 0; --i) {
+        bits_.push_back(((value >> i) & 1) != 0);
+    }
+}
+
+void BitString::Append(const BitString& other) {
+    bits_.insert(bits_.end(), other.bits_.begin(), other.bits_.end());
+}
+
+void BitString::AppendFrom(const Bytes& bytes, size_t fromBit, size_t toBit) {
+    for (size_t bit = fromBit; bit < toBit; ++bit) {
+        bits_.push_back(((bytes[bit / 8] >> (7 - bit % 8)) & 1) != 0);
+    }
+}
+
+uint64_t BitString::Get(size_t at, int count) const {
+    uint64_t value = 0;
+    for (int i = 0; i < count; ++i) {
+        value = (value << 1) | (bits_.at(at + static_cast<size_t>(i)) ? 1 : 0);
+    }
+    return value;
+}
+
+void BitString::Set(size_t at, int count, uint64_t value) {
+    for (int i = 0; i < count; ++i) {
+        bits_.at(at + static_cast<size_t>(i)) = ((value >> (count - 1 - i)) & 1) != 0;
+    }
+}
+
+Bytes BitString::ToBytes() const {
+    Bytes out((bits_.size() + 7) / 8, 0);
+    for (size_t bit = 0; bit < bits_.size(); ++bit) {
+        if (bits_[bit]) {
+            out[bit / 8] |= static_cast<uint8_t>(0x80u >> (bit % 8));
+        }
+    }
+    return out;
+}
+
+uint64_t GetBits(const Bytes& stream, size_t bitOffset, int count) {
+    uint64_t value = 0;
+    for (int i = 0; i < count; ++i) {
+        size_t bit = bitOffset + static_cast<size_t>(i);
+        value = (value << 1) | ((stream.at(bit / 8) >> (7 - bit % 8)) & 1);
+    }
+    return value;
+}
+
+void PutBits(Bytes& stream, size_t bitOffset, int count, uint64_t value) {
+    for (int i = 0; i < count; ++i) {
+        size_t bit = bitOffset + static_cast<size_t>(i);
+        uint8_t mask = static_cast<uint8_t>(0x80u >> (bit % 8));
+        if ((value >> (count - 1 - i)) & 1) {
+            stream.at(bit / 8) |= mask;
+        } else {
+            stream.at(bit / 8) &= static_cast<uint8_t>(~mask);
+        }
+    }
+}
+
+uint32_t SlowCrc(const Bytes& data) {
+    uint32_t crc = 0xFFFFFFFFu;
+    for (uint8_t byte : data) {
+        crc ^= static_cast<uint32_t>(byte) << 24;
+        for (int bit = 0; bit < 8; ++bit) {
+            crc = (crc & 0x80000000u) ? (crc << 1) ^ 0x04C11DB7u : crc << 1;
+        }
+    }
+    return ~crc;
+}
+
+size_t EndMarkerBit(const Bytes& stream) {
+    size_t total = stream.size() * 8;
+    for (size_t pad = 0; pad < 8; ++pad) {
+        size_t at = total - pad - 80;
+        if (GetBits(stream, at, 48) == 0x177245385090) {
+            return at;
+        }
+    }
+    throw std::runtime_error("no end-of-stream marker");
+}
+
+Bytes LibraryOutputBeforeError(const Bytes& stream) {
+    bz_stream bz = {};
+    BZ2_bzDecompressInit(&bz, 0, 0);
+    Bytes out(4 << 20);
+    bz.next_in = const_cast<char*>(reinterpret_cast<const char*>(stream.data()));
+    bz.avail_in = static_cast<unsigned int>(stream.size());
+    bz.next_out = reinterpret_cast<char*>(out.data());
+    bz.avail_out = static_cast<unsigned int>(out.size());
+    while (BZ2_bzDecompress(&bz) == BZ_OK && bz.avail_out != 0) {
+    }
+    out.resize(out.size() - bz.avail_out);
+    BZ2_bzDecompressEnd(&bz);
+    return out;
+}
+
+BlockBits LibraryBlock(const Bytes& data, int level) {
+    Bytes stream = Bzip2(data, level);
+    size_t end = EndMarkerBit(stream);
+    BlockBits block;
+    block.bits.AppendFrom(stream, 32, end);
+    block.crc = static_cast<uint32_t>(block.bits.Get(48, 32));
+    block.data = data;
+    if (GetBits(stream, end + 48, 32) != block.crc) {
+        throw std::runtime_error("libbz2 wrote more than one block");
+    }
+    return block;
+}
+
+Bytes StreamOf(int level, const std::vector<BlockBits>& blocks) {
+    BitString bits;
+    bits.Put(0x425A6830u + static_cast<uint32_t>(level), 32);  // "BZh" and the digit
+    uint32_t combined = 0;
+    for (const BlockBits& block : blocks) {
+        bits.Append(block.bits);
+        combined = ((combined << 1) | (combined >> 31)) ^ block.crc;
+    }
+    bits.Put(0x177245385090, 48);
+    bits.Put(combined, 32);
+    return bits.ToBytes();
+}
+
+std::vector<size_t> BlockStarts(const std::vector<BlockBits>& blocks) {
+    std::vector<size_t> starts;
+    size_t at = 32;
+    for (const BlockBits& block : blocks) {
+        starts.push_back(at);
+        at += block.bits.Size();
+    }
+    return starts;
+}
+
+namespace {
+
+struct Code {
+    uint32_t bits;
+    int length;
+};
+constexpr Code kHandCode[5] = {{0b00, 2}, {0b01, 2}, {0b10, 2}, {0b110, 3}, {0b111, 3}};
+
+}  // namespace
+
+BlockBits HandBlock(const std::vector<int>& symbols, uint32_t origin) {
+    BitString bits;
+    bits.Put(0x314159265359, 48);
+    bits.Put(0, 32);  // the CRC, fixed below
+    bits.Put(0, 1);   // not randomised
+    bits.Put(origin, 24);
+    bits.Put(0x8000u >> 6, 16);                                      // group 0x60..0x6F
+    bits.Put((0x8000u >> 1) | (0x8000u >> 2) | (0x8000u >> 3), 16);  // 'a', 'b', 'c'
+    bits.Put(2, 3);                                                  // two tables
+    const size_t count = symbols.size() + 1;                         // with the end
+    const size_t selectors = (count + 49) / 50;
+    bits.Put(selectors, 15);
+    for (size_t i = 0; i < selectors; ++i) {
+        bits.Put(0, 1);  // table 0 each time
+    }
+    for (int table = 0; table < 2; ++table) {
+        bits.Put(2, 5);  // RUNA, RUNB and 2 at length 2
+        bits.Put(0, 1);
+        bits.Put(0, 1);
+        bits.Put(0, 1);
+        bits.Put(0b100, 3);  // 3: one longer
+        bits.Put(0, 1);      // the end: as long
+    }
+    for (int symbol : symbols) {
+        bits.Put(kHandCode[symbol].bits, kHandCode[symbol].length);
+    }
+    bits.Put(kHandCode[4].bits, kHandCode[4].length);
+
+    BlockBits block;
+    block.bits = bits;
+    block.data = LibraryOutputBeforeError(StreamOf(1, {block}));
+    block.crc = SlowCrc(block.data);
+    block.bits.Set(48, 32, block.crc);
+    return block;
+}
+
+std::vector<int> SpellBits(uint64_t value, int count) {
+    std::vector<int> symbols;
+    int at = count - 1;
+    auto bit = [&](int i) { return i >= 0 ? static_cast<int>((value >> i) & 1) : 0; };
+    while (at >= 0) {
+        int first = bit(at), second = bit(at - 1);
+        if (first == 0) {
+            symbols.push_back(second);  // 00 RUNA, 01 RUNB
+            at -= 2;
+        } else if (second == 0) {
+            symbols.push_back(2);
+            at -= 2;
+        } else if (bit(at - 2) == 0) {
+            symbols.push_back(3);
+            at -= 3;
+        } else {
+            throw std::runtime_error("three 1s in a row: the end code");
+        }
+    }
+    return symbols;
+}
+
+}  // namespace bspatch_test

@@ -1,0 +1,297 @@
+// The bzip2 decoder with its blocks decoded on a pool of workers, against
+// the same decoder on the calling thread and against libbz2: the same bytes
+// whatever the workers, lookahead and piece sizes; a false block marker
+// inside block data; faults between and inside blocks met in stream order;
+// long runs handed on as runs; a stream given up half-way.
+#include <gtest/gtest.h>
+
+#include <optional>
+
+#include "BlockScanner.h"
+#include "Bzip2Decoder.h"
+#include "Bzip2Streams.h"
+#include "DecodePool.h"
+
+using namespace bspatch;
+using namespace bspatch_test;
+
+namespace {
+
+struct Mode {
+    const char* name;
+    size_t workers;  // 0: on the calling thread
+    size_t lookahead;
+};
+constexpr Mode kModes[] = {
+    {"inline", 0, 0},
+    {"1 worker, 1 ahead", 1, 1},
+    {"2 workers", 2, 0},
+    {"3 workers, 16 ahead", 3, 16},
+};
+
+struct Decoded {
+    Bytes bytes;  // what came out before the end or the fault
+    std::optional<Bzip2Fault> fault;
+    uint64_t offset = 0;
+    BlockStats stats;
+};
+
+Decoded DecodeAll(const Bytes& stream, const Mode& mode, size_t step = SIZE_MAX) {
+    MemorySource source(stream);
+    std::optional<DecodePool> pool;
+    if (mode.workers != 0) {
+        pool.emplace(mode.workers);
+    }
+    Bzip2Decoder decoder(source, 0, stream.size(), pool ? &*pool : nullptr, mode.lookahead);
+    Decoded result;
+    try {
+        for (;;) {
+            Bzip2Piece piece = decoder.Next(step);
+            if (piece.size == 0) {
+                break;
+            }
+            if (piece.data != nullptr) {
+                result.bytes.insert(result.bytes.end(), piece.data, piece.data + piece.size);
+            } else {
+                result.bytes.insert(result.bytes.end(), piece.size, piece.fill);
+            }
+        }
+    } catch (const Bzip2Error& e) {
+        result.fault = e.Fault();
+        result.offset = e.Offset();
+    }
+    result.stats = decoder.Stats();
+    return result;
+}
+
+Bytes Concat(const std::vector<BlockBits>& blocks) {
+    Bytes all;
+    for (const BlockBits& block : blocks) {
+        all.insert(all.end(), block.data.begin(), block.data.end());
+    }
+    return all;
+}
+
+// Four blocks of different kinds at level 1.
+std::vector<BlockBits> FourBlocks() {
+    Bytes runs(3000, 'r');
+    runs.insert(runs.end(), 70000, 0);
+    return {LibraryBlock(TextBytes(60000, 1), 1), LibraryBlock(RandomBytes(90000, 2), 1),
+            LibraryBlock(runs, 1), LibraryBlock(TextBytes(20000, 3), 1)};
+}
+
+}  // namespace
+
+TEST(ParallelBzip2, SameBytesInEveryMode) {
+    Bytes longRuns(250000, 'x');
+    longRuns.insert(longRuns.end(), 5, 'y');
+    longRuns.insert(longRuns.end(), 400000, 0);
+    struct Sample {
+        const char* name;
+        Bytes data;
+        int level;
+    };
+    const Sample samples[] = {
+        {"random, 4 blocks", RandomBytes(350000, 4), 1},
+        {"text, 6 blocks", TextBytes(560000, 5), 1},
+        {"long runs", longRuns, 1},
+        {"text at level 9", TextBytes(1000000, 6), 9},
+    };
+    for (const Sample& sample : samples) {
+        const Bytes stream = Bzip2(sample.data, sample.level);
+        for (const Mode& mode : kModes) {
+            for (size_t step : {SIZE_MAX, size_t{4093}}) {
+                SCOPED_TRACE(std::string(sample.name) + ", " + mode.name + ", step " +
+                             std::to_string(step));
+                Decoded decoded = DecodeAll(stream, mode, step);
+                EXPECT_FALSE(decoded.fault.has_value());
+                EXPECT_TRUE(decoded.bytes == sample.data);
+            }
+        }
+    }
+}
+
+TEST(ParallelBzip2, SingleBlockStream) {
+    const BlockBits block = LibraryBlock(TextBytes(50000, 7), 1);
+    const Bytes stream = StreamOf(1, {block});
+    for (const Mode& mode : kModes) {
+        SCOPED_TRACE(mode.name);
+        Decoded decoded = DecodeAll(stream, mode);
+        EXPECT_FALSE(decoded.fault.has_value());
+        EXPECT_TRUE(decoded.bytes == block.data);
+        EXPECT_EQ(decoded.stats.taken, 1u);
+    }
+}
+
+TEST(ParallelBzip2, FalseMarkerInsideABlockChangesNothing) {
+    // A block whose Huffman data spells the 48 bits of a block marker,
+    // between two runs of other symbols, followed by real blocks.
+    std::vector<int> symbols = {2, 3, 0, 2, 1, 3, 2, 2, 0, 0, 3, 2};
+    const std::vector<int> marker = SpellBits(0x314159265359, 48);
+    symbols.insert(symbols.end(), marker.begin(), marker.end());
+    symbols.insert(symbols.end(), {3, 2, 1, 2, 3, 3, 0, 2});
+    std::vector<BlockBits> blocks = {HandBlock(symbols, 5)};
+    std::vector<BlockBits> more = FourBlocks();
+    blocks.insert(blocks.end(), more.begin(), more.end());
+    const Bytes stream = StreamOf(1, blocks);
+    ASSERT_EQ(LibraryOutputBeforeError(stream), Concat(blocks)) << "libbz2 reads it otherwise";
+
+    // The scanner offers the false marker among the true ones.
+    MemorySource source(stream);
+    BlockScanner scanner({&source, 0, stream.size()}, 32);
+    std::vector<uint64_t> found;
+    while (std::optional<uint64_t> bit = scanner.Next()) {
+        found.push_back(*bit);
+    }
+    std::vector<size_t> starts = BlockStarts(blocks);
+    ASSERT_EQ(found.size(), starts.size() + 1);
+    EXPECT_EQ(found[0], starts[0]);
+    EXPECT_GT(found[1], starts[0]);
+    EXPECT_LT(found[1], starts[1]);
+
+    for (const Mode& mode : kModes) {
+        SCOPED_TRACE(mode.name);
+        Decoded decoded = DecodeAll(stream, mode);
+        EXPECT_FALSE(decoded.fault.has_value());
+        EXPECT_TRUE(decoded.bytes == Concat(blocks));
+        EXPECT_EQ(decoded.stats.taken, blocks.size());
+        if (mode.workers != 0) {
+            EXPECT_GT(decoded.stats.decodes, decoded.stats.taken) << "the false marker was tried";
+        }
+    }
+}
+
+TEST(ParallelBzip2, LinksOfSeveralCyclesDecodeAsTheFormatWalksThem) {
+    // A last column "abab..." is no transform of any text: its links form
+    // several cycles. The format still defines the output (the forward walk
+    // from the origin, as libbz2 gives it, CRC and all), and the decoder's
+    // walk from both ends must fall back to it.
+    std::vector<int> symbols = {0};
+    symbols.insert(symbols.end(), 41, 2);  // 'a', then 'b' and 'a' in turn
+    const BlockBits block = HandBlock(symbols, 3);
+    ASSERT_EQ(block.data.size(), 42u);
+    const Bytes stream = StreamOf(1, {block});
+    for (const Mode& mode : kModes) {
+        SCOPED_TRACE(mode.name);
+        Decoded decoded = DecodeAll(stream, mode);
+        EXPECT_FALSE(decoded.fault.has_value());
+        EXPECT_EQ(decoded.bytes, block.data);
+    }
+}
+
+TEST(ParallelBzip2, StreamCutBetweenTwoBlocks) {
+    const std::vector<BlockBits> blocks = FourBlocks();
+    const Bytes whole = StreamOf(1, blocks);
+    const size_t cutBit = BlockStarts(blocks)[2];  // after the second block
+    const Bytes cut(whole.begin(), whole.begin() + static_cast<ptrdiff_t>((cutBit + 7) / 8));
+    Bytes firstTwo = blocks[0].data;
+    firstTwo.insert(firstTwo.end(), blocks[1].data.begin(), blocks[1].data.end());
+    for (const Mode& mode : kModes) {
+        SCOPED_TRACE(mode.name);
+        Decoded decoded = DecodeAll(cut, mode);
+        EXPECT_EQ(decoded.fault, std::optional<Bzip2Fault>(Bzip2Fault::Truncated));
+        EXPECT_EQ(decoded.offset, cutBit / 8);  // the byte where the next marker begins
+        EXPECT_TRUE(decoded.bytes == firstTwo);
+    }
+}
+
+TEST(ParallelBzip2, BadCrcOfOneBlockIsMetInOrderThoughLaterBlocksDecode) {
+    std::vector<BlockBits> blocks = FourBlocks();
+    blocks[1].bits.Set(48, 32, blocks[1].crc ^ 0x00010000u);  // the stored CRC
+    const Bytes stream = StreamOf(1, blocks);
+    const uint64_t endOfSecond = BlockStarts(blocks)[2] / 8;
+    for (const Mode& mode : kModes) {
+        SCOPED_TRACE(mode.name);
+        Decoded decoded = DecodeAll(stream, mode);
+        EXPECT_EQ(decoded.fault, std::optional<Bzip2Fault>(Bzip2Fault::BlockCrc));
+        EXPECT_EQ(decoded.offset, endOfSecond);
+        EXPECT_TRUE(decoded.bytes == blocks[0].data) << "nothing of the bad block or after it";
+    }
+}
+
+TEST(ParallelBzip2, FaultsComeInStreamOrder) {
+    // Two bad blocks: the first one's fault is the one reported, though a
+    // worker may meet the second one first.
+    std::vector<BlockBits> blocks = FourBlocks();
+    blocks[1].bits.Set(48 + 32 + 1, 24, 0xFFFFFF);  // origin past the block
+    blocks[3].bits.Set(48, 32, blocks[3].crc ^ 1);
+    const Bytes stream = StreamOf(1, blocks);
+    for (const Mode& mode : kModes) {
+        SCOPED_TRACE(mode.name);
+        EXPECT_EQ(DecodeAll(stream, mode).fault, std::optional<Bzip2Fault>(Bzip2Fault::BadOrigin));
+    }
+}
+
+TEST(ParallelBzip2, LongRunsComeAsRuns) {
+    Bytes data(30 << 20, 0);
+    const char tail[] = "end of the zeros";
+    data.insert(data.end(), tail, tail + sizeof tail);
+    const Bytes stream = Bzip2(data, 9);
+    ASSERT_LT(stream.size(), 2000u);
+    for (const Mode& mode : {kModes[0], kModes[2]}) {
+        SCOPED_TRACE(mode.name);
+        MemorySource source(stream);
+        std::optional<DecodePool> pool;
+        if (mode.workers != 0) {
+            pool.emplace(mode.workers);
+        }
+        Bzip2Decoder decoder(source, 0, stream.size(), pool ? &*pool : nullptr);
+        uint64_t zeros = 0;
+        Bytes literals;
+        int pieces = 0;
+        for (;;) {
+            Bzip2Piece piece = decoder.Next(SIZE_MAX);
+            if (piece.size == 0) {
+                break;
+            }
+            ++pieces;
+            if (piece.data == nullptr) {
+                EXPECT_EQ(piece.fill, 0);
+                zeros += piece.size;
+            } else {
+                literals.insert(literals.end(), piece.data, piece.data + piece.size);
+            }
+        }
+        EXPECT_EQ(zeros, uint64_t{30} << 20);
+        EXPECT_EQ(literals, Bytes(tail, tail + sizeof tail));
+        EXPECT_LE(pieces, 8) << "the zeros came in small pieces";
+    }
+}
+
+TEST(ParallelBzip2, StreamGivenUpHalfWayLeavesThePoolUsable) {
+    const Bytes data = RandomBytes(700000, 8);
+    const Bytes stream = Bzip2(data, 1);
+    MemorySource source(stream);
+    DecodePool pool(2);
+    {
+        Bzip2Decoder decoder(source, 0, stream.size(), &pool, 8);
+        ASSERT_NE(decoder.Next(1000).size, 0u);
+    }  // blocks still decoding are cancelled and waited for
+    Bzip2Decoder again(source, 0, stream.size(), &pool);
+    Bytes out(data.size() + 1);
+    EXPECT_EQ(again.Read(out.data(), out.size()), data.size());
+    out.resize(data.size());
+    EXPECT_TRUE(out == data);
+}
+
+TEST(ParallelBzip2, BothStreamsShareOnePool) {
+    const Bytes a = RandomBytes(300000, 9), b = TextBytes(400000, 10);
+    const Bytes streamA = Bzip2(a, 1), streamB = Bzip2(b, 1);
+    MemorySource sourceA(streamA), sourceB(streamB);
+    DecodePool pool(2);
+    Bzip2Decoder decoderA(sourceA, 0, streamA.size(), &pool);
+    Bzip2Decoder decoderB(sourceB, 0, streamB.size(), &pool);
+    Bytes outA, outB;
+    // Alternate small reads, as the patch loop does with the diff and extra blocks.
+    for (bool endA = false, endB = false; !endA || !endB;) {
+        uint8_t buffer[5000];
+        size_t n = endA ? 0 : decoderA.Read(buffer, sizeof buffer);
+        endA = endA || n == 0;
+        outA.insert(outA.end(), buffer, buffer + n);
+        n = endB ? 0 : decoderB.Read(buffer, 3000);
+        endB = endB || n == 0;
+        outB.insert(outB.end(), buffer, buffer + n);
+    }
+    EXPECT_TRUE(outA == a);
+    EXPECT_TRUE(outB == b);
+}

@@ -1,0 +1,77 @@
+#!/usr/bin/env bash
+# Damaged patches through the program: truncations at many points and
+# random byte changes of a patch whose diff and extra blocks hold several
+# bzip2 blocks each, decoded on 1 to 3 workers; first the undamaged patch. Each run must fail as a
+# corrupt patch (exit code 3, one line naming the patch) with NEW as it was
+# and no temporary file beside it, or apply to the right new file.
+# Usage: damaged_patches.sh EXE WORKDIR [RUNNER]
+. "$(dirname "$0")/patch_helpers.sh"
+
+# Made by hand (bsdiff is slow) and compressed at level 1 (100 000 symbols a
+# block): 300 KB of diff bytes, every 7th one not zero (three bzip2 blocks,
+# as they are not runs), 450 KB of new bytes (five extra blocks), then 100 KB
+# of the old file unchanged.
+setup head -c 400000 /dev/urandom >old
+setup head -c 450000 /dev/urandom >extra
+setup perl -e 'srand(7); print pack("C", $_ % 7 ? 0 : 1 + int(rand(255))) for 0 .. 299999;
+    print "\0" x 100000' >diff
+setup perl -e 'open(my $o, "<:raw", "old"); open(my $d, "<:raw", "diff"); binmode STDOUT;
+    read($o, my $a, 300000); read($d, my $b, 300000);
+    print pack("C*", map { (ord(substr($a, $_, 1)) + ord(substr($b, $_, 1))) & 255 } 0 .. 299999)' \
+    >changed
+{
+    put_offset 300000 && put_offset 450000 && put_offset 0
+    put_offset 100000 && put_offset 0 && put_offset 0
+} >control
+{
+    head -c 300000 changed
+    cat extra
+    tail -c 100000 old
+} >want
+setup build_patch good 850000 control diff extra 1
+size=$(stat -c %s good)
+RANDOM=42
+
+# try NAME: applies ./patch with BSPATCH_WORKERS cycling through 1..3.
+run=0
+try() {
+    local name=$1 status=0
+    export BSPATCH_WORKERS=$((run % 3 + 1))
+    run=$((run + 1))
+    printf keep >new
+    run_bspatch old new patch || status=$?
+    if [ $status -eq 0 ]; then
+        if cmp -s new want; then
+            pass "$name (changed nothing)"
+        else
+            fail "$name" "applied to a wrong new file"
+        fi
+    else
+        refused "$name, $BSPATCH_WORKERS workers" $status 3 new 'patch: '
+    fi
+}
+
+status=0
+run_bspatch old new good || status=$?
+if [ $status -ne 0 ]; then
+    fail "the whole patch" "exit code $status: $(cat stderr)"
+elif ! cmp -s new want; then
+    fail "the whole patch" "output differs"
+else
+    pass "the whole patch"
+fi
+for length in 0 32 100 $((size / 7)) $((size / 2)) $((size - 200)) $((size - 1)); do
+    setup head -c "$length" good >patch
+    try "cut to $length bytes"
+done
+for round in $(seq 16); do
+    setup cp good patch
+    for change in 1 2; do
+        at=$(((RANDOM * 32768 + RANDOM) % size))
+        printf "\\x$(printf %02x $((RANDOM % 256)))" |
+            dd of=patch bs=1 seek=$at conv=notrunc status=none
+    done
+    try "changed bytes, round $round"
+done
+unset BSPATCH_WORKERS
+summary
