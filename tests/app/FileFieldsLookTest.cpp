@@ -20,6 +20,7 @@
 #include "rtl/Graphics.h"
 #include "rtl/Themes.h"
 #include "support/WindowDriver.h"
+#include "widgets/GlyphPixels.h"
 
 namespace {
 
@@ -47,40 +48,20 @@ void MakeFile(const std::string& path) {
     CloseHandle(file);
 }
 
-// A 14 x 12 bitmap of the program's resources, see-through pixels as -1.
+// A 14 x 12 bitmap of the program's resources.
 std::vector<long> ProgramPicture(const char* name) {
-    std::vector<long> pixels;
     HMODULE program = LoadLibraryExA(support::WindowsPathOfUnix(BRIVOK_EXE_PATH).c_str(), nullptr,
                                      LOAD_LIBRARY_AS_DATAFILE);
     if (program == nullptr) {
-        return pixels;
+        return {};
     }
-    GdiObject<HBITMAP> bitmap(
-        static_cast<HBITMAP>(LoadImageA(program, name, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
-    if (bitmap) {
-        MemoryDc dc(nullptr);
-        SelectGuard selected(dc.Dc(), bitmap.Get());
-        for (int y = 0; y < 12; ++y) {
-            for (int x = 0; x < 14; ++x) {
-                const COLORREF p = GetPixel(dc.Dc(), x, y);
-                pixels.push_back(p == RGB(255, 0, 255) ? -1L : static_cast<long>(p));
-            }
-        }
-    }
+    std::vector<long> pixels = glyphs::ResourcePicture(program, name);
     FreeLibrary(program);
     return pixels;
 }
 
 bool Shows(const TBitmap& screen, const std::vector<long>& picture, int x, int y) {
-    for (int row = 0; row < 12; ++row) {
-        for (int column = 0; column < 14; ++column) {
-            const long want = picture[static_cast<std::size_t>(row * 14 + column)];
-            if (want >= 0 && screen.Pixel(x + column, y + row) != static_cast<COLORREF>(want)) {
-                return false;
-            }
-        }
-    }
-    return true;
+    return glyphs::Shows(screen, picture, x, y);
 }
 
 // Whether the picture area shows only greys: the disabled picture.

@@ -16,6 +16,7 @@
 #include "rtl/SysUtils.h"
 #include "rtl/Themes.h"
 #include "support/MessageTrace.h"
+#include "widgets/GlyphPixels.h"
 #include "support/TestApplication.h"
 #include "support/WindowDriver.h"
 
@@ -616,44 +617,14 @@ TEST_F(FilenameEditTest, LongAndShortNamesOfTheFileTheFieldNames) {
     EXPECT_EQ(field_->ShortFileName(), "");
 }
 
-// The 14 x 12 picture of a bitmap resource, transparent pixels as -1.
-std::vector<long> ResourcePicture(const char* name) {
-    GdiObject<HBITMAP> bitmap(static_cast<HBITMAP>(
-        LoadImageA(GetModuleHandleA(nullptr), name, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
-    std::vector<long> pixels;
-    if (!bitmap) {
-        return pixels;
-    }
-    MemoryDc dc(nullptr);
-    SelectGuard selected(dc.Dc(), bitmap.Get());
-    for (int y = 0; y < 12; ++y) {
-        for (int x = 0; x < 14; ++x) {
-            const COLORREF p = GetPixel(dc.Dc(), x, y);
-            pixels.push_back(p == RGB(255, 0, 255) ? -1L : static_cast<long>(p));
-        }
-    }
-    return pixels;
-}
-
-// Whether `picture` shows the resource's opaque pixels at (x, y).
-bool ShowsPicture(const TBitmap& picture, const std::vector<long>& resource, int x, int y) {
-    for (int row = 0; row < 12; ++row) {
-        for (int column = 0; column < 14; ++column) {
-            const long want = resource[static_cast<std::size_t>(row * 14 + column)];
-            if (want >= 0 && picture.Pixel(x + column, y + row) != static_cast<COLORREF>(want)) {
-                return false;
-            }
-        }
-    }
-    return true;
-}
-
 TEST_F(FilenameEditTest, TheButtonShowsTheThemesFolderPictureAndSwitchesWithTheTheme) {
     if (!ThemeServicesEnabled()) {
         GTEST_SKIP() << "visual styles are off on this system";
     }
-    const std::vector<long> themed = ResourcePicture("JvFilenameEditXPGLYPH");
-    const std::vector<long> classic = ResourcePicture("JvFilenameEditGLYPH");
+    const std::vector<long> themed =
+        glyphs::ResourcePicture(GetModuleHandleA(nullptr), "JvFilenameEditXPGLYPH");
+    const std::vector<long> classic =
+        glyphs::ResourcePicture(GetModuleHandleA(nullptr), "JvFilenameEditGLYPH");
     ASSERT_EQ(themed.size(), 168u) << "the test program carries the pictures";
     ASSERT_EQ(classic.size(), 168u);
     TJvEditButton* button = field_->Button();
@@ -686,7 +657,7 @@ TEST_F(FilenameEditTest, TheButtonShowsTheThemesFolderPictureAndSwitchesWithTheT
     }
     const int x = content.left + (content.right - content.left) / 2 - 7;
     const int y = content.top + (content.bottom - content.top) / 2 - 6;
-    EXPECT_TRUE(ShowsPicture(look, themed, x, y)) << "the themed folder at " << x << "," << y;
+    EXPECT_TRUE(glyphs::Shows(look, themed, x, y)) << "the themed folder at " << x << "," << y;
 
     // The theme switched off: a system-colour change brings the classic one.
     SetThemeAppProperties(0);
@@ -698,7 +669,8 @@ TEST_F(FilenameEditTest, TheButtonShowsTheThemesFolderPictureAndSwitchesWithTheT
     // Inside the two frame steps and one more pixel: (3, 3) to (W - 3, H - 3).
     const int cx = 3 + (button->Width() - 6) / 2 - 7;
     const int cy = 3 + (button->Height() - 6) / 2 - 6;
-    EXPECT_TRUE(ShowsPicture(look, classic, cx, cy)) << "the classic folder at " << cx << "," << cy;
+    EXPECT_TRUE(glyphs::Shows(look, classic, cx, cy))
+        << "the classic folder at " << cx << "," << cy;
     SetThemeAppProperties(STAP_ALLOW_NONCLIENT | STAP_ALLOW_CONTROLS);
     SendMessageA(form_->Handle(), WM_SYSCOLORCHANGE, 0, 0);
     EXPECT_EQ(button->ImageIndex(), themedIndex) << "and back, without loading again";
