@@ -76,6 +76,14 @@ TShiftState KeyboardShiftState() {
     return shift;
 }
 
+TShiftState KeyMessageShiftState(UINT msg, LPARAM lParam) {
+    TShiftState shift = KeyboardShiftState();
+    if ((msg == WM_SYSKEYDOWN || msg == WM_SYSKEYUP) && (HIWORD(lParam) & KF_ALTDOWN) != 0) {
+        shift |= ssAlt;
+    }
+    return shift;
+}
+
 TWinControl::TWinControl(TComponent* owner) : TComponent(owner) {}
 
 TWinControl::~TWinControl() {
@@ -356,9 +364,9 @@ LRESULT TWinControl::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         case WM_SYSKEYUP: {
             WORD key = static_cast<WORD>(wParam);
             if (msg == WM_KEYDOWN || msg == WM_SYSKEYDOWN) {
-                KeyDown(key, KeyboardShiftState());
+                KeyDown(key, KeyMessageShiftState(msg, lParam));
             } else {
-                KeyUp(key, KeyboardShiftState());
+                KeyUp(key, KeyMessageShiftState(msg, lParam));
             }
             if (key == 0) {
                 return 0;
@@ -879,6 +887,23 @@ void TWinControl::SetFocus() {
 void TWinControl::Invalidate() {
     if (handle_ != nullptr) {
         InvalidateRect(handle_, nullptr, TRUE);
+    }
+}
+
+void TWinControl::RecreateWnd() {
+    if (handle_ == nullptr) {
+        return;
+    }
+    // The window holds the text, and the children's windows die with ours;
+    // their objects stay and get new windows from CreateHandle.
+    text_ = Text();
+    const bool focused = Focused();
+    DestroyWnd();
+    RemoveHintTools();
+    DetachWindow();
+    CreateHandle();
+    if (focused) {
+        SetFocus();
     }
 }
 

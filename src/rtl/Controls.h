@@ -41,6 +41,9 @@ using TShiftState = unsigned;
 
 // Shift, Ctrl and Alt as the keyboard state of the calling thread has them.
 TShiftState KeyboardShiftState();
+// The same for a key message: a system key message says itself whether Alt
+// was down (its context bit), also when it was posted rather than typed.
+TShiftState KeyMessageShiftState(UINT msg, LPARAM lParam);
 
 enum class TMouseButton { mbLeft, mbRight, mbMiddle };
 
@@ -199,6 +202,11 @@ public:
     TKeyEvent OnKeyUp;
     TKeyPressEvent OnKeyPress;
 
+    // Destroys the window and makes it anew with the same settings and
+    // text, children included; the focus stays when it was here. Nothing
+    // when there is no window.
+    void RecreateWnd();
+
 protected:
     struct TCreateParams {
         std::string className;  // our own class or a stock one
@@ -212,6 +220,8 @@ protected:
     void CreateHandle();
     // After the own window exists, before the children are made.
     virtual void CreateWnd() {}
+    // Before RecreateWnd destroys the window.
+    virtual void DestroyWnd() {}
 
     virtual LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam);
     LRESULT CallDefault(UINT msg, WPARAM wParam, LPARAM lParam);

@@ -1,4 +1,4 @@
-// The system Open dialog.
+// The system Open and Save dialogs.
 #pragma once
 
 #include <windows.h>
@@ -36,9 +36,14 @@ enum TOpenOption : DWORD {
 };
 using TOpenOptions = DWORD;
 
+// How the dialog shows the file name; the explorer-style dialogs have only
+// the one box, so it is kept for callers that set it.
+enum class TFileEditStyle { fsEdit, fsComboBox };
+
 class TOpenDialog : public TComponent {
 public:
     explicit TOpenDialog(TComponent* owner) : TComponent(owner) {}
+    ~TOpenDialog() override = default;
     const char* ClassName() const override { return "TOpenDialog"; }
 
     std::string Title;
@@ -50,9 +55,26 @@ public:
     TOpenOptions Options = ofHideReadOnly | ofEnableSizing;
     int HelpContext = 0;
     std::vector<std::string> Files;  // the chosen files of a multiple choice
+    std::vector<std::string> HistoryList;
+    TFileEditStyle FileEditStyle = TFileEditStyle::fsEdit;
 
     // Shows the dialog modally over the active window; true when the user
-    // chose a file, which is then in FileName. Plain settings without an
+    // chose a file, which is then in FileName (the first one, with
+    // ofAllowMultiSelect; Files has them all). Plain settings without an
     // invariant, hence public.
-    bool Execute();
+    virtual bool Execute();
+
+protected:
+    // Runs the dialog on a prepared structure: GetOpenFileNameA here.
+    virtual BOOL Show(OPENFILENAMEA& dialog);
+};
+
+// The system Save dialog, with the same settings.
+class TSaveDialog : public TOpenDialog {
+public:
+    using TOpenDialog::TOpenDialog;
+    const char* ClassName() const override { return "TSaveDialog"; }
+
+protected:
+    BOOL Show(OPENFILENAMEA& dialog) override;
 };

@@ -116,6 +116,20 @@ private:
     HDC dc_;
 };
 
+// GetWindowDC/ReleaseDC: the whole window, its frame included.
+class WholeWindowDc {
+public:
+    explicit WholeWindowDc(HWND window) : window_(window), dc_(GetWindowDC(window)) {}
+    WholeWindowDc(const WholeWindowDc&) = delete;
+    WholeWindowDc& operator=(const WholeWindowDc&) = delete;
+    ~WholeWindowDc() { ReleaseDC(window_, dc_); }
+    HDC Dc() const { return dc_; }
+
+private:
+    HWND window_;
+    HDC dc_;
+};
+
 // A memory DC compatible with another one; deleted with the holder.
 class MemoryDc {
 public:

@@ -1,5 +1,7 @@
 #include "rtl/Themes.h"
 
 bool ThemeServicesEnabled() {
-    return IsAppThemed() && IsThemeActive();
+    // Wine's IsAppThemed does not look at the application's properties;
+    // Windows' controls do, so we ask them ourselves.
+    return IsAppThemed() && IsThemeActive() && (GetThemeAppProperties() & STAP_ALLOW_CONTROLS) != 0;
 }

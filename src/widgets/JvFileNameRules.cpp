@@ -1,7 +1,13 @@
 #include "widgets/JvFileNameRules.h"
 
+namespace {
+
+constexpr char kRefusedCharacters[] = "/<>\"?*|";
+
+}  // namespace
+
 bool IsValidFileName(const std::string& name) {
-    return !name.empty() && name.find_first_of("/<>\"?*|") == std::string::npos;
+    return !name.empty() && name.find_first_of(kRefusedCharacters) == std::string::npos;
 }
 
 std::string QuoteFileName(const std::string& name) {
@@ -54,4 +60,18 @@ std::string PlainFileName(const std::string& text, const FileSystemProbe& probe)
         return !text.empty() && text.back() == '\\' ? text : text + '\\';
     }
     return FirstCommandLineItem(text);
+}
+
+bool IsAcceptedFileNameValue(const std::string& value, const FileSystemProbe& probe) {
+    if (value.empty()) {
+        return true;
+    }
+    if (!IsValidFileName(PlainFileName(value, probe))) {
+        return false;
+    }
+    std::string inner = value;
+    if (inner.size() >= 2 && inner.front() == '"' && inner.back() == '"') {
+        inner = inner.substr(1, inner.size() - 2);
+    }
+    return inner.find_first_of(kRefusedCharacters) == std::string::npos;
 }

@@ -28,3 +28,11 @@ struct FileSystemProbe {
 // existing file, the text with a trailing backslash when it names an
 // existing folder, otherwise its first command-line item (so quotes go).
 std::string PlainFileName(const std::string& text, const FileSystemProbe& probe);
+
+// Whether a value may be written to a field's FileName: an empty one always;
+// otherwise its path (PlainFileName) must be a valid name, and the value,
+// once any enclosing double quotes are taken away, must hold none of the
+// seven refused characters. The second test catches a value whose first
+// item is harmless but whose rest is not ("C:\My Docs\a?.iso"): shown in
+// quotes, it would read back whole.
+bool IsAcceptedFileNameValue(const std::string& value, const FileSystemProbe& probe);

@@ -115,6 +115,31 @@ TEST(PlainFileName, ExistingNamesWinOverTheCommandLineRule) {
     }
 }
 
+TEST(IsAcceptedFileNameValue, TheWholeValueIsTestedNotOnlyItsFirstItem) {
+    FakeDisk disk;
+    disk.files = {"C:\\My Docs\\a.iso"};
+    struct Case {
+        const char* value;
+        bool accepted;
+    };
+    const Case cases[] = {
+        {"", true},
+        {"C:\\img\\live.iso", true},
+        {"C:\\My Docs\\a.iso", true},      // a blank, shown quoted
+        {"\"C:\\My Docs\\a.iso\"", true},  // enclosing quotes are no part of it
+        {"C:\\My Docs\\a?.iso", false},    // harmless first item, refused rest
+        {"\"C:\\My Docs\\a*.iso\"", false},
+        {"C:\\a.iso \"b\"", false},  // a quote inside
+        {"C:\\what?.iso", false},
+        {"   ", false},  // no item at all
+        {"\"\"", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.value);
+        EXPECT_EQ(IsAcceptedFileNameValue(c.value, disk.Probe()), c.accepted);
+    }
+}
+
 TEST(PlainFileName, MakesAtMostTwoExistenceTests) {
     FakeDisk disk;
     PlainFileName("C:\\x y", disk.Probe());

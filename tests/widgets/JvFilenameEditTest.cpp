@@ -3,6 +3,8 @@
 #include "widgets/JvToolEdit.h"
 
 #include <shlobj.h>
+#include <uxtheme.h>
+#include <vssym32.h>
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -12,7 +14,9 @@
 
 #include "rtl/Forms.h"
 #include "rtl/SysUtils.h"
+#include "rtl/Themes.h"
 #include "support/MessageTrace.h"
+#include "widgets/GlyphPixels.h"
 #include "support/TestApplication.h"
 #include "support/WindowDriver.h"
 
@@ -161,7 +165,6 @@ TEST_F(FilenameEditTest, WithoutDirectInputTheTextCannotBeEditedButCanBeCopied) 
         {"Backspace", WM_CHAR, VK_BACK},
         {"Delete", WM_KEYDOWN, VK_DELETE},
         {"cut", WM_CUT, 0},
-        {"clear", WM_CLEAR, 0},
         {"undo", WM_UNDO, 0},
         {"paste", WM_PASTE, 0},
     };
@@ -191,6 +194,25 @@ TEST_F(FilenameEditTest, WithoutDirectInputTheTextCannotBeEditedButCanBeCopied) 
     field_->SetText("");
     SendMessageA(field_->Handle(), WM_PASTE, 0, 0);
     EXPECT_EQ(field_->Text(), "C:\\img\\live.iso");
+}
+
+TEST_F(FilenameEditTest, AClearRequestEmptiesTheFieldWhateverTheInputMode) {
+    for (bool direct : {false, true}) {
+        SCOPED_TRACE(direct ? "direct input" : "no direct input");
+        field_->SetDirectInput(direct);
+        field_->SetFileName("C:\\img\\live.iso");
+        changes_.clear();
+        SendMessageA(field_->Handle(), WM_CLEAR, 0, 0);
+        EXPECT_EQ(field_->Text(), "");
+        EXPECT_EQ(changes_, std::vector<std::string>{""});
+        SendMessageA(field_->Handle(), WM_CLEAR, 0, 0);
+        EXPECT_EQ(changes_.size(), 1u) << "an empty field does not change again";
+    }
+    // Without caClear in the commands the request is refused.
+    field_->SetFileName("C:\\a.iso");
+    field_->SetClipboardCommands(caCopy | caCut | caPaste | caUndo);
+    EXPECT_EQ(SendMessageA(field_->Handle(), WM_CLEAR, 0, 0), 1);
+    EXPECT_EQ(field_->Text(), "C:\\a.iso");
 }
 
 TEST_F(FilenameEditTest, ARefusedPasteTellsTheParentNothing) {
@@ -228,9 +250,8 @@ TEST_F(FilenameEditTest, KeepsTheWindowColourAndHasItsButtonAtTheRightEnd) {
     TBitmap screen;
     ASSERT_TRUE(support::CaptureScreenOf(field_->Handle(), screen));
     EXPECT_EQ(screen.Pixel(100, 10), GetSysColor(COLOR_WINDOW)) << "not greyed by read-only";
-    // The button's face, and its dots (or picture) darker than the face.
+    // The picture: darker than the face around it.
     const int buttonX = button.left;
-    EXPECT_EQ(screen.Pixel(buttonX + 3, 3), GetSysColor(COLOR_BTNFACE));
     int dark = 0;
     for (int x = buttonX; x < buttonX + 21; ++x) {
         for (int y = 1; y < 20; ++y) {
@@ -338,6 +359,322 @@ TEST_F(FilenameEditTest, AClickOnTheButtonOpensTheDialogAndCancelChangesNothing)
     EXPECT_EQ(field_->Text(), "C:\\keep.iso");
     EXPECT_TRUE(changes_.empty());
     EXPECT_EQ(GetFocus(), field_->Handle());
+}
+
+TEST_F(FilenameEditTest, AValueWhoseRestHoldsARefusedCharacterIsRefusedToo) {
+    // Its first item (C:\My) would pass; shown in quotes it would read back
+    // whole, question mark and all.
+    field_->SetFileName("C:\\old.iso");
+    changes_.clear();
+    for (const char* value : {"C:\\My Docs\\a?.iso", "\"C:\\My Docs\\a*.iso\"", "C:\\a b|c"}) {
+        SCOPED_TRACE(value);
+        EXPECT_THROW(field_->SetFileName(value), EComboEditError);
+        EXPECT_EQ(field_->Text(), "C:\\old.iso");
+    }
+    EXPECT_TRUE(changes_.empty());
+}
+
+TEST_F(FilenameEditTest, ADroppedFolderIsTakenLikeAFileAndALongNameWhole) {
+    const std::string file = MakeFile("brivok drop folder", "x.iso");
+    const std::string folder = file.substr(0, file.rfind('\\'));
+    SendMessageA(field_->Handle(), WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop({folder})), 0);
+    EXPECT_EQ(field_->Text(), "\"" + folder + "\"");
+    // Quoted, the text names nothing as it stands: the path comes back as
+    // the quoted item, without a backslash.
+    EXPECT_EQ(field_->FileName(), folder);
+
+    // Longer than any fixed buffer of the rules: kept whole, nothing cut.
+    const std::string longName = "C:\\" + std::string(600, 'n') + ".iso";
+    SendMessageA(field_->Handle(), WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop({longName})), 0);
+    EXPECT_EQ(field_->FileName(), longName);
+}
+
+TEST_F(FilenameEditTest, WithMultiSelectADropTakesEveryNameAndARefusedOneNoneOfThem) {
+    field_->SetDialogOptions(ofHideReadOnly | ofAllowMultiSelect);
+    ASSERT_TRUE(field_->MultiSelect());
+    int dropped = 0;
+    field_->OnDropFiles = [&](TObject*) { ++dropped; };
+    SendMessageA(field_->Handle(), WM_DROPFILES,
+                 reinterpret_cast<WPARAM>(MakeDrop({"C:\\a.iso", "C:\\b.iso"})), 0);
+    EXPECT_EQ(field_->FileName(), "C:\\a.iso");
+    EXPECT_EQ(field_->Dialog()->Files, (std::vector<std::string>{"C:\\a.iso", "C:\\b.iso"}));
+    EXPECT_EQ(dropped, 1);
+
+    support::MessageBoxInfo box;
+    std::thread answer([&] {
+        box = support::WaitForMessageBox(Application->Title(), GetCurrentProcessId());
+        if (box.window != nullptr) {
+            support::AnswerMessageBox(box.window);
+        }
+    });
+    SendMessageA(field_->Handle(), WM_DROPFILES,
+                 reinterpret_cast<WPARAM>(MakeDrop({"C:\\c.iso", "C:\\d|.iso"})), 0);
+    answer.join();
+    EXPECT_EQ(box.text, "Invalid file name - C:\\d|.iso.");
+    EXPECT_EQ(field_->FileName(), "C:\\a.iso") << "nothing half taken";
+    EXPECT_EQ(field_->Dialog()->Files.size(), 2u);
+    EXPECT_EQ(dropped, 1);
+
+    // Without multiple choice the chosen files are forgotten.
+    field_->SetDialogOptions(ofHideReadOnly);
+    EXPECT_FALSE(field_->MultiSelect());
+    EXPECT_TRUE(field_->Dialog()->Files.empty());
+}
+
+// Reads the open Browse dialog from a helper thread, then cancels it.
+struct DialogView {
+    bool shown = false;
+    std::string folder;
+    std::string nameBox;
+    UINT errorMode = 0;
+};
+
+class DialogWatcher {
+public:
+    explicit DialogWatcher(DWORD timeoutMs = support::kDefaultTimeoutMs)
+        : thread_([this, timeoutMs] {
+              HWND dialog =
+                  support::FindTopLevel("Browse", "#32770", GetCurrentProcessId(), timeoutMs);
+              if (dialog == nullptr) {
+                  return;
+              }
+              view_.shown = true;
+              // Process-wide: what the dialog runs with.
+              view_.errorMode = SetErrorMode(0);
+              SetErrorMode(view_.errorMode);
+              HWND box = nullptr;
+              support::WaitFor([&] {
+                  return (box = support::FindChild(dialog, "ComboBoxEx32", 0x47C)) != nullptr;
+              });
+              char folder[MAX_PATH] = {};
+              SendMessageA(dialog, CDM_GETFOLDERPATH, sizeof folder,
+                           reinterpret_cast<LPARAM>(folder));
+              view_.folder = folder;
+              view_.nameBox = support::WindowText(box);
+              PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+          }) {}
+    ~DialogWatcher() { Join(); }
+    const DialogView& Join() {
+        if (thread_.joinable()) {
+            thread_.join();
+        }
+        return view_;
+    }
+
+private:
+    DialogView view_;
+    std::thread thread_;
+};
+
+TEST_F(FilenameEditTest, AnEmptiedFieldBrowsesFromTheLastChosenFileWithTheErrorModeSet) {
+    const std::string path = MakeFile("brivok dialog test", "chosen image.iso");
+    const std::string folder = path.substr(0, path.rfind('\\'));
+    field_->SetDirectInput(false);
+    {
+        DialogAnswer answer(path);
+        support::PostKey(field_->Handle(), VK_DOWN, true);
+        Application->ProcessMessages();
+        ASSERT_TRUE(answer.Join());
+    }
+    field_->Clear();
+    const UINT before = SetErrorMode(SEM_NOGPFAULTERRORBOX);
+    DialogView view;
+    {
+        DialogWatcher watcher;
+        support::PostKey(field_->Handle(), VK_DOWN, true);
+        Application->ProcessMessages();
+        view = watcher.Join();
+    }
+    ASSERT_TRUE(view.shown);
+    EXPECT_EQ(view.errorMode, static_cast<UINT>(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX));
+    EXPECT_EQ(SetErrorMode(before), static_cast<UINT>(SEM_NOGPFAULTERRORBOX))
+        << "restored after the dialog";
+    EXPECT_EQ(view.folder, folder) << "opens in the chosen file's folder";
+    EXPECT_NE(view.nameBox.find("chosen image.iso"), std::string::npos)
+        << "with that file preselected: " << view.nameBox;
+    EXPECT_EQ(field_->Text(), "") << "cancelled: nothing taken";
+    EXPECT_EQ(GetFocus(), field_->Handle());
+}
+
+TEST_F(FilenameEditTest, TheDialogEventsCanStopItChangeTheNameOrHaveItRefused) {
+    const std::string path = MakeFile("brivok dialog test", "picked.iso");
+    field_->SetFileName("C:\\keep.iso");
+    changes_.clear();
+
+    // Action False before the dialog: no dialog at all.
+    std::vector<std::string> names;
+    field_->OnBeforeDialog = [&](TObject*, std::string& name, bool& action) {
+        names.push_back(name);
+        action = false;
+    };
+    {
+        DialogWatcher watcher(2000);
+        support::PostKey(field_->Handle(), VK_DOWN, true);
+        Application->ProcessMessages();
+        // The watcher gives up at its deadline when no dialog shows.
+        EXPECT_FALSE(watcher.Join().shown);
+    }
+    EXPECT_EQ(names, std::vector<std::string>{"C:\\keep.iso"});
+    field_->OnBeforeDialog = nullptr;
+
+    // After a taken name the dialog opens next in the chosen file's folder;
+    // after a refused one InitialDir stays where the field's name lies.
+    const std::string chosenFolder = path.substr(0, path.rfind('\\') + 1);
+    struct Case {
+        const char* name;
+        std::string changedTo;
+        std::string text;
+        std::string box;
+        std::string initialDir;
+    };
+    const Case cases[] = {
+        {"renamed", "C:\\renamed.iso", "C:\\renamed.iso", "", chosenFolder},
+        {"refused", "C:\\bad?.iso", "C:\\renamed.iso", "Invalid file name - C:\\bad?.iso.", "C:\\"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        field_->OnAfterDialog = [&](TObject*, std::string& name, bool& action) {
+            EXPECT_TRUE(action);
+            EXPECT_EQ(name, path);
+            name = c.changedTo;
+        };
+        support::MessageBoxInfo box;
+        std::thread errors([&] {
+            if (!c.box.empty()) {
+                box = support::WaitForMessageBox(Application->Title(), GetCurrentProcessId());
+                support::AnswerMessageBox(box.window);
+            }
+        });
+        {
+            DialogAnswer answer(path);
+            support::PostKey(field_->Handle(), VK_DOWN, true);
+            Application->ProcessMessages();
+            EXPECT_TRUE(answer.Join());
+        }
+        errors.join();
+        EXPECT_EQ(field_->Text(), c.text);
+        EXPECT_EQ(box.text, c.box);
+        EXPECT_EQ(field_->InitialDir(), c.initialDir);
+    }
+}
+
+TEST_F(FilenameEditTest, ADialogOfAnotherKindKeepsTheSettingsOfTheOldOne) {
+    TOpenDialog* first = field_->Dialog();
+    EXPECT_STREQ(first->ClassName(), "TOpenDialog");
+    EXPECT_EQ(first->Title, "Browse");
+    EXPECT_EQ(first->Filter, "All files (*.*)|*.*");
+    EXPECT_EQ(first->Options, static_cast<TOpenOptions>(ofHideReadOnly));
+    EXPECT_EQ(first->FilterIndex, 1);
+    field_->SetDefaultExt("iso");
+    field_->SetFileEditStyle(TFileEditStyle::fsComboBox);
+    first->FileName = "C:\\last.iso";
+    field_->SetFilter("A|*.a|B|*.b");
+    field_->SetFilterIndex(2);
+    field_->SetInitialDir("C:\\images\\");
+    field_->HistoryList() = {"C:\\h1.iso"};
+    first->Files = {"C:\\f1.iso"};
+    field_->SetDialogOptions(ofHideReadOnly | ofAllowMultiSelect);
+    field_->SetDialogTitle("Pick");
+    const int components = field_->ComponentCount();
+
+    struct Kind {
+        TFileDialogKind kind;
+        const char* className;
+    };
+    const Kind kinds[] = {{TFileDialogKind::dkSave, "TSaveDialog"},
+                          {TFileDialogKind::dkOpenPicture, "TOpenPictureDialog"},
+                          {TFileDialogKind::dkSavePicture, "TSavePictureDialog"},
+                          {TFileDialogKind::dkOpen, "TOpenDialog"}};
+    for (const Kind& k : kinds) {
+        SCOPED_TRACE(k.className);
+        field_->SetDialogKind(k.kind);
+        TOpenDialog* dialog = field_->Dialog();
+        EXPECT_STREQ(dialog->ClassName(), k.className);
+        EXPECT_EQ(dialog->DefaultExt, "iso");
+        EXPECT_EQ(dialog->FileEditStyle, TFileEditStyle::fsComboBox);
+        EXPECT_EQ(dialog->FileName, "C:\\last.iso");
+        EXPECT_EQ(dialog->Filter, "A|*.a|B|*.b");
+        EXPECT_EQ(dialog->FilterIndex, 2);
+        EXPECT_EQ(dialog->InitialDir, "C:\\images\\");
+        EXPECT_EQ(dialog->HistoryList, std::vector<std::string>{"C:\\h1.iso"});
+        EXPECT_EQ(dialog->Files, std::vector<std::string>{"C:\\f1.iso"});
+        EXPECT_EQ(dialog->Options, static_cast<TOpenOptions>(ofHideReadOnly | ofAllowMultiSelect));
+        EXPECT_EQ(dialog->Title, "Pick");
+        EXPECT_EQ(field_->ComponentCount(), components) << "the old dialog is gone";
+        EXPECT_TRUE(field_->MultiSelect());
+    }
+}
+
+TEST_F(FilenameEditTest, LongAndShortNamesOfTheFileTheFieldNames) {
+    const std::string path = MakeFile("brivok names", "a rather long name.iso");
+    field_->SetFileName(path);
+    EXPECT_EQ(field_->LongFileName(), "a rather long name.iso");
+    const std::string shortName = field_->ShortFileName();
+    EXPECT_FALSE(shortName.empty());
+    EXPECT_LE(shortName.size(), 12u) << shortName;
+    field_->SetFileName("C:\\no such file.iso");
+    EXPECT_EQ(field_->LongFileName(), "");
+    EXPECT_EQ(field_->ShortFileName(), "");
+}
+
+TEST_F(FilenameEditTest, TheButtonShowsTheThemesFolderPictureAndSwitchesWithTheTheme) {
+    if (!ThemeServicesEnabled()) {
+        GTEST_SKIP() << "visual styles are off on this system";
+    }
+    const std::vector<long> themed =
+        glyphs::ResourcePicture(GetModuleHandleA(nullptr), "JvFilenameEditXPGLYPH");
+    const std::vector<long> classic =
+        glyphs::ResourcePicture(GetModuleHandleA(nullptr), "JvFilenameEditGLYPH");
+    ASSERT_EQ(themed.size(), 168u) << "the test program carries the pictures";
+    ASSERT_EQ(classic.size(), 168u);
+    TJvEditButton* button = field_->Button();
+    TCustomImageList* shared = button->Images();
+    ASSERT_NE(shared, nullptr);
+    const int themedIndex = button->ImageIndex();
+    ASSERT_GE(themedIndex, 0);
+    const int loaded = shared->Count();
+
+    // More fields: the same picture, loaded once.
+    auto* second = new TJvFilenameEdit(form_.get());
+    second->SetParent(form_.get());
+    EXPECT_EQ(second->Button()->ImageIndex(), themedIndex);
+    EXPECT_EQ(second->Button()->Images(), shared);
+    EXPECT_EQ(shared->Count(), loaded);
+
+    auto render = [&](TBitmap& picture) {
+        picture.SetSize(button->Width(), button->Height());
+        SendMessageA(button->Handle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(picture.Dc()),
+                     PRF_CLIENT);
+    };
+    TBitmap look;
+    render(look);
+    RECT content{};
+    {
+        ThemeData theme(button->Handle(), L"BUTTON");
+        RECT all{0, 0, button->Width(), button->Height()};
+        GetThemeBackgroundContentRect(theme.Get(), look.Dc(), BP_PUSHBUTTON, PBS_NORMAL, &all,
+                                      &content);
+    }
+    const int x = content.left + (content.right - content.left) / 2 - 7;
+    const int y = content.top + (content.bottom - content.top) / 2 - 6;
+    EXPECT_TRUE(glyphs::Shows(look, themed, x, y)) << "the themed folder at " << x << "," << y;
+
+    // The theme switched off: a system-colour change brings the classic one.
+    SetThemeAppProperties(0);
+    SendMessageA(form_->Handle(), WM_SYSCOLORCHANGE, 0, 0);
+    const int classicIndex = button->ImageIndex();
+    EXPECT_NE(classicIndex, themedIndex);
+    EXPECT_EQ(second->Button()->ImageIndex(), classicIndex);
+    render(look);
+    // Inside the two frame steps and one more pixel: (3, 3) to (W - 3, H - 3).
+    const int cx = 3 + (button->Width() - 6) / 2 - 7;
+    const int cy = 3 + (button->Height() - 6) / 2 - 6;
+    EXPECT_TRUE(glyphs::Shows(look, classic, cx, cy))
+        << "the classic folder at " << cx << "," << cy;
+    SetThemeAppProperties(STAP_ALLOW_NONCLIENT | STAP_ALLOW_CONTROLS);
+    SendMessageA(form_->Handle(), WM_SYSCOLORCHANGE, 0, 0);
+    EXPECT_EQ(button->ImageIndex(), themedIndex) << "and back, without loading again";
+    EXPECT_EQ(shared->Count(), loaded + 1);
 }
 
 }  // namespace

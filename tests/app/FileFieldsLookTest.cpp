@@ -1,0 +1,361 @@
+// The real program's file fields, driven from outside: where each button
+// and text go, the button's picture and its hot, pressed and disabled
+// looks (with screenshots), the caret, the Browse dialog from Alt+Down and
+// from the button, the folder it opens in, the refused editing, a clear
+// request and a dropped file. Run under a prefix with the theme switched
+// off, the same tests check and picture the classic look.
+#include <windows.h>
+
+#include <shlobj.h>
+#include <uxtheme.h>
+#include <vssym32.h>
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "ToolWindow.h"
+#include "rtl/Bitmap.h"
+#include "rtl/Graphics.h"
+#include "rtl/Themes.h"
+#include "support/WindowDriver.h"
+#include "widgets/GlyphPixels.h"
+
+namespace {
+
+constexpr char kFolder[] = "C:\\brivok fields";
+constexpr char kOldImage[] = "C:\\brivok fields\\old image.iso";
+constexpr char kDiff[] = "C:\\brivok fields\\old image-to-new.bsdiff";
+constexpr int kFileTypeBoxId = 0x470;  // the Open dialog's file-type combo box
+constexpr int kFileNameBoxId = 0x47C;
+
+bool Themed() {
+    return ThemeServicesEnabled();
+}
+
+std::string Look() {
+    return Themed() ? "themed" : "classic";
+}
+
+std::string ScreenshotPath(const std::string& name) {
+    return support::WindowsPathOfUnix(BRIVOK_SCREENSHOT_DIR) + "\\" + name + ".bmp";
+}
+
+void MakeFile(const std::string& path) {
+    CreateDirectoryA(kFolder, nullptr);
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    CloseHandle(file);
+}
+
+// A 14 x 12 bitmap of the program's resources.
+std::vector<long> ProgramPicture(const char* name) {
+    HMODULE program = LoadLibraryExA(support::WindowsPathOfUnix(BRIVOK_EXE_PATH).c_str(), nullptr,
+                                     LOAD_LIBRARY_AS_DATAFILE);
+    if (program == nullptr) {
+        return {};
+    }
+    std::vector<long> pixels = glyphs::ResourcePicture(program, name);
+    FreeLibrary(program);
+    return pixels;
+}
+
+bool Shows(const TBitmap& screen, const std::vector<long>& picture, int x, int y) {
+    return glyphs::Shows(screen, picture, x, y);
+}
+
+// Whether the picture area shows only greys: the disabled picture.
+bool AllGrey(const TBitmap& screen, int x, int y) {
+    for (int row = 0; row < 12; ++row) {
+        for (int column = 0; column < 14; ++column) {
+            const COLORREF p = screen.Pixel(x + column, y + row);
+            if (GetRValue(p) != GetGValue(p) || GetGValue(p) != GetBValue(p)) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+class FileFieldsLookTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(tool_.Start(support::WindowsPathOfUnix(BRIVOK_EXE_PATH)))
+            << "the window or one of its controls did not show";
+        for (HWND field : {tool_.oldField, tool_.diffField, tool_.newField}) {
+            const std::vector<HWND> buttons = support::FindChildren(field, "TJvEditButton");
+            ASSERT_EQ(buttons.size(), 1u) << "one button in each field";
+            buttons_.push_back(buttons.front());
+        }
+        SetForegroundWindow(tool_.window);
+    }
+    void TearDown() override { SetCursorPos(0, 0); }
+
+    // Where the picture lies in the button: centred in the push button's
+    // content rectangle, or inside the drawn frame.
+    POINT PicturePlace(HWND button) const {
+        const SIZE size = support::ClientSize(button);
+        RECT area{3, 3, size.cx - 3, size.cy - 3};
+        if (Themed()) {
+            ThemeData theme(button, L"BUTTON");
+            TBitmap scratch(size.cx, size.cy);
+            RECT all{0, 0, size.cx, size.cy};
+            GetThemeBackgroundContentRect(theme.Get(), scratch.Dc(), BP_PUSHBUTTON, PBS_NORMAL,
+                                          &all, &area);
+        }
+        return {area.left + (area.right - area.left) / 2 - 7,
+                area.top + (area.bottom - area.top) / 2 - 6};
+    }
+
+    // The button's pixels as the screen shows them once `condition` holds.
+    bool WaitForButton(HWND button, TBitmap& screen,
+                       const std::function<bool(const TBitmap&)>& condition) {
+        return support::WaitFor(
+            [&] { return support::CaptureScreenOf(button, screen) && condition(screen); });
+    }
+
+    void ShotOfField(HWND field, const std::string& state) {
+        support::SaveScreenshot(field, ScreenshotPath("e2e-field-" + Look() + "-" + state));
+    }
+
+    ToolWindow tool_;
+    std::vector<HWND> buttons_;
+};
+
+TEST_F(FileFieldsLookTest, EachButtonAndTextLieWhereTheBorderAsks) {
+    // The button in the field's client coordinates; the text rectangle
+    // as the field sets it (the edit moves it in by its own margins).
+    const RECT button = Themed() ? RECT{338, 0, 359, 19} : RECT{336, 0, 357, 17};
+    RECT designed = Themed() ? RECT{1, 1, 334, 18} : RECT{0, 2, 335, 16};
+    for (std::size_t i = 0; i < buttons_.size(); ++i) {
+        SCOPED_TRACE(i);
+        HWND field = i == 0 ? tool_.oldField : i == 1 ? tool_.diffField : tool_.newField;
+        const RECT place = support::RectIn(buttons_[i], field);
+        EXPECT_TRUE(EqualRect(&place, &button))
+            << place.left << "," << place.top << "," << place.right << "," << place.bottom;
+        const SIZE client = support::ClientSize(field);
+        EXPECT_EQ(client.cy, button.bottom) << "as high as the client area";
+        RECT made{};
+        RECT again{};
+        DWORD_PTR result = 0;
+        SendMessageTimeoutA(field, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&made), SMTO_ABORTIFHUNG,
+                            2000, &result);
+        SendMessageTimeoutA(field, EM_SETRECTNP, 0, reinterpret_cast<LPARAM>(&designed),
+                            SMTO_ABORTIFHUNG, 2000, &result);
+        SendMessageTimeoutA(field, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&again),
+                            SMTO_ABORTIFHUNG, 2000, &result);
+        if (again.right == 0) {
+            GTEST_SKIP() << "this system does not carry edit rectangles between processes";
+        }
+        EXPECT_TRUE(EqualRect(&made, &again)) << "text rectangle right " << made.right;
+        EXPECT_LT(made.right, place.left) << "the text stops before the button";
+    }
+}
+
+TEST_F(FileFieldsLookTest, TheButtonsShowTheirPictureHotPressedAndDisabled) {
+    const std::vector<long> picture =
+        ProgramPicture(Themed() ? "JvFilenameEditXPGLYPH" : "JvFilenameEditGLYPH");
+    ASSERT_EQ(picture.size(), 168u) << "the program carries its pictures";
+    HWND button = buttons_[0];
+    HWND field = tool_.oldField;
+    const POINT at = PicturePlace(button);
+    TBitmap idle;
+    ASSERT_TRUE(WaitForButton(button, idle,
+                              [&](const TBitmap& s) { return Shows(s, picture, at.x, at.y); }))
+        << "the folder picture at " << at.x << "," << at.y;
+    ShotOfField(field, "idle");
+    support::SaveScreenshot(tool_.window, ScreenshotPath("e2e-fields-" + Look()));
+
+    auto differs = [&](const TBitmap& s) {
+        for (int y = 0; y < s.Height(); ++y) {
+            for (int x = 0; x < s.Width(); ++x) {
+                if (s.Pixel(x, y) != idle.Pixel(x, y)) {
+                    return true;
+                }
+            }
+        }
+        return false;
+    };
+    TBitmap screen;
+    RECT rect{};
+    GetWindowRect(button, &rect);
+    SetCursorPos((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+    if (Themed()) {
+        EXPECT_TRUE(WaitForButton(button, screen, differs)) << "hot under the pointer";
+        ShotOfField(field, "hot");
+    }
+
+    const SIZE size = support::ClientSize(button);
+    PostMessageA(button, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(size.cx / 2, size.cy / 2));
+    EXPECT_TRUE(WaitForButton(button, screen, [&](const TBitmap& s) {
+        // Pressed, the picture moves one pixel right (and down, classic).
+        return Shows(s, picture, at.x + 1, at.y + (Themed() ? 0 : 1));
+    })) << "the pressed look";
+    ShotOfField(field, "pressed");
+    // Released outside: no dialog, drawn up again.
+    PostMessageA(button, WM_LBUTTONUP, 0, MAKELPARAM(static_cast<WORD>(-30), 5));
+    SetCursorPos(0, 0);
+    EXPECT_TRUE(WaitForButton(button, screen,
+                              [&](const TBitmap& s) { return Shows(s, picture, at.x, at.y); }));
+    EXPECT_EQ(support::FindTopLevel("Browse", "#32770", tool_.process.Id(), 1000), nullptr)
+        << "released outside, the button does nothing";
+
+    EnableWindow(field, FALSE);
+    EXPECT_TRUE(WaitForButton(button, screen, [&](const TBitmap& s) {
+        return AllGrey(s, at.x, at.y);
+    })) << "the disabled picture";
+    EXPECT_FALSE(IsWindowEnabled(button)) << "the button is disabled with its field";
+    ShotOfField(field, "disabled");
+    EnableWindow(field, TRUE);
+    EXPECT_TRUE(WaitForButton(button, screen,
+                              [&](const TBitmap& s) { return Shows(s, picture, at.x, at.y); }));
+}
+
+TEST_F(FileFieldsLookTest, TheFocusedFieldShowsAThinCaretAndTabSelectsNothing) {
+    ASSERT_TRUE(support::WaitFor([&] { return support::FocusOf(tool_.window) == tool_.oldField; }));
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    ASSERT_TRUE(support::WaitFor([&] {
+        GetGUIThreadInfo(GetWindowThreadProcessId(tool_.window, nullptr), &info);
+        return info.hwndCaret == tool_.oldField;
+    })) << "a caret in the read-only field";
+    EXPECT_EQ(info.rcCaret.right - info.rcCaret.left, 1);
+    EXPECT_EQ(info.rcCaret.bottom - info.rcCaret.top, 13);
+
+    // Once round by Tab and back into the named field.
+    MakeFile(kOldImage);
+    ASSERT_TRUE(tool_.Browse(tool_.oldField, kOldImage));
+    // The dialog has gone once the field shows the name.
+    ASSERT_TRUE(tool_.FieldShows(tool_.oldField, std::string("\"") + kOldImage + "\""));
+    for (HWND next : {tool_.diffField, tool_.newField, tool_.close, tool_.oldField}) {
+        support::PostKey(support::FocusOf(tool_.window), VK_TAB);
+        ASSERT_TRUE(support::WaitFor([&] { return support::FocusOf(tool_.window) == next; }))
+            << "focus on " << support::WindowClass(support::FocusOf(tool_.window)) << " "
+            << support::WindowText(support::FocusOf(tool_.window));
+    }
+    DWORD start = 1;
+    DWORD end = 2;
+    SendMessageA(tool_.oldField, EM_GETSEL, reinterpret_cast<WPARAM>(&start),
+                 reinterpret_cast<LPARAM>(&end));
+    EXPECT_EQ(start, end) << "entered by Tab, nothing selected";
+}
+
+TEST_F(FileFieldsLookTest, AltDownAndTheButtonOpenBrowseWithTheFieldsFilterAndCancelKeepsAll) {
+    struct Case {
+        const char* name;
+        HWND field;
+        HWND button;
+        bool byKey;
+        const char* filter;
+    };
+    const Case cases[] = {
+        {"Alt+Down, old image", tool_.oldField, buttons_[0], true, "Ovru ISO image file (*.ISO)"},
+        {"button, diff file", tool_.diffField, buttons_[1], false, "OVRU diff files (*.bsdiff)"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (c.byKey) {
+            support::PostKey(c.field, VK_DOWN, true);
+        } else {
+            tool_.Click(c.button);
+        }
+        HWND dialog = support::FindTopLevel("Browse", "#32770", tool_.process.Id());
+        ASSERT_NE(dialog, nullptr) << "the Browse dialog";
+        HWND types = nullptr;
+        support::WaitFor([&] { return (types = support::FindChild(dialog, "", kFileTypeBoxId)); });
+        EXPECT_EQ(support::WindowText(types), c.filter);
+        support::SaveScreenshot(GetDesktopWindow(), ScreenshotPath("e2e-browse-" + Look()));
+        PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+        ASSERT_TRUE(support::WaitFor([&] { return !IsWindow(dialog); }));
+        EXPECT_EQ(support::WindowText(c.field), "");
+        EXPECT_TRUE(support::WaitFor([&] { return support::FocusOf(tool_.window) == c.field; }))
+            << "the field has the focus after a cancel";
+    }
+}
+
+TEST_F(FileFieldsLookTest, TheDialogOpensInTheLastChosenFilesFolderAfterTheFieldWasCleared) {
+    MakeFile(kOldImage);
+    ASSERT_TRUE(tool_.Browse(tool_.oldField, kOldImage));
+    EXPECT_TRUE(tool_.FieldShows(tool_.oldField, std::string("\"") + kOldImage + "\""));
+    SendMessageA(tool_.oldField, WM_CLEAR, 0, 0);
+    EXPECT_TRUE(tool_.FieldShows(tool_.oldField, ""));
+    support::PostKey(tool_.oldField, VK_DOWN, true);
+    HWND dialog = support::FindTopLevel("Browse", "#32770", tool_.process.Id());
+    ASSERT_NE(dialog, nullptr);
+    HWND name = nullptr;
+    support::WaitFor(
+        [&] { return (name = support::FindChild(dialog, "ComboBoxEx32", kFileNameBoxId)); });
+    EXPECT_TRUE(support::WaitFor([&] { return support::WindowText(name) == "old image.iso"; }))
+        << "the last chosen file, preselected: " << support::WindowText(name);
+    PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+    support::WaitFor([&] { return !IsWindow(dialog); });
+}
+
+TEST_F(FileFieldsLookTest, TypingCutAndPasteChangeNothingCopyWorksAndAClearDisablesPatch) {
+    MakeFile(kOldImage);
+    MakeFile(kDiff);
+    ASSERT_TRUE(tool_.Browse(tool_.oldField, kOldImage));
+    ASSERT_TRUE(tool_.FieldShows(tool_.oldField, std::string("\"") + kOldImage + "\""));
+    ASSERT_TRUE(tool_.Browse(tool_.diffField, kDiff));
+    ASSERT_TRUE(tool_.WaitEnabled(tool_.patch, true)) << "all three fields named";
+    HWND field = tool_.oldField;
+    const std::string shown = support::WindowText(field);
+
+    if (OpenClipboard(nullptr)) {
+        EmptyClipboard();
+        HGLOBAL text = GlobalAlloc(GMEM_MOVEABLE, 8);
+        lstrcpyA(static_cast<char*>(GlobalLock(text)), "pasted");
+        GlobalUnlock(text);
+        SetClipboardData(CF_TEXT, text);
+        CloseClipboard();
+    }
+    for (char c : std::string("xy")) {
+        PostMessageA(field, WM_CHAR, static_cast<unsigned char>(c), 1);
+    }
+    SendMessageA(field, EM_SETSEL, 0, -1);
+    SendMessageA(field, WM_CUT, 0, 0);
+    SendMessageA(field, WM_PASTE, 0, 0);
+    support::PostKey(field, VK_DELETE);
+    EXPECT_TRUE(support::Responsive(field));
+    EXPECT_EQ(support::WindowText(field), shown);
+    SendMessageA(field, WM_COPY, 0, 0);
+    std::string copied;
+    support::WaitFor([&] {
+        if (OpenClipboard(nullptr)) {
+            if (HANDLE data = GetClipboardData(CF_TEXT)) {
+                copied = static_cast<const char*>(GlobalLock(data));
+                GlobalUnlock(data);
+            }
+            CloseClipboard();
+        }
+        return copied == shown;
+    });
+    EXPECT_EQ(copied, shown) << "copy works";
+
+    SendMessageA(field, WM_CLEAR, 0, 0);
+    EXPECT_TRUE(tool_.FieldShows(field, ""));
+    EXPECT_TRUE(tool_.WaitEnabled(tool_.patch, false)) << "an emptied field disables Patch";
+}
+
+TEST_F(FileFieldsLookTest, AFileDroppedOnAFieldIsTaken) {
+    MakeFile(kOldImage);
+    // A drop as the shell builds it, in the program's own memory.
+    std::string names = std::string(kOldImage) + '\0' + '\0';
+    std::vector<char> drop(sizeof(DROPFILES) + names.size(), '\0');
+    auto* header = reinterpret_cast<DROPFILES*>(drop.data());
+    header->pFiles = sizeof(DROPFILES);
+    header->fWide = FALSE;
+    names.copy(drop.data() + sizeof(DROPFILES), names.size());
+    void* remote = VirtualAllocEx(tool_.process.Process(), nullptr, drop.size(),
+                                  MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+    ASSERT_NE(remote, nullptr);
+    ASSERT_TRUE(
+        WriteProcessMemory(tool_.process.Process(), remote, drop.data(), drop.size(), nullptr));
+    // The field reads the names and lets the drop go; memory that no heap
+    // owns is refused by that last step, harmlessly.
+    PostMessageA(tool_.oldField, WM_DROPFILES, reinterpret_cast<WPARAM>(remote), 0);
+    EXPECT_TRUE(tool_.FieldShows(tool_.oldField, std::string("\"") + kOldImage + "\""));
+    EXPECT_TRUE(support::Responsive(tool_.window));
+}
+
+}  // namespace

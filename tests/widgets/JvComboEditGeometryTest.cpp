@@ -1,0 +1,125 @@
+// The arithmetic of the edit with a button: the holder's place for every
+// kind of border, the text rectangle, the height rules, the ellipsis picture
+// and the auto-completion flags.
+#include "widgets/JvComboEditGeometry.h"
+
+#include <gtest/gtest.h>
+
+#include "widgets/JvAutoCompleteOptions.h"
+
+namespace {
+
+EditFrame Frame(bool themed, bool single, bool flat, bool newStyle = true) {
+    EditFrame frame;
+    frame.themed = themed;
+    frame.singleBorder = single;
+    frame.flat = flat;
+    frame.newStyle = newStyle;
+    return frame;
+}
+
+TEST(ButtonBounds, EveryKindOfBorderHasItsPlace) {
+    struct Case {
+        const char* name;
+        EditFrame frame;
+        BoxRect expected;
+    };
+    // The main window's field: 361 x 21 with a 21 wide button.
+    const Case cases[] = {
+        {"themed, three-dimensional", Frame(true, true, false), {338, 0, 21, 19}},
+        {"themed, flat", Frame(true, true, true), {339, 1, 21, 19}},
+        {"classic, three-dimensional", Frame(false, true, false), {336, 0, 21, 17}},
+        {"classic, flat", Frame(false, true, true), {338, 2, 21, 17}},
+        {"no border", Frame(true, false, false), {340, 0, 21, 21}},
+        {"old-style system", Frame(true, true, false, false), {340, 0, 21, 21}},
+        {"old-style, classic, flat", Frame(false, true, true, false), {340, 0, 21, 21}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const BoxRect got = ButtonBounds(c.frame, 361, 21, 21);
+        EXPECT_EQ(got.left, c.expected.left);
+        EXPECT_EQ(got.top, c.expected.top);
+        EXPECT_EQ(got.width, c.expected.width);
+        EXPECT_EQ(got.height, c.expected.height);
+    }
+}
+
+TEST(EditTextRect, KeepsTheTextClearOfTheButton) {
+    struct Case {
+        const char* name;
+        EditFrame frame;
+        int clientHeight;
+        TextRect expected;
+    };
+    // The right margin gets the holder's width plus 2, as the control adds it.
+    const Case cases[] = {
+        {"themed, three-dimensional", Frame(true, true, false), 19, {1, 1, 334, 18}},
+        {"classic, three-dimensional", Frame(false, true, false), 17, {0, 2, 335, 16}},
+        {"themed, flat", Frame(true, true, true), 19, {3, 0, 336, 18}},
+        {"classic, flat", Frame(false, true, true), 19, {0, 0, 335, 18}},
+        {"no border", Frame(true, false, false), 21, {0, 0, 335, 20}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TextMargins margins = EditTextMargins(c.frame);
+        margins.right += 21 + 2;
+        const TextRect got = EditTextRect(margins, 361, c.clientHeight);
+        EXPECT_EQ(got.left, c.expected.left);
+        EXPECT_EQ(got.top, c.expected.top);
+        EXPECT_EQ(got.right, c.expected.right);
+        EXPECT_EQ(got.bottom, c.expected.bottom);
+    }
+}
+
+TEST(EditHeights, TheFieldsFontGivesTheirHeightOf21) {
+    // Text height 13, one-pixel borders: the main window's fields.
+    EXPECT_EQ(EnsuredMinHeight(Frame(true, true, false), 1, 16, 13), 21);
+    EXPECT_EQ(EnsuredMinHeight(Frame(true, true, true), 1, 16, 13), 19);
+    // Old-style systems: four borders and a quarter of the smaller font.
+    EXPECT_EQ(EnsuredMinHeight(Frame(false, true, false, false), 1, 16, 13), 13 + 4 + 3);
+    EXPECT_EQ(EnsuredMinHeight(Frame(false, true, false, false), 2, 20, 24), 24 + 8 + 5);
+    // The size adjustment asks less, and nothing for a borderless field.
+    EXPECT_EQ(AdjustedMinHeight(Frame(true, true, false), 1, 13), 18);
+    EXPECT_EQ(AdjustedMinHeight(Frame(true, false, false), 1, 13), 13);
+}
+
+TEST(EllipsisPicture, ThreeDotsCentredWithAGapOfOneToThree) {
+    struct Case {
+        int buttonWidth;
+        int width;
+        int dots[3];
+    };
+    const Case cases[] = {
+        {21, 15, {1, 6, 11}},  // gap 4 clamped to 3
+        {17, 11, {0, 4, 8}},   // gap 2
+        {14, 8, {0, 3, 6}},    // gap 1
+        {12, 6, {-1, 2, 5}},   // gap 0 clamped to 1: the first dot starts outside
+        {3, 1, {-3, 0, 3}},    // at least one pixel wide
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.buttonWidth);
+        const EllipsisPicture picture = MakeEllipsisPicture(c.buttonWidth);
+        EXPECT_EQ(picture.width, c.width);
+        EXPECT_EQ(picture.height, 4);
+        EXPECT_EQ(picture.dotY, 1);
+        for (int i = 0; i < 3; ++i) {
+            EXPECT_EQ(picture.dotX[i], c.dots[i]) << "dot " << i;
+        }
+    }
+}
+
+TEST(AutoCompleteFlags, SumsOfTheMembersAndTheFileListOptions) {
+    EXPECT_EQ(AutoCompleteFlags(0), 0u);
+    EXPECT_EQ(AutoCompleteFlags(acoAutoSuggest), 0x1u);
+    EXPECT_EQ(AutoCompleteFlags(acoAutoSuggest | acoAutoAppend | acoUseTab), 0x13u);
+    EXPECT_EQ(
+        AutoCompleteFlags(acoSearch | acoFilterPrefixes | acoUpDownKeyDropsList | acoRTLReading),
+        0x6Cu);
+    EXPECT_EQ(FileSystemListOptions(acfFileSystem), 0x10u);
+    EXPECT_EQ(FileSystemListOptions(acfFileSystem | acfFileSysDirs), 0x30u);
+    EXPECT_EQ(FileSystemListOptions(acfFileSysDirs), 0x30u);
+    EXPECT_TRUE(WantsFileSystemList(acfFileSysDirs));
+    EXPECT_FALSE(WantsFileSystemList(acfURLHistory | acfURLMRU));
+}
+
+}  // namespace

@@ -1,0 +1,587 @@
+// The speed button: the press, move and release rules, hot tracking, the
+// themed and the classic looks read from pixels, where its picture goes and
+// how it looks disabled and inactive, and the shared picture lists.
+#include "widgets/JvSpeedButton.h"
+
+#include <uxtheme.h>
+#include <vssym32.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "rtl/Forms.h"
+#include "rtl/Themes.h"
+#include "support/TestApplication.h"
+#include "support/WindowDriver.h"
+#include "widgets/JvButtonColors.h"
+#include "widgets/JvGlyphCache.h"
+
+namespace {
+
+constexpr COLORREF kFuchsia = RGB(255, 0, 255);
+constexpr COLORREF kRed = RGB(255, 0, 0);
+constexpr COLORREF kBlue = RGB(0, 0, 255);
+
+LPARAM At(int x, int y) {
+    return MAKELPARAM(static_cast<WORD>(x), static_cast<WORD>(y));
+}
+
+// A picture of `width` x `height`: a fuchsia (see-through) frame of two
+// pixels around a filled inside, one cell per colour side by side.
+void MakePicture(TBitmap& picture, int width, int height, const std::vector<COLORREF>& cells) {
+    picture.SetSize(width * static_cast<int>(cells.size()), height);
+    for (int y = 0; y < height; ++y) {
+        std::uint8_t* row = picture.ScanLine(y);
+        for (int x = 0; x < picture.Width(); ++x) {
+            const int inCell = x % width;
+            const bool inside = inCell >= 2 && inCell < width - 2 && y >= 2 && y < height - 2;
+            const COLORREF colour = inside ? cells[static_cast<std::size_t>(x / width)] : kFuchsia;
+            row[x * 3] = GetBValue(colour);
+            row[x * 3 + 1] = GetGValue(colour);
+            row[x * 3 + 2] = GetRValue(colour);
+        }
+    }
+}
+
+// The button's look as it paints it.
+void Render(TWinControl* control, TBitmap& picture) {
+    picture.SetSize(control->Width(), control->Height());
+    SendMessageA(control->Handle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(picture.Dc()),
+                 PRF_CLIENT);
+}
+
+bool SamePixels(const TBitmap& a, const TBitmap& b) {
+    if (a.Width() != b.Width() || a.Height() != b.Height()) {
+        return false;
+    }
+    for (int y = 0; y < a.Height(); ++y) {
+        for (int x = 0; x < a.Width(); ++x) {
+            if (a.Pixel(x, y) != b.Pixel(x, y)) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+// Where pixels of `colour` lie: their bounding box, empty when none.
+RECT BoxOf(const TBitmap& picture, COLORREF colour) {
+    RECT box{picture.Width(), picture.Height(), 0, 0};
+    for (int y = 0; y < picture.Height(); ++y) {
+        for (int x = 0; x < picture.Width(); ++x) {
+            if (picture.Pixel(x, y) == colour) {
+                box.left = std::min<LONG>(box.left, x);
+                box.top = std::min<LONG>(box.top, y);
+                box.right = std::max<LONG>(box.right, x + 1);
+                box.bottom = std::max<LONG>(box.bottom, y + 1);
+            }
+        }
+    }
+    return box.left < box.right ? box : RECT{};
+}
+
+// Visual styles off for this process, back on afterwards.
+class ClassicLook {
+public:
+    ClassicLook() { SetThemeAppProperties(0); }
+    ClassicLook(const ClassicLook&) = delete;
+    ClassicLook& operator=(const ClassicLook&) = delete;
+    ~ClassicLook() { SetThemeAppProperties(STAP_ALLOW_NONCLIENT | STAP_ALLOW_CONTROLS); }
+};
+
+class SpeedButtonTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        support::EnsureApplication();
+        form_ = std::make_unique<TForm>(nullptr);
+        form_->SetClientSize(200, 100);
+        form_->SetBounds(60, 60, form_->Width(), form_->Height());
+        images_ = std::make_unique<TCustomImageList>(nullptr, 14, 12);
+        TBitmap picture;
+        MakePicture(picture, 14, 12, {kRed});
+        ASSERT_EQ(images_->AddMasked(picture.Handle(), kFuchsia), 0);
+        button_ = new TJvImageSpeedButton(form_.get());
+        button_->SetBounds(10, 10, 21, 19);
+        button_->SetParent(form_.get());
+        button_->SetImages(images_.get());
+        button_->SetImageIndex(0);
+        button_->OnClick = [this](TObject*) { ++clicks_; };
+        form_->Show();
+        support::WaitFor([&] { return IsWindowVisible(form_->Handle()) != FALSE; });
+        Application->ProcessMessages();
+    }
+    void TearDown() override {
+        SetCursorPos(0, 0);
+        form_.reset();
+        images_.reset();
+    }
+
+    void Send(UINT msg, WPARAM wParam, LPARAM lParam) {
+        SendMessageA(button_->Handle(), msg, wParam, lParam);
+    }
+
+    // The pointer over the button, as the mouse would bring it.
+    void PointAtButton() {
+        RECT rect{};
+        GetWindowRect(button_->Handle(), &rect);
+        SetCursorPos((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+        Send(WM_MOUSEMOVE, 0, At(button_->Width() / 2, button_->Height() / 2));
+    }
+
+    std::unique_ptr<TForm> form_;
+    std::unique_ptr<TCustomImageList> images_;
+    TJvImageSpeedButton* button_ = nullptr;
+    int clicks_ = 0;
+};
+
+TEST_F(SpeedButtonTest, AReleaseOverTheButtonClicksAndOneOutsideDoesNot) {
+    struct Step {
+        UINT msg;
+        int x;
+        int y;
+        TButtonState after;
+    };
+    struct Case {
+        const char* name;
+        std::vector<Step> steps;
+        int clicks;
+    };
+    const int below = 19;  // the first row under the button
+    const std::vector<Case> cases = {
+        {"press and release inside",
+         {{WM_LBUTTONDOWN, 5, 5, TButtonState::bsDown}, {WM_LBUTTONUP, 5, 5, TButtonState::bsUp}},
+         1},
+        {"released outside",
+         {{WM_LBUTTONDOWN, 5, 5, TButtonState::bsDown},
+          {WM_MOUSEMOVE, 60, 5, TButtonState::bsUp},
+          {WM_LBUTTONUP, 60, 5, TButtonState::bsUp}},
+         0},
+        {"out and back in",
+         {{WM_LBUTTONDOWN, 5, 5, TButtonState::bsDown},
+          {WM_MOUSEMOVE, 5, 40, TButtonState::bsUp},
+          {WM_MOUSEMOVE, 6, 6, TButtonState::bsDown},
+          {WM_LBUTTONUP, 6, 6, TButtonState::bsUp}},
+         1},
+        {"released one row below",
+         {{WM_LBUTTONDOWN, 5, 5, TButtonState::bsDown},
+          {WM_LBUTTONUP, 5, below, TButtonState::bsUp}},
+         0},
+        {"released on the last row",
+         {{WM_LBUTTONDOWN, 5, 5, TButtonState::bsDown},
+          {WM_LBUTTONUP, 20, below - 1, TButtonState::bsUp}},
+         1},
+        {"right button",
+         {{WM_RBUTTONDOWN, 5, 5, TButtonState::bsUp}, {WM_RBUTTONUP, 5, 5, TButtonState::bsUp}},
+         0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        clicks_ = 0;
+        for (const Step& step : c.steps) {
+            const WPARAM buttons = step.msg == WM_LBUTTONUP || step.msg == WM_RBUTTONUP ? 0
+                                   : step.msg == WM_RBUTTONDOWN                         ? MK_RBUTTON
+                                                                : MK_LBUTTON;
+            Send(step.msg, buttons, At(step.x, step.y));
+            EXPECT_EQ(button_->State(), step.after) << "after message " << std::hex << step.msg;
+        }
+        EXPECT_EQ(clicks_, c.clicks);
+        EXPECT_NE(GetCapture(), button_->Handle());
+    }
+}
+
+TEST_F(SpeedButtonTest, ThePressedLookGoesWhenThePointerLeavesAndComesBack) {
+    TBitmap idle, pressed, outside, back, released;
+    Render(button_, idle);
+    Send(WM_LBUTTONDOWN, MK_LBUTTON, At(5, 5));
+    Render(button_, pressed);
+    Send(WM_MOUSEMOVE, MK_LBUTTON, At(80, 5));
+    Render(button_, outside);
+    Send(WM_MOUSEMOVE, MK_LBUTTON, At(5, 5));
+    Render(button_, back);
+    Send(WM_LBUTTONUP, 0, At(80, 5));
+    Render(button_, released);
+    EXPECT_FALSE(SamePixels(idle, pressed)) << "the press shows";
+    EXPECT_TRUE(SamePixels(pressed, back)) << "the pressed look returns";
+    EXPECT_FALSE(SamePixels(pressed, outside));
+    EXPECT_TRUE(SamePixels(idle, released)) << "released outside: drawn up again";
+    EXPECT_EQ(clicks_, 0);
+}
+
+TEST_F(SpeedButtonTest, ADoubleClickPressesAgainAndAQueuedPressIsDropped) {
+    Send(WM_LBUTTONDOWN, MK_LBUTTON, At(5, 5));
+    Send(WM_LBUTTONUP, 0, At(5, 5));
+    Send(WM_LBUTTONDBLCLK, MK_LBUTTON, At(5, 5));
+    Send(WM_LBUTTONUP, 0, At(5, 5));
+    EXPECT_EQ(clicks_, 2);
+
+    // A press that waits in the queue while one is handled is taken away.
+    clicks_ = 0;
+    PostMessageA(button_->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, At(6, 6));
+    Send(WM_LBUTTONDOWN, MK_LBUTTON, At(5, 5));
+    MSG msg;
+    EXPECT_FALSE(
+        PeekMessageA(&msg, button_->Handle(), WM_LBUTTONDOWN, WM_LBUTTONDOWN, PM_NOREMOVE));
+    Send(WM_LBUTTONUP, 0, At(5, 5));
+    EXPECT_EQ(clicks_, 1);
+}
+
+TEST_F(SpeedButtonTest, ADisabledButtonNeitherPressesNorClicks) {
+    button_->SetEnabled(false);
+    EXPECT_EQ(button_->State(), TButtonState::bsDisabled);
+    Send(WM_LBUTTONDOWN, MK_LBUTTON, At(5, 5));
+    Send(WM_LBUTTONUP, 0, At(5, 5));
+    EXPECT_EQ(clicks_, 0);
+    button_->SetEnabled(true);
+    EXPECT_EQ(button_->State(), TButtonState::bsUp);
+}
+
+// The theme's push button, drawn as the button must draw it: over its
+// parent's background, here the form's face colour.
+void ThemeReference(HWND window, int state, int width, int height, TBitmap& picture) {
+    picture.SetSize(width, height);
+    RECT all{0, 0, width, height};
+    FillRect(picture.Dc(), &all, GetSysColorBrush(COLOR_BTNFACE));
+    ThemeData theme(window, L"BUTTON");
+    DrawThemeBackground(theme.Get(), picture.Dc(), BP_PUSHBUTTON, state, &all, nullptr);
+}
+
+TEST_F(SpeedButtonTest, UnderThemesEachStateShowsItsPushButtonElement) {
+    if (!ThemeServicesEnabled()) {
+        GTEST_SKIP() << "visual styles are off on this system";
+    }
+    SetForegroundWindow(form_->Handle());
+    const int w = button_->Width();
+    const int h = button_->Height();
+    // The points where the theme draws the four states differently, outside
+    // the picture: there each state must match its element.
+    TBitmap normal, hot, pressed, disabled;
+    ThemeReference(button_->Handle(), PBS_NORMAL, w, h, normal);
+    ThemeReference(button_->Handle(), PBS_HOT, w, h, hot);
+    ThemeReference(button_->Handle(), PBS_PRESSED, w, h, pressed);
+    ThemeReference(button_->Handle(), PBS_DISABLED, w, h, disabled);
+    std::vector<POINT> telling;
+    for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w; ++x) {
+            const bool picture = x >= 3 && x < w - 3 && y >= 3 && y < h - 3;
+            const COLORREF n = normal.Pixel(x, y);
+            if (!picture && n != hot.Pixel(x, y) && n != pressed.Pixel(x, y) &&
+                n != disabled.Pixel(x, y)) {
+                telling.push_back({x, y});
+            }
+        }
+    }
+    if (telling.empty()) {
+        GTEST_SKIP() << "this theme draws some of the push button's states alike";
+    }
+    auto expectLook = [&](const TBitmap& reference, const char* name) {
+        SCOPED_TRACE(name);
+        TBitmap look;
+        Render(button_, look);
+        for (const POINT& p : telling) {
+            EXPECT_EQ(look.Pixel(p.x, p.y), reference.Pixel(p.x, p.y)) << p.x << "," << p.y;
+        }
+    };
+    expectLook(normal, "normal");
+    PointAtButton();
+    ASSERT_TRUE(button_->MouseOver()) << "the pointer rests on the button of the active window";
+    expectLook(hot, "hot");
+    Send(WM_LBUTTONDOWN, MK_LBUTTON, At(5, 5));
+    expectLook(pressed, "pressed");
+    Send(WM_LBUTTONUP, 0, At(80, 5));
+    button_->SetEnabled(false);
+    expectLook(disabled, "disabled");
+}
+
+TEST_F(SpeedButtonTest, HotOnlyWhileOneOfTheProgramsWindowsIsActive) {
+    SetForegroundWindow(form_->Handle());
+    PointAtButton();
+    EXPECT_TRUE(button_->MouseOver());
+    SetCursorPos(0, 0);
+    Send(WM_MOUSELEAVE, 0, 0);
+    ASSERT_FALSE(button_->MouseOver());
+
+    // Another program's window in front: the desktop's, which Wine's
+    // explorer process owns.
+    SetForegroundWindow(GetDesktopWindow());
+    DWORD process = 0;
+    GetWindowThreadProcessId(GetForegroundWindow(), &process);
+    if (process == GetCurrentProcessId()) {
+        GTEST_SKIP() << "no window of another program could be brought to the front";
+    }
+    PointAtButton();
+    EXPECT_FALSE(button_->MouseOver()) << "not hot while another program is active";
+}
+
+TEST_F(SpeedButtonTest, WithoutThemesTheFrameIsDrawnInTheFacesLightAndDarkColours) {
+    ClassicLook classic;
+    ASSERT_FALSE(ThemeServicesEnabled());
+    const COLORREF windowFrame = GetSysColor(COLOR_WINDOWFRAME);
+    struct Case {
+        const char* name;
+        TColor color;
+        bool flat;
+        bool pressed;
+        bool hot;
+        // left, inner left, right, inner right (middle row); top; bottom
+        TColor expected[6];
+    };
+    const COLORREF face = GetSysColor(COLOR_BTNFACE);
+    const COLORREF grey = RGB(0x80, 0x80, 0x80);
+    const Case cases[] = {
+        {"raised",
+         clBtnFace,
+         false,
+         false,
+         false,
+         {FrameHighlight(face), face, windowFrame, FrameShadow(face), FrameHighlight(face),
+          windowFrame}},
+        {"pressed",
+         clBtnFace,
+         false,
+         true,
+         false,
+         {windowFrame, FrameShadow(face), FrameHighlight(face), face, windowFrame,
+          FrameHighlight(face)}},
+        {"raised, grey face",
+         grey,
+         false,
+         false,
+         false,
+         {RGB(0xC0, 0xC0, 0xC0), grey, windowFrame, RGB(0x40, 0x40, 0x40), RGB(0xC0, 0xC0, 0xC0),
+          windowFrame}},
+        {"flat, hot",
+         clBtnFace,
+         true,
+         false,
+         true,
+         {FrameHighlight(face), face, FrameShadow(face), face, FrameHighlight(face),
+          FrameShadow(face)}},
+        {"flat, pressed",
+         clBtnFace,
+         true,
+         true,
+         true,
+         {FrameShadow(face), face, FrameHighlight(face), face, FrameShadow(face),
+          FrameHighlight(face)}},
+        {"flat, not hot: no frame",
+         clBtnFace,
+         true,
+         false,
+         false,
+         {face, face, face, face, face, face}},
+    };
+    SetForegroundWindow(form_->Handle());
+    const int w = button_->Width();
+    const int h = button_->Height();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        button_->SetColor(c.color);
+        button_->SetFlat(c.flat);
+        SetCursorPos(0, 0);
+        Send(WM_MOUSELEAVE, 0, 0);
+        if (c.hot) {
+            PointAtButton();
+        }
+        if (c.pressed) {
+            Send(WM_LBUTTONDOWN, MK_LBUTTON, At(5, 5));
+        }
+        TBitmap look;
+        Render(button_, look);
+        if (c.pressed) {
+            Send(WM_LBUTTONUP, 0, At(80, 5));
+        }
+        const POINT points[6] = {{0, h / 2},     {1, h / 2}, {w - 1, h / 2},
+                                 {w - 2, h / 2}, {w / 2, 0}, {w / 2, h - 1}};
+        const char* names[6] = {"left", "inner left", "right", "inner right", "top", "bottom"};
+        for (int i = 0; i < 6; ++i) {
+            EXPECT_EQ(look.Pixel(points[i].x, points[i].y), c.expected[i]) << names[i];
+        }
+    }
+}
+
+TEST_F(SpeedButtonTest, TheEditsPictureIsCentredInThePictureAreaAndMovesWhenPressed) {
+    if (!ThemeServicesEnabled()) {
+        GTEST_SKIP() << "visual styles are off on this system; the themed cases need them";
+    }
+    struct Case {
+        const char* name;
+        bool classic;
+        bool pressed;
+    };
+    const Case cases[] = {
+        {"themed", false, false},
+        {"themed, pressed", false, true},
+        {"classic", true, false},
+        {"classic, pressed", true, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::unique_ptr<ClassicLook> classic;
+        if (c.classic) {
+            classic = std::make_unique<ClassicLook>();
+        }
+        // The picture area: the element's content rectangle under themes;
+        // inside the two frame steps and one more pixel without.
+        RECT area{3, 3, 18, 16};
+        if (!c.classic) {
+            TBitmap scratch(21, 19);
+            ThemeData theme(button_->Handle(), L"BUTTON");
+            RECT all{0, 0, 21, 19};
+            GetThemeBackgroundContentRect(theme.Get(), scratch.Dc(), BP_PUSHBUTTON,
+                                          c.pressed ? PBS_PRESSED : PBS_NORMAL, &all, &area);
+        }
+        const POINT offset = !c.pressed ? POINT{0, 0} : c.classic ? POINT{1, 1} : POINT{1, 0};
+        if (c.pressed) {
+            Send(WM_LBUTTONDOWN, MK_LBUTTON, At(5, 5));
+        }
+        TBitmap look;
+        Render(button_, look);
+        if (c.pressed) {
+            Send(WM_LBUTTONUP, 0, At(80, 5));
+        }
+        // The picture's red inside starts two pixels into it.
+        const int x = area.left + (area.right - area.left) / 2 - 7 + offset.x;
+        const int y = area.top + (area.bottom - area.top) / 2 - 6 + offset.y;
+        const RECT red = BoxOf(look, kRed);
+        EXPECT_EQ(red.left, x + 2);
+        EXPECT_EQ(red.top, y + 2);
+        EXPECT_EQ(red.right, x + 12);
+        EXPECT_EQ(red.bottom, y + 10);
+    }
+}
+
+TEST_F(SpeedButtonTest, DisabledItShowsTheListsDisabledPictureAndInactiveTheGreyCopy) {
+    ClassicLook classic;
+    const int cx = button_->Width() / 2;
+    const int cy = button_->Height() / 2;
+    TBitmap look;
+    button_->SetEnabled(false);
+    Render(button_, look);
+    EXPECT_EQ(look.Pixel(cx, cy), DisabledLook(kRed)) << "the image list's disabled rendering";
+    EXPECT_EQ(BoxOf(look, kRed).right, 0) << "no red left";
+
+    button_->SetEnabled(true);
+    button_->SetFlat(true);  // flat and not hot: inactive
+    SetCursorPos(0, 0);
+    Send(WM_MOUSELEAVE, 0, 0);
+    Render(button_, look);
+    EXPECT_EQ(look.Pixel(cx, cy), GreyOf(kRed));
+    button_->SetGrayedInactive(false);
+    Render(button_, look);
+    EXPECT_EQ(look.Pixel(cx, cy), kRed) << "without GrayedInactive the picture keeps its colours";
+}
+
+TEST_F(SpeedButtonTest, TheImageListsChangesRepaintAndItsEndLeavesNoDanglingList) {
+    UpdateWindow(button_->Handle());
+    RECT dirty{};
+    ASSERT_FALSE(GetUpdateRect(button_->Handle(), &dirty, FALSE));
+    TBitmap picture;
+    MakePicture(picture, 14, 12, {kBlue});
+    images_->AddMasked(picture.Handle(), kFuchsia);
+    EXPECT_TRUE(GetUpdateRect(button_->Handle(), &dirty, FALSE)) << "the change link repaints";
+
+    images_.reset();
+    EXPECT_EQ(button_->Images(), nullptr);
+    EXPECT_EQ(button_->ImageIndex(), -1);
+    TBitmap look;
+    Render(button_, look);  // draws without the list
+    EXPECT_EQ(BoxOf(look, kRed).right, 0);
+}
+
+// --- the picture object and the shared lists
+
+TEST(ButtonGlyph, PicturesOfOneSizeShareAListWhoseLastPictureFreesIt) {
+    TJvGlyphCache& cache = TJvGlyphCache::Instance();
+    const int lists = cache.ListCount();
+    TBitmap source;
+    MakePicture(source, 16, 16, {kRed, kBlue});
+    TBitmap other;
+    MakePicture(other, 10, 8, {kRed});
+    TBitmap target(40, 40);
+    TJvxButtonGlyph::DrawParams params;
+    params.area = {0, 0, 40, 40};
+
+    auto a = std::make_unique<TJvxButtonGlyph>();
+    auto b = std::make_unique<TJvxButtonGlyph>();
+    auto c = std::make_unique<TJvxButtonGlyph>();
+    for (TJvxButtonGlyph* glyph : {a.get(), b.get()}) {
+        glyph->SetGlyph(source.Handle());
+        glyph->SetNumGlyphs(2);
+        glyph->Draw(target.Dc(), params);
+    }
+    c->SetGlyph(other.Handle());
+    c->Draw(target.Dc(), params);
+    ASSERT_NE(a->List(), nullptr);
+    EXPECT_EQ(a->List(), b->List()) << "one list per picture size";
+    EXPECT_NE(a->List(), c->List());
+    EXPECT_EQ(cache.ListCount(), lists + 2);
+    EXPECT_EQ(a->PictureIndex(TButtonState::bsUp), 0);
+    EXPECT_EQ(b->PictureIndex(TButtonState::bsUp), 1);
+
+    // A dropped picture's place is handed out again.
+    TJvGlyphList* shared = a->List();
+    a->DropPictures();
+    EXPECT_EQ(shared->UsedCount(), 1);
+    params.state = TButtonState::bsDisabled;
+    b->Draw(target.Dc(), params);
+    EXPECT_EQ(b->PictureIndex(TButtonState::bsDisabled), 0);
+
+    b.reset();
+    EXPECT_EQ(cache.ListCount(), lists + 1) << "the last picture of a size took its list along";
+    c.reset();
+    EXPECT_EQ(cache.ListCount(), lists);
+}
+
+TEST(ButtonGlyph, EachStateTakesItsOwnPictureOrAMadeOne) {
+    struct Case {
+        const char* name;
+        int numGlyphs;
+        bool grayNewStyle;
+        TButtonState state;
+        COLORREF centre;      // the picture's middle
+        COLORREF belowRight;  // just beyond the inside, one pixel down and right
+    };
+    const Case cases[] = {
+        {"up", 2, true, TButtonState::bsUp, kRed, kFuchsia},
+        {"disabled, own cell", 2, true, TButtonState::bsDisabled, kBlue, kFuchsia},
+        {"down shares up below 3 cells", 2, true, TButtonState::bsDown, kRed, kFuchsia},
+        {"disabled, new style", 1, true, TButtonState::bsDisabled, DisabledLook(kRed), kFuchsia},
+        {"disabled, embossed", 1, false, TButtonState::bsDisabled, GetSysColor(COLOR_BTNSHADOW),
+         GetSysColor(COLOR_BTNHIGHLIGHT)},
+        {"inactive: grey copy", 1, true, TButtonState::bsInactive, GreyOf(kRed), kFuchsia},
+        {"exclusive without a cell: the first", 2, true, TButtonState::bsExclusive, kRed, kFuchsia},
+    };
+    TBitmap twoCells;
+    MakePicture(twoCells, 16, 16, {kRed, kBlue});
+    TBitmap oneCell;
+    MakePicture(oneCell, 16, 16, {kRed});
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const TBitmap& source = c.numGlyphs == 2 ? twoCells : oneCell;
+        TJvxButtonGlyph glyph;
+        glyph.SetGlyph(source.Handle());
+        glyph.SetNumGlyphs(c.numGlyphs);
+        glyph.SetGrayNewStyle(c.grayNewStyle);
+        TBitmap target(16, 16);
+        const RECT all{0, 0, 16, 16};
+        GdiObject<HBRUSH> fuchsia(CreateSolidBrush(kFuchsia));
+        FillRect(target.Dc(), &all, fuchsia.Get());
+        TJvxButtonGlyph::DrawParams params;
+        params.area = all;
+        params.state = c.state;
+        glyph.Draw(target.Dc(), params);
+        EXPECT_EQ(target.Pixel(8, 8), c.centre);
+        // The embossed copy's see-through colour is the face; beyond its
+        // shape only the highlight shows.
+        EXPECT_EQ(target.Pixel(14, 14), c.belowRight);
+        if (c.state == TButtonState::bsDown && c.numGlyphs < 3) {
+            EXPECT_EQ(glyph.PictureIndex(TButtonState::bsDown),
+                      glyph.PictureIndex(TButtonState::bsUp));
+        }
+    }
+}
+
+}  // namespace
