@@ -6,31 +6,14 @@
 #include <type_traits>
 #include <utility>
 
+#include "rtl/ComPtr.h"
+
 namespace {
 
 using GetLongPathNameAFunc = DWORD(WINAPI*)(LPCSTR, LPSTR, DWORD);
 // The cast from GetProcAddress hides the calling convention: a lost WINAPI
 // would fail here in the 32-bit build instead of crashing at the call.
 static_assert(std::is_same_v<decltype(&GetLongPathNameA), GetLongPathNameAFunc>);
-
-// Owns one reference of a COM interface.
-template <typename T>
-class ComRef {
-public:
-    ComRef() = default;
-    ComRef(const ComRef&) = delete;
-    ComRef& operator=(const ComRef&) = delete;
-    ~ComRef() {
-        if (ptr_ != nullptr) {
-            ptr_->Release();
-        }
-    }
-    T* operator->() const { return ptr_; }
-    T** Out() { return &ptr_; }
-
-private:
-    T* ptr_ = nullptr;
-};
 
 // Owns a shell item id list, which the shell's task allocator made.
 class PidlHolder {
@@ -72,8 +55,8 @@ std::string CurrentFolder() {
 // An item without a file-system folder gives an empty folder, so that the
 // caller reports a missing folder instead of taking ":" as a drive.
 std::string ShellPathForm(const std::string& path) {
-    ComRef<IShellFolder> desktop;
-    if (FAILED(SHGetDesktopFolder(desktop.Out()))) {
+    ComPtr<IShellFolder> desktop;
+    if (FAILED(SHGetDesktopFolder(desktop.Put()))) {
         return path;
     }
     const int wideLength = MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, nullptr, 0);
