@@ -51,15 +51,7 @@ try() {
     fi
 }
 
-status=0
-run_bspatch old new good || status=$?
-if [ $status -ne 0 ]; then
-    fail "the whole patch" "exit code $status: $(cat stderr)"
-elif ! cmp -s new want; then
-    fail "the whole patch" "output differs"
-else
-    pass "the whole patch"
-fi
+patched "the whole patch" old new good want
 for length in 0 32 100 $((size / 7)) $((size / 2)) $((size - 200)) $((size - 1)); do
     setup head -c "$length" good >patch
     try "cut to $length bytes"

@@ -73,6 +73,20 @@ run_bspatch() {
     return $status
 }
 
+# patched NAME OLD NEW PATCH WANT: checks a run that must succeed: exit
+# code 0 and NEW equal to WANT, byte for byte.
+patched() {
+    local name=$1 status=0
+    run_bspatch "$2" "$3" "$4" || status=$?
+    if [ $status -ne 0 ]; then
+        fail "$name" "exit code $status: $(cat stderr)"
+    elif ! cmp -s "$3" "$5"; then
+        fail "$name" "output differs"
+    else
+        pass "$name"
+    fi
+}
+
 # refused NAME STATUS CODE NEW [PATTERN]: checks a run that must fail: its
 # exit code STATUS is CODE, one line on stderr names the problem (and
 # matches PATTERN), NEW (which held "keep") is as it was and no temporary

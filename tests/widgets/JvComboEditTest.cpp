@@ -14,20 +14,14 @@
 
 #include "rtl/Forms.h"
 #include "rtl/Themes.h"
+#include "support/ClassicLook.h"
 #include "support/MessageTrace.h"
 #include "support/TestApplication.h"
 #include "support/WindowDriver.h"
 
 namespace {
 
-// Visual styles off for this process, back on afterwards.
-class ClassicLook {
-public:
-    ClassicLook() { SetThemeAppProperties(0); }
-    ClassicLook(const ClassicLook&) = delete;
-    ClassicLook& operator=(const ClassicLook&) = delete;
-    ~ClassicLook() { SetThemeAppProperties(STAP_ALLOW_NONCLIENT | STAP_ALLOW_CONTROLS); }
-};
+using support::ClassicLook;
 
 // A control that logs the dialog keys the form offers it.
 class KeyWitness : public TCustomControl {

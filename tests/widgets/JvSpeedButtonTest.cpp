@@ -14,6 +14,7 @@
 
 #include "rtl/Forms.h"
 #include "rtl/Themes.h"
+#include "support/ClassicLook.h"
 #include "support/TestApplication.h"
 #include "support/WindowDriver.h"
 #include "widgets/JvButtonColors.h"
@@ -83,14 +84,7 @@ RECT BoxOf(const TBitmap& picture, COLORREF colour) {
     return box.left < box.right ? box : RECT{};
 }
 
-// Visual styles off for this process, back on afterwards.
-class ClassicLook {
-public:
-    ClassicLook() { SetThemeAppProperties(0); }
-    ClassicLook(const ClassicLook&) = delete;
-    ClassicLook& operator=(const ClassicLook&) = delete;
-    ~ClassicLook() { SetThemeAppProperties(STAP_ALLOW_NONCLIENT | STAP_ALLOW_CONTROLS); }
-};
+using support::ClassicLook;
 
 class SpeedButtonTest : public ::testing::Test {
 protected:
