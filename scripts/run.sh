@@ -16,6 +16,7 @@ fi
 
 if [ -n "${DISPLAY:-}" ]; then
     brivok_start_wine
+    brivok_wine_managed Y
     exec "$BRIVOK_WINE" "$exe"
 fi
 

@@ -16,6 +16,7 @@ echo "== native tests"
 brivok_start_display --private || exit 1
 trap brivok_stop_all EXIT
 brivok_start_wine
+brivok_wine_managed N
 
 echo "== Windows tests under Wine in $(basename "$BRIVOK_TEST_TREE") ($BRIVOK_TEST_TREE_REASON)"
 # Serial: the GUI tests share one display and the keyboard focus.

@@ -86,6 +86,16 @@ brivok_start_wine() {
     "$BRIVOK_WINE" cmd /c exit >/dev/null 2>&1 || true
 }
 
+# Whether Wine hands its top-level windows to a window manager. The tests'
+# bare Xvfb has none, and a managed window that goes away makes Wine's X11
+# driver wait up to 2 s for a confirmation that never comes: every test
+# program would end 2 s late. Unmanaged windows skip the wait; `make run`
+# with a display of its own keeps them managed, so a real window manager
+# frames them (a Wine desktop draws its own frames either way).
+brivok_wine_managed() {  # Y or N
+    "$BRIVOK_WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d "$1" /f >/dev/null 2>&1
+}
+
 brivok_stop_all() {
     if [ -n "$brivok_started_wineserver" ]; then
         wineserver -k >/dev/null 2>&1 || true
