@@ -5,7 +5,6 @@
 
 #include <windows.h>
 
-#include <objbase.h>
 #include <shellapi.h>
 
 #include <functional>
@@ -13,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "rtl/ComApartment.h"
 #include "rtl/ComPtr.h"
 #include "rtl/Controls.h"
 #include "rtl/Dialogs.h"
@@ -71,23 +71,6 @@ public:
 
 protected:
     void Paint(TCanvas& canvas) override;
-};
-
-// The component object model for the thread, from before the control is
-// made until after its window and sub-objects are gone.
-class ComApartment {
-public:
-    ComApartment() : initialized_(SUCCEEDED(CoInitialize(nullptr))) {}
-    ComApartment(const ComApartment&) = delete;
-    ComApartment& operator=(const ComApartment&) = delete;
-    ~ComApartment() {
-        if (initialized_) {
-            CoUninitialize();
-        }
-    }
-
-private:
-    bool initialized_;
 };
 
 // The base is listed first so that the apartment outlives the edit's window.
