@@ -19,9 +19,8 @@ constexpr char kBrowseTitle[] = "Browse";
 constexpr char kAllFilesFilter[] = "All files (*.*)|*.*";
 constexpr char kInvalidFileName[] = "Invalid file name - %s";
 constexpr COLORREF kGlyphTransparent = RGB(255, 0, 255);
-// SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX: no system error box for
-// a drive without media while the dialog browses.
-constexpr UINT kDialogErrorMode = 0x8001;
+// No system error box for a drive without media while the dialog browses.
+constexpr UINT kDialogErrorMode = SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX;
 
 bool FileExists(const std::string& path) {
     const DWORD attributes = GetFileAttributesA(path.c_str());

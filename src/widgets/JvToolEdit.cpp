@@ -13,9 +13,6 @@
 
 namespace {
 
-constexpr WORD kShiftKey = 0x2000;
-constexpr WORD kCtrlKey = 0x4000;
-constexpr WORD kAltKey = 0x8000;
 constexpr int kComboArrowBitmap = 32738;  // OBM_COMBO, the system's combo-box arrow
 constexpr int kSharedGlyphWidth = 14;
 constexpr int kSharedGlyphHeight = 12;
@@ -25,13 +22,13 @@ constexpr bool kNewStyleSystem = true;
 WORD ShortCutOf(WORD key, TShiftState shift) {
     WORD shortcut = key & 0xFF;
     if ((shift & ssShift) != 0) {
-        shortcut |= kShiftKey;
+        shortcut |= kShortCutShift;
     }
     if ((shift & ssCtrl) != 0) {
-        shortcut |= kCtrlKey;
+        shortcut |= kShortCutCtrl;
     }
     if ((shift & ssAlt) != 0) {
-        shortcut |= kAltKey;
+        shortcut |= kShortCutAlt;
     }
     return shortcut;
 }

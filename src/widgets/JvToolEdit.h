@@ -41,6 +41,13 @@ using TJvClipboardCommands = unsigned;
 enum class TBorderStyle { bsNone, bsSingle };
 enum class TAlignment { taLeftJustify, taRightJustify, taCenter };
 
+// A shortcut as ClickKey holds it: the key code plus these modifier bits.
+constexpr WORD kShortCutShift = 0x2000;
+constexpr WORD kShortCutCtrl = 0x4000;
+constexpr WORD kShortCutAlt = 0x8000;
+// Alt+Down (0x8028), the default ClickKey.
+constexpr WORD kAltDownShortCut = kShortCutAlt | VK_DOWN;
+
 // The button inside the edit. It never takes the focus: a press focuses the
 // edit instead, and the click comes when the mouse is released over it.
 class TJvEditButton : public TJvImageSpeedButton {
@@ -88,8 +95,7 @@ public:
     virtual bool ReadOnly() const { return readOnly_; }
     virtual void SetReadOnly(bool readOnly);
 
-    // Shortcut that presses the button: key code plus 0x2000 Shift, 0x4000
-    // Ctrl, 0x8000 Alt. Alt+Down by default.
+    // Shortcut that presses the button; Alt+Down by default.
     WORD ClickKey() const { return clickKey_; }
     void SetClickKey(WORD key) { clickKey_ = key; }
 
@@ -224,7 +230,7 @@ private:
     bool creating_ = true;     // inside the constructor
     bool directInput_ = true;
     bool readOnly_ = false;
-    WORD clickKey_ = 0x8028;
+    WORD clickKey_ = kAltDownShortCut;
     TColor disabledColor_ = clWindow;
     TColor disabledTextColor_ = clGrayText;
     int groupIndex_ = -1;
