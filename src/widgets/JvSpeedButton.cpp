@@ -4,14 +4,10 @@
 #include <vssym32.h>
 
 #include "rtl/Accelerators.h"
-#include "rtl/Forms.h"
 #include "rtl/Themes.h"
 #include "widgets/JvButtonColors.h"
 
 namespace {
-
-// This framework runs only where the new-style common controls exist.
-constexpr bool kNewStyleSystem = true;
 
 // One frame step: a one-pixel frame, top and left edges in one colour,
 // right and bottom edges in the other. The top-right corner belongs to the
@@ -306,10 +302,6 @@ void TJvCustomSpeedButton::DblClick() {
     }
 }
 
-void TJvCustomSpeedButton::Click() {
-    TCustomControl::Click();
-}
-
 bool TJvCustomSpeedButton::DialogChar(char key, TShiftState shift) {
     if ((shift & ssAlt) != 0 && Enabled() && Visible() && IsAccel(key, Text())) {
         Click();
@@ -377,15 +369,19 @@ void TJvCustomSpeedButton::CheckMouseOver() {
 
 void TJvCustomSpeedButton::EnabledChanged() {
     TCustomControl::EnabledChanged();
+    FollowEnabled();
+    CheckMouseOver();
+    // The picture for the new state is made by this paint.
+    Repaint();
+}
+
+void TJvCustomSpeedButton::FollowEnabled() {
     if (!Enabled()) {
         state_ = TButtonState::bsDisabled;
         dragging_ = false;
     } else if (state_ == TButtonState::bsDisabled) {
         state_ = down_ && groupIndex_ != 0 ? TButtonState::bsExclusive : TButtonState::bsUp;
     }
-    CheckMouseOver();
-    // The picture for the new state is made by this paint.
-    Repaint();
 }
 
 void TJvCustomSpeedButton::VisibleChanged() {
@@ -414,12 +410,7 @@ LRESULT TJvCustomSpeedButton::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
 }
 
 void TJvCustomSpeedButton::Paint(TCanvas& canvas) {
-    if (!Enabled()) {
-        state_ = TButtonState::bsDisabled;
-        dragging_ = false;
-    } else if (state_ == TButtonState::bsDisabled) {
-        state_ = down_ && groupIndex_ != 0 ? TButtonState::bsExclusive : TButtonState::bsUp;
-    }
+    FollowEnabled();
     bool painted = false;
     if (ThemeServicesEnabled()) {
         PaintThemed(canvas, painted);

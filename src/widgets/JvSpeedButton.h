@@ -14,6 +14,8 @@
 
 // The frame's look: automatic is the new look on new-style systems.
 enum class TButtonStyle { bsAutoDetect, bsWin31, bsNew };
+// This framework runs only where the new-style common controls exist.
+constexpr bool kNewStyleSystem = true;
 
 class TJvCustomSpeedButton : public TCustomControl {
 public:
@@ -65,9 +67,6 @@ public:
     // The mouse-over flag: set while the pointer is over the button.
     bool MouseOver() const { return mouseOver_; }
 
-    // Sets the parent form's modal result (there is none in this framework)
-    // and fires OnClick.
-    void Click() override;
     // Alt and the caption's accelerator click an enabled button.
     bool DialogChar(char key, TShiftState shift) override;
 
@@ -114,6 +113,9 @@ protected:
     void Repaint();
 
 private:
+    // The state as Enabled has it: disabled ends a drag; enabled again, the
+    // button is up, or exclusive when it is down in a group.
+    void FollowEnabled();
     void PaintThemed(TCanvas& canvas, bool& painted);
     void PaintClassic(TCanvas& canvas);
     // The frame steps; returns the picture area inside them.

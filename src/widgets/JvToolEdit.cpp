@@ -16,8 +16,6 @@ namespace {
 constexpr int kComboArrowBitmap = 32738;  // OBM_COMBO, the system's combo-box arrow
 constexpr int kSharedGlyphWidth = 14;
 constexpr int kSharedGlyphHeight = 12;
-// This framework runs only where the new-style common controls exist.
-constexpr bool kNewStyleSystem = true;
 
 WORD ShortCutOf(WORD key, TShiftState shift) {
     WORD shortcut = key & 0xFF;
