@@ -28,6 +28,25 @@ WORD ShortCutOf(WORD key, TShiftState shift) {
     return shortcut;
 }
 
+// The member of ClipboardCommands an editing message needs; 0 for any
+// other message.
+unsigned ClipboardCommandOf(UINT msg) {
+    switch (msg) {
+        case WM_COPY:
+            return caCopy;
+        case WM_CUT:
+            return caCut;
+        case WM_PASTE:
+            return caPaste;
+        case WM_CLEAR:
+            return caClear;
+        case WM_UNDO:
+        case EM_UNDO:
+            return caUndo;
+    }
+    return 0;
+}
+
 bool IsBold(HFONT font) {
     LOGFONTA logFont{};
     return font != nullptr && GetObjectA(font, sizeof logFont, &logFont) != 0 &&
@@ -294,39 +313,19 @@ bool TJvCustomComboEdit::PaintThemedBorder() {
     return true;
 }
 
-LRESULT TJvCustomComboEdit::ClipboardCommand(UINT msg, WPARAM wParam, LPARAM lParam) {
-    unsigned command = caUndo;
-    switch (msg) {
-        case WM_COPY:
-            command = caCopy;
-            break;
-        case WM_CUT:
-            command = caCut;
-            break;
-        case WM_PASTE:
-            command = caPaste;
-            break;
-        case WM_CLEAR:
-            command = caClear;
-            break;
-    }
-    if ((clipboardCommands_ & command) == 0) {
+LRESULT TJvCustomComboEdit::OnClipboardCommand(UINT msg, WPARAM wParam, LPARAM lParam) {
+    if ((clipboardCommands_ & ClipboardCommandOf(msg)) == 0) {
         return 1;  // refused
     }
     const bool editable = directInput_ && !readOnly_;
-    LRESULT result = 1;
     switch (msg) {
         case WM_CUT:
-            if (editable) {
-                result = TCustomEdit::WindowProc(msg, wParam, lParam);
-            }
-            return result;
-        case WM_PASTE:
-            if (editable) {
-                result = TCustomEdit::WindowProc(msg, wParam, lParam);
-            }
+            return editable ? TCustomEdit::WindowProc(msg, wParam, lParam) : 1;
+        case WM_PASTE: {
+            const LRESULT result = editable ? TCustomEdit::WindowProc(msg, wParam, lParam) : 1;
             ClearGroupPeers();
             return result;
+        }
         case WM_CLEAR:
             // The whole text goes, whatever the input mode; OnChange tells.
             Clear();
@@ -335,86 +334,116 @@ LRESULT TJvCustomComboEdit::ClipboardCommand(UINT msg, WPARAM wParam, LPARAM lPa
     return TCustomEdit::WindowProc(msg, wParam, lParam);
 }
 
-LRESULT TJvCustomComboEdit::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
-    switch (msg) {
-        case WM_COPY:
-        case WM_CUT:
-        case WM_PASTE:
-        case WM_CLEAR:
-        case WM_UNDO:
-        case EM_UNDO:
-            return ClipboardCommand(msg, wParam, lParam);
-        case WM_GETDLGCODE: {
-            // Not the message: given it, the stock edit would behave as in a
-            // dialog (Escape closing the parent). Tab belongs to the form;
-            // Enter and Escape come to us and are offered to it as characters.
-            LRESULT code = CallDefault(msg, wParam, 0) & ~static_cast<LRESULT>(DLGC_WANTTAB);
-            if (wParam == VK_TAB) {
-                code &= ~static_cast<LRESULT>(DLGC_WANTALLKEYS);
-            }
-            return code;
+LRESULT TJvCustomComboEdit::OnGetDlgCode(WPARAM key) {
+    // Not the message: given it, the stock edit would behave as in a dialog
+    // (Escape closing the parent). Tab belongs to the form; Enter and Escape
+    // come to us and are offered to it as characters.
+    LRESULT code = CallDefault(WM_GETDLGCODE, key, 0) & ~static_cast<LRESULT>(DLGC_WANTTAB);
+    if (key == VK_TAB) {
+        code &= ~static_cast<LRESULT>(DLGC_WANTALLKEYS);
+    }
+    return code;
+}
+
+void TJvCustomComboEdit::OnNcCalcSize(RECT& proposed) {
+    if (ThemedBorder()) {
+        InflateRect(&proposed, 1, 1);  // one pixel of border instead of the client edge's two
+    }
+}
+
+bool TJvCustomComboEdit::OnNcPaint() {
+    return ThemedBorder() && PaintThemedBorder();
+}
+
+LRESULT TJvCustomComboEdit::OnNcHitTest(WPARAM wParam, LPARAM lParam) {
+    const LRESULT hit = TCustomEdit::WindowProc(WM_NCHITTEST, wParam, lParam);
+    if (hit == HTCLIENT && ShowButton() && holder_->Handle() != nullptr) {
+        RECT holder{};
+        GetWindowRect(holder_->Handle(), &holder);
+        // Around the holder there is no text to point at or select.
+        if (GET_X_LPARAM(lParam) > holder.left) {
+            return HTBORDER;
         }
+    }
+    return hit;
+}
+
+LRESULT TJvCustomComboEdit::OnSize(WPARAM wParam, LPARAM lParam) {
+    const LRESULT result = TCustomEdit::WindowProc(WM_SIZE, wParam, lParam);
+    LayoutButtonHolder();
+    AdjustSize();
+    return result;
+}
+
+LRESULT TJvCustomComboEdit::OnSetFont(WPARAM wParam, LPARAM lParam) {
+    const LRESULT result = TCustomEdit::WindowProc(WM_SETFONT, wParam, lParam);
+    UpdateTextRect();
+    if (focused_) {
+        ShowOwnCaret();  // the stock edit made its own for the new font
+    }
+    return result;
+}
+
+LRESULT TJvCustomComboEdit::OnSetFocus(WPARAM wParam, LPARAM lParam) {
+    const LRESULT result = TCustomEdit::WindowProc(WM_SETFOCUS, wParam, lParam);
+    focused_ = true;
+    ShowOwnCaret();
+    if (autoSelect_ && directInput_ && GetKeyState(VK_LBUTTON) >= 0) {
+        SelectAll();
+    }
+    return result;
+}
+
+bool TJvCustomComboEdit::OnEraseBkgnd(HDC dc) {
+    if (Enabled()) {
+        return false;  // the usual erase
+    }
+    TCanvas canvas(dc);
+    canvas.FillRect(ClientRect(), disabledColor_);
+    return true;
+}
+
+bool TJvCustomComboEdit::OnPaint() {
+    if (Enabled()) {
+        return false;  // the stock edit paints
+    }
+    PaintDisabled();
+    return true;
+}
+
+LRESULT TJvCustomComboEdit::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (ClipboardCommandOf(msg) != 0) {
+        return OnClipboardCommand(msg, wParam, lParam);
+    }
+    switch (msg) {
+        case WM_GETDLGCODE:
+            return OnGetDlgCode(wParam);
         case WM_NCCALCSIZE:
-            if (ThemedBorder()) {
-                // One pixel of border instead of the client edge's two.
-                auto* rect = reinterpret_cast<RECT*>(lParam);
-                InflateRect(rect, 1, 1);
-            }
+            OnNcCalcSize(*reinterpret_cast<RECT*>(lParam));
             break;
         case WM_NCPAINT:
-            if (ThemedBorder() && PaintThemedBorder()) {
+            if (OnNcPaint()) {
                 return 0;
             }
             break;
-        case WM_NCHITTEST: {
-            const LRESULT hit = TCustomEdit::WindowProc(msg, wParam, lParam);
-            if (hit == HTCLIENT && ShowButton() && holder_->Handle() != nullptr) {
-                RECT holder{};
-                GetWindowRect(holder_->Handle(), &holder);
-                // Around the holder there is no text to point at or select.
-                if (GET_X_LPARAM(lParam) > holder.left) {
-                    return HTBORDER;
-                }
-            }
-            return hit;
-        }
-        case WM_SIZE: {
-            const LRESULT result = TCustomEdit::WindowProc(msg, wParam, lParam);
-            LayoutButtonHolder();
-            AdjustSize();
-            return result;
-        }
-        case WM_SETFONT: {
-            const LRESULT result = TCustomEdit::WindowProc(msg, wParam, lParam);
-            UpdateTextRect();
-            if (focused_) {
-                ShowOwnCaret();  // the stock edit made its own for the new font
-            }
-            return result;
-        }
-        case WM_SETFOCUS: {
-            const LRESULT result = TCustomEdit::WindowProc(msg, wParam, lParam);
-            focused_ = true;
-            ShowOwnCaret();
-            if (autoSelect_ && directInput_ && GetKeyState(VK_LBUTTON) >= 0) {
-                SelectAll();
-            }
-            return result;
-        }
+        case WM_NCHITTEST:
+            return OnNcHitTest(wParam, lParam);
+        case WM_SIZE:
+            return OnSize(wParam, lParam);
+        case WM_SETFONT:
+            return OnSetFont(wParam, lParam);
+        case WM_SETFOCUS:
+            return OnSetFocus(wParam, lParam);
         case WM_KILLFOCUS:
             focused_ = false;
             break;
         case WM_ERASEBKGND:
-            if (!Enabled()) {
-                const RECT client = ClientRect();
-                TCanvas canvas(reinterpret_cast<HDC>(wParam));
-                canvas.FillRect(client, disabledColor_);
+            if (OnEraseBkgnd(reinterpret_cast<HDC>(wParam))) {
                 return 1;
             }
             break;
         case WM_PAINT:
-            if (!Enabled()) {
-                PaintDisabled();
+            if (OnPaint()) {
                 return 0;
             }
             break;

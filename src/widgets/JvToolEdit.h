@@ -222,8 +222,20 @@ private:
     void PaintDisabled();
     // False when the theme has no edit element: the usual border then.
     bool PaintThemedBorder();
-    LRESULT ClipboardCommand(UINT msg, WPARAM wParam, LPARAM lParam);
     void UpdateWindowReadOnly();
+
+    // The messages WindowProc hands on. Those that return bool tell whether
+    // they took the message; otherwise the stock edit's handling runs.
+    LRESULT OnClipboardCommand(UINT msg, WPARAM wParam, LPARAM lParam);
+    LRESULT OnGetDlgCode(WPARAM key);
+    void OnNcCalcSize(RECT& proposed);
+    bool OnNcPaint();
+    LRESULT OnNcHitTest(WPARAM wParam, LPARAM lParam);
+    LRESULT OnSize(WPARAM wParam, LPARAM lParam);
+    LRESULT OnSetFont(WPARAM wParam, LPARAM lParam);
+    LRESULT OnSetFocus(WPARAM wParam, LPARAM lParam);
+    bool OnEraseBkgnd(HDC dc);
+    bool OnPaint();
 
     TJvButtonHolder* holder_;  // owned as a component, a child window of ours
     TJvEditButton* button_;    // owned as a component, a child window of the holder
