@@ -240,62 +240,27 @@ void TJvXPCustomButton::PaintPictureAndCaption(TCanvas& canvas, int width, int h
     HFONT font = Font();
     canvas.SetFont(font, kFontColor);
 
-    UINT flags = DT_END_ELLIPSIS;
-    if (wordWrap_) {
-        flags |= DT_WORDBREAK;
-    }
-    RECT rect{0, 0, width, height};
-    const int glyphWidth = picture.Width();
-    const int glyphHeight = picture.Height();
-    const int spacing = spacing_;
-    if (!picture.Empty()) {
-        switch (layout_) {
-            case blGlyphLeft:
-                rect.left += glyphWidth + spacing;
-                break;
-            case blGlyphRight:
-                rect.left -= glyphWidth + spacing;
-                rect.right -= 2 * (glyphWidth + spacing);
-                flags |= DT_RIGHT;
-                break;
-            case blGlyphTop:
-                rect.top += glyphHeight + spacing;
-                break;
-            case blGlyphBottom:
-                rect.top -= glyphHeight + spacing;
-                break;
-        }
-    }
+    const XPCaptionLayoutInput layout{width,    height,  picture.Width(), picture.Height(),
+                                      spacing_, layout_, pressedShift};
+    const XPCaptionBox box = XPCaptionMeasureBox(layout);
+    const UINT flags =
+        DT_END_ELLIPSIS | (wordWrap_ ? DT_WORDBREAK : 0u) | (box.rightAligned ? DT_RIGHT : 0u);
+    RECT rect{box.rect.left, box.rect.top, box.rect.right, box.rect.bottom};
     const std::string caption = Caption();
     RenderCaption(this, canvas, caption, font, kFontColor, Enabled(), showAccelChar_, rect,
                   flags | DT_CALCRECT);
-    // Centres the block of picture, spacing and text.
-    OffsetRect(&rect, (width - rect.right) / 2, (height - rect.bottom) / 2);
-    OffsetRect(&rect, pressedShift, pressedShift);
-
+    const XPCaptionPlacement place =
+        PlaceXPCaption(layout, {rect.left, rect.top, rect.right, rect.bottom});
     if (!picture.Empty()) {
-        POINT at{};
-        switch (layout_) {
-            case blGlyphLeft:
-                at = {rect.left - glyphWidth - spacing, (height - glyphHeight) / 2 + pressedShift};
-                break;
-            case blGlyphRight:
-                at = {rect.right + spacing, (height - glyphHeight) / 2 + pressedShift};
-                break;
-            case blGlyphTop:
-                at = {(width - glyphWidth) / 2 + pressedShift, rect.top - glyphHeight - spacing};
-                break;
-            case blGlyphBottom:
-                at = {(width - glyphWidth) / 2 + pressedShift, rect.bottom + spacing};
-                break;
-        }
         // The lower-left pixel names the colour left out.
-        GdiTransparentBlt(canvas.Dc(), at.x, at.y, glyphWidth, glyphHeight, picture.Dc(), 0, 0,
-                          glyphWidth, glyphHeight, picture.Pixel(0, glyphHeight - 1));
+        GdiTransparentBlt(canvas.Dc(), place.glyphX, place.glyphY, picture.Width(),
+                          picture.Height(), picture.Dc(), 0, 0, picture.Width(), picture.Height(),
+                          picture.Pixel(0, picture.Height() - 1));
     }
     if (HasVisualState(vsFocused) && showFocusRect_) {
         canvas.DrawFocusRect({3, 3, width - 3, height - 3});
     }
     SetBkMode(canvas.Dc(), TRANSPARENT);
+    rect = {place.caption.left, place.caption.top, place.caption.right, place.caption.bottom};
     RenderCaption(this, canvas, caption, font, kFontColor, Enabled(), showAccelChar_, rect, flags);
 }

@@ -12,9 +12,8 @@
 #include <string>
 
 #include "rtl/Bitmap.h"
+#include "widgets/JvGlyphLayout.h"
 #include "widgets/JvXPCore.h"
-
-enum TJvXPLayout : int { blGlyphLeft = 0, blGlyphRight = 1, blGlyphTop = 2, blGlyphBottom = 3 };
 
 class TJvXPCustomButton : public TJvXPCustomStyleControl {
 public:

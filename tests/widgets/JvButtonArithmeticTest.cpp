@@ -1,5 +1,6 @@
-// The speed button's arithmetic: frame colours, the grey picture, where the
-// picture goes, and the places of the shared picture lists.
+// The buttons' arithmetic: frame colours, the grey picture, where the speed
+// button's picture and the XP button's picture and caption go, and the
+// places of the shared picture lists.
 #include <gtest/gtest.h>
 
 #include "widgets/JvButtonColors.h"
@@ -92,6 +93,52 @@ TEST(GlyphLayout, PlacesPictureAndCaption) {
         EXPECT_EQ(got.glyphY, c.expected.glyphY);
         EXPECT_EQ(got.captionX, c.expected.captionX);
         EXPECT_EQ(got.captionY, c.expected.captionY);
+    }
+}
+
+bool operator==(const LayoutRect& a, const LayoutRect& b) {
+    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+}
+
+TEST(XPCaptionLayout, CentresPictureSpacingAndCaptionAsOneBlock) {
+    struct Case {
+        const char* name;
+        XPCaptionLayoutInput in;
+        int textWidth;  // what the platform measures in the box
+        int textHeight;
+        LayoutRect box;
+        bool rightAligned;
+        LayoutRect caption;
+        int glyphX;
+        int glyphY;
+    };
+    // A 90 x 50 button, an 8 x 8 picture, spacing 3, a 30 x 13 caption: the
+    // block is 41 wide (or 24 high) wherever the picture stands.
+    // clang-format off
+    const Case cases[] = {
+    //   name                 w   h  gw gh sp layout     pressed text     box             right caption          glyph
+        {"left",            {90, 50, 8, 8, 3, blGlyphLeft,   0}, 30, 13, {11,   0, 90, 50}, false, {35, 18, 65, 31}, 24, 21},
+        {"right",           {90, 50, 8, 8, 3, blGlyphRight,  0}, 30, 13, {-11,  0, 68, 50}, true,  {24, 18, 54, 31}, 57, 21},
+        {"top",             {90, 50, 8, 8, 3, blGlyphTop,    0}, 30, 13, {0,   11, 90, 50}, false, {30, 24, 60, 37}, 41, 13},
+        {"bottom",          {90, 50, 8, 8, 3, blGlyphBottom, 0}, 30, 13, {0,  -11, 90, 50}, false, {30, 13, 60, 26}, 41, 29},
+        {"pressed",         {90, 50, 8, 8, 3, blGlyphLeft,   1}, 30, 13, {11,   0, 90, 50}, false, {36, 19, 66, 32}, 25, 22},
+        {"no picture",      {90, 50, 0, 0, 3, blGlyphRight,  0}, 30, 13, {0,    0, 90, 50}, false, {30, 18, 60, 31}, 63, 25},
+        // Halves of negative room truncate toward zero: -11 / 2 is -5.
+        {"wider than it",   {20, 10, 8, 8, 3, blGlyphLeft,   0}, 20, 13, {11,   0, 20, 10}, false, {6,  -1, 26, 12}, -5,  1},
+    };
+    // clang-format on
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const XPCaptionBox box = XPCaptionMeasureBox(c.in);
+        EXPECT_TRUE(box.rect == c.box);
+        EXPECT_EQ(box.rightAligned, c.rightAligned);
+        // Measuring sets the right and bottom edges to the text's extent.
+        const LayoutRect measured{box.rect.left, box.rect.top, box.rect.left + c.textWidth,
+                                  box.rect.top + c.textHeight};
+        const XPCaptionPlacement got = PlaceXPCaption(c.in, measured);
+        EXPECT_TRUE(got.caption == c.caption);
+        EXPECT_EQ(got.glyphX, c.glyphX);
+        EXPECT_EQ(got.glyphY, c.glyphY);
     }
 }
 
