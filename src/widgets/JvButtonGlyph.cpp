@@ -86,6 +86,23 @@ void MakeEmbossedCopy(TBitmap& picture, COLORREF transparent) {
     }
 }
 
+// The list's picture over the see-through colour, its pixels then copied
+// into `picture` (of the list's size), a bitmap that no device context
+// holds, which a list can take. False when a bitmap could not be made.
+bool DrawOnColour(const TCustomImageList& images, int index, COLORREF transparent,
+                  TBitmap& picture) {
+    TBitmap drawn(picture.Width(), picture.Height());
+    if (drawn.Empty() || picture.Empty()) {
+        return false;
+    }
+    GdiObject<HBRUSH> brush(CreateSolidBrush(transparent));
+    const RECT all{0, 0, picture.Width(), picture.Height()};
+    FillRect(drawn.Dc(), &all, brush.Get());
+    images.Draw(drawn.Dc(), 0, 0, index, true);
+    CopyCell(drawn, 0, picture);
+    return true;
+}
+
 }  // namespace
 
 TJvxButtonGlyph::TJvxButtonGlyph() {
@@ -212,20 +229,12 @@ int TJvxButtonGlyph::ImagePicture(const TCustomImageList* images, int index, boo
     if (imageList_ == nullptr) {
         imageList_ = TJvGlyphCache::Instance().GetList(width, height);
     }
-    // The picture over the see-through colour, then its pixels in a bitmap
-    // that no device context holds, which the list can take.
     const COLORREF transparent = ColorToRGB(TransparentColor());
-    TBitmap drawn(width, height);
     TBitmap picture(width, height);
-    if (drawn.Empty() || picture.Empty()) {
+    if (!DrawOnColour(*images, index, transparent, picture)) {
         ReleaseUnusedImageList();
         return -1;
     }
-    GdiObject<HBRUSH> brush(CreateSolidBrush(transparent));
-    const RECT all{0, 0, width, height};
-    FillRect(drawn.Dc(), &all, brush.Get());
-    images->Draw(drawn.Dc(), 0, 0, index, true);
-    CopyCell(drawn, 0, picture);
     COLORREF key = transparent;
     if (embossed) {
         MakeEmbossedCopy(picture, transparent);

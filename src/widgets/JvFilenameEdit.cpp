@@ -377,6 +377,25 @@ bool TJvFilenameEdit::RunDialog() {
     return dialog_->Execute();
 }
 
+void TJvFilenameEdit::StartDialogAt(std::string& name) {
+    if (!IsValidFileName(name)) {
+        return;  // the dialog keeps the name and folder it had
+    }
+    // Start where the current name lies; preselect it when it names a file.
+    try {
+        const std::string folder = FolderPart(name);
+        if (DirectoryExists(folder)) {
+            dialog_->InitialDir = folder;
+        }
+        if (!IsValidFileName(name.substr(folder.size()))) {
+            name.clear();
+        }
+        dialog_->FileName = name;
+    } catch (const std::exception&) {
+        // The dialog opens with what it had.
+    }
+}
+
 void TJvFilenameEdit::ShowDropDown(bool /*lockEdit*/) {
     std::string name = PlainFileName(Text(), Disk());
     bool action = true;
@@ -386,21 +405,7 @@ void TJvFilenameEdit::ShowDropDown(bool /*lockEdit*/) {
     if (!action) {
         return;
     }
-    if (IsValidFileName(name)) {
-        // Start where the current name lies; preselect it when it names a file.
-        try {
-            const std::string folder = FolderPart(name);
-            if (DirectoryExists(folder)) {
-                dialog_->InitialDir = folder;
-            }
-            if (!IsValidFileName(name.substr(folder.size()))) {
-                name.clear();
-            }
-            dialog_->FileName = name;
-        } catch (const std::exception&) {
-            // The dialog opens with what it had.
-        }
-    }
+    StartDialogAt(name);
     dialog_->HelpContext = HelpContext();
     action = RunDialog();
     if (action) {

@@ -138,17 +138,19 @@ LRESULT TJvGroupBox::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
 }
 
 void TJvGroupBox::Paint(HDC dc) {
-    const RECT client = ClientRect();
-    const int width = client.right;
-    const int height = client.bottom;
     TCanvas canvas(dc);  // puts the DC's font, brush and modes back
     const int savedMode = GetBkMode(dc);
     canvas.SetFont(Font(), kFontColor);
     SIZE zero{};
     GetTextExtentPoint32A(dc, "0", 1, &zero);
-    const int textHeight = zero.cy;
+    const RECT frame = PaintFrame(canvas, zero.cy);
+    PaintCaption(dc, frame, zero.cy);
+    SetBkMode(dc, savedMode);
+}
 
-    RECT frame{0, textHeight / 2 - 1, width, height};
+RECT TJvGroupBox::PaintFrame(TCanvas& canvas, int textHeight) {
+    const RECT client = ClientRect();
+    RECT frame{0, textHeight / 2 - 1, client.right, client.bottom};
     TColor frameColor = clWindowFrame;
     if (Ctl3D()) {
         // A shadow line with a highlight line one pixel right and below it.
@@ -159,29 +161,32 @@ void TJvGroupBox::Paint(HDC dc) {
         frameColor = clBtnShadow;
     }
     canvas.FrameRect(frame, frameColor);
+    return frame;
+}
 
+void TJvGroupBox::PaintCaption(HDC dc, const RECT& frame, int textHeight) {
     const std::string caption = Caption();
-    if (!caption.empty()) {
-        RECT text{kCaptionIndent, 0, 0, textHeight};
-        if (UseRightToLeftAlignment()) {
-            SIZE extent{};
-            GetTextExtentPoint32A(dc, caption.c_str(), static_cast<int>(caption.size()), &extent);
-            text.left = frame.right - extent.cx - kCaptionIndent;
-        }
-        const UINT flags = DrawTextBiDiModeFlags(DT_SINGLELINE);
-        SetBkMode(dc, OPAQUE);
-        DrawTextA(dc, caption.c_str(), -1, &text, flags | DT_CALCRECT);
-        // The opaque text background hides the frame line behind the caption.
-        SetBkColor(dc, ColorToRGB(Color()));
-        if (Enabled()) {
-            DrawCaption(dc, caption, text, flags, kFontColor);
-        } else {
-            OffsetRect(&text, 1, 1);
-            DrawCaption(dc, caption, text, flags, clBtnHighlight);
-            OffsetRect(&text, -1, -1);
-            SetBkMode(dc, TRANSPARENT);
-            DrawCaption(dc, caption, text, flags, clBtnShadow);
-        }
+    if (caption.empty()) {
+        return;
     }
-    SetBkMode(dc, savedMode);
+    RECT text{kCaptionIndent, 0, 0, textHeight};
+    if (UseRightToLeftAlignment()) {
+        SIZE extent{};
+        GetTextExtentPoint32A(dc, caption.c_str(), static_cast<int>(caption.size()), &extent);
+        text.left = frame.right - extent.cx - kCaptionIndent;
+    }
+    const UINT flags = DrawTextBiDiModeFlags(DT_SINGLELINE);
+    SetBkMode(dc, OPAQUE);
+    DrawTextA(dc, caption.c_str(), -1, &text, flags | DT_CALCRECT);
+    // The opaque text background hides the frame line behind the caption.
+    SetBkColor(dc, ColorToRGB(Color()));
+    if (Enabled()) {
+        DrawCaption(dc, caption, text, flags, kFontColor);
+        return;
+    }
+    OffsetRect(&text, 1, 1);
+    DrawCaption(dc, caption, text, flags, clBtnHighlight);
+    OffsetRect(&text, -1, -1);
+    SetBkMode(dc, TRANSPARENT);
+    DrawCaption(dc, caption, text, flags, clBtnShadow);
 }

@@ -62,6 +62,10 @@ private:
     void PropagateEnabled();
     // Visual styles draw this box: on for the application and for its window.
     bool Themed();
+    // The classic frame for text `textHeight` high; returns its rectangle.
+    RECT PaintFrame(TCanvas& canvas, int textHeight);
+    // The caption over the frame's top line, embossed while disabled.
+    void PaintCaption(HDC dc, const RECT& frame, int textHeight);
 
     bool propagateEnable_ = false;
 };

@@ -384,6 +384,9 @@ private:
     // first, the other when it is empty.
     std::string FoundName(bool shortFirst) const;
     void MakeDialog(TFileDialogKind kind);
+    // The dialog's folder and file name from `name`, which is emptied when
+    // its file part is no valid name (the dialog events see that too).
+    void StartDialogAt(std::string& name);
     bool RunDialog();
 
     TOpenDialog* dialog_ = nullptr;  // owned as a component
