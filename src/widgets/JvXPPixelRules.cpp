@@ -52,6 +52,54 @@ void RepeatStrip(const TPixelRows& pixels, bool horizontalBands) {
     }
 }
 
+// Only the leading strip (16 columns across horizontal bands, 16 rows
+// across vertical ones) is painted; RepeatStrip copies it across, which
+// gives the same picture as filling every band in full.
+struct LeadingStrip {
+    const TPixelRows& pixels;
+    bool horizontal;
+
+    int Length() const { return horizontal ? pixels.height : pixels.width; }
+    int Width() const { return std::min(kStrip, pixels.width); }
+    int Height() const { return std::min(kStrip, pixels.height); }
+
+    // Band [from, to) along the bands' axis in one colour.
+    void FillBand(int from, int to, TRgb color) const {
+        if (horizontal) {
+            for (int y = from; y < to; ++y) {
+                FillSpan(pixels.Row(y), 0, Width(), color);
+            }
+            return;
+        }
+        for (int y = 0; y < Height(); ++y) {
+            FillSpan(pixels.Row(y), from, to, color);
+        }
+    }
+
+    // The rows (or columns) from + r(j), j = 0 ... span, in `color`; r(j) is
+    // a number below j from `random`, and 0 for j = 0.
+    void DitherBand(int from, int span, TRgb color, const TRandomSource& random) const {
+        auto pick = [&](int j) { return j == 0 || !random ? 0 : random(j); };
+        if (horizontal) {
+            for (int j = 0; j <= span; ++j) {
+                const int y = from + pick(j);
+                if (y >= 0 && y < pixels.height) {
+                    FillSpan(pixels.Row(y), 0, Width(), color);
+                }
+            }
+            return;
+        }
+        for (int y = 0; y < Height(); ++y) {
+            for (int j = 0; j <= span; ++j) {
+                const int x = from + pick(j);
+                if (x >= 0 && x < pixels.width) {
+                    pixels.SetPixel(x, y, color);
+                }
+            }
+        }
+    }
+};
+
 }  // namespace
 
 bool HorizontalBands(TJvXPGradientDirection direction) {
@@ -135,53 +183,17 @@ void FillGradientPixels(const TPixelRows& pixels, TRgb start, TRgb end, int colo
     // Fewer than two colours cannot step; the picture is one band.
     const int n = std::max(colors, 1);
     const std::vector<TRgb> table = GradientColorTable(start, end, n, direction);
-    const bool horizontal = HorizontalBands(direction);
-    const int length = horizontal ? pixels.height : pixels.width;
-    const std::vector<int> edges = GradientBandEdges(length, n);
-    // Only the leading strip is painted; RepeatStrip copies it across, which
-    // gives the same picture as filling every band in full.
-    const int stripWidth = std::min(kStrip, pixels.width);
-    const int stripHeight = std::min(kStrip, pixels.height);
+    const LeadingStrip strip{pixels, HorizontalBands(direction)};
+    const std::vector<int> edges = GradientBandEdges(strip.Length(), n);
     // How far into a band the dither may reach: j = 0 ... length div (n - 1).
-    const int ditherSpan = n > 1 ? length / (n - 1) : 0;
-    auto pick = [&](int j) { return j == 0 || !random ? 0 : random(j); };
-
-    for (int i = 0; i < n; ++i) {
-        const TRgb color = table[static_cast<std::size_t>(i)];
-        const int from = edges[static_cast<std::size_t>(i)];
-        const int to = edges[static_cast<std::size_t>(i) + 1];
-        if (horizontal) {
-            for (int y = from; y < to; ++y) {
-                FillSpan(pixels.Row(y), 0, stripWidth, color);
-            }
-        } else {
-            for (int y = 0; y < stripHeight; ++y) {
-                FillSpan(pixels.Row(y), from, to, color);
-            }
-        }
-        if (!dithered || i == 0) {
-            continue;
-        }
-        const TRgb previous = table[static_cast<std::size_t>(i) - 1];
-        if (horizontal) {
-            for (int j = 0; j <= ditherSpan; ++j) {
-                const int y = from + pick(j);
-                if (y >= 0 && y < pixels.height) {
-                    FillSpan(pixels.Row(y), 0, stripWidth, previous);
-                }
-            }
-        } else {
-            for (int y = 0; y < stripHeight; ++y) {
-                for (int j = 0; j <= ditherSpan; ++j) {
-                    const int x = from + pick(j);
-                    if (x >= 0 && x < pixels.width) {
-                        pixels.SetPixel(x, y, previous);
-                    }
-                }
-            }
+    const int ditherSpan = n > 1 ? strip.Length() / (n - 1) : 0;
+    for (std::size_t i = 0; i < table.size(); ++i) {
+        strip.FillBand(edges[i], edges[i + 1], table[i]);
+        if (dithered && i > 0) {
+            strip.DitherBand(edges[i], ditherSpan, table[i - 1], random);
         }
     }
-    RepeatStrip(pixels, horizontal);
+    RepeatStrip(pixels, strip.horizontal);
 }
 
 void ConvertToGrayPixels(const TPixelRows& pixels) {
