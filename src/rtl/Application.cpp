@@ -1,7 +1,6 @@
 #include "rtl/Application.h"
 
 #include "rtl/Controls.h"
-#include "rtl/Forms.h"
 #include "rtl/Synchronize.h"
 #include "rtl/SysUtils.h"
 
@@ -52,7 +51,8 @@ bool IsDialogKey(MSG& msg) {
     }
     // Only our forms know the notifications.
     HWND root = GetAncestor(msg.hwnd, GA_ROOT);
-    if (dynamic_cast<TForm*>(TWinControl::FromHandle(root)) == nullptr) {
+    TWinControl* target = TWinControl::FromHandle(root);
+    if (target == nullptr || target->AsForm() == nullptr) {
         return false;
     }
     return SendMessageA(root, notification, msg.wParam, msg.lParam) != 0;
@@ -77,7 +77,9 @@ int StartupShowCommand() {
 
 }  // namespace
 
-TApplication::TApplication() : TComponent(nullptr) {}
+TApplication::TApplication() : TComponent(nullptr) {
+    TWinControl::SetExceptionHandler([this] { HandleException(); });
+}
 
 TApplication::~TApplication() {
     BeginDestroy();
@@ -86,6 +88,8 @@ TApplication::~TApplication() {
     if (handle_ != nullptr) {
         DestroyWindow(handle_);
     }
+    // Last: errors of the windows that went above are still reported.
+    TWinControl::SetExceptionHandler(nullptr);
 }
 
 void TApplication::Initialize() {

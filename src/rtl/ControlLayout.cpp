@@ -4,8 +4,6 @@
 
 #include <algorithm>
 
-#include "rtl/Forms.h"
-
 void TWinControl::SetParent(TWinControl* parent) {
     if (parent == parent_) {
         return;
@@ -26,12 +24,16 @@ void TWinControl::SetParent(TWinControl* parent) {
     UpdateAnchorRules();
 }
 
-TForm* TWinControl::ParentForm() {
+TWinControl* TWinControl::Outermost() {
     TWinControl* control = this;
     while (control->parent_ != nullptr) {
         control = control->parent_;
     }
-    return dynamic_cast<TForm*>(control);
+    return control;
+}
+
+TForm* TWinControl::ParentForm() {
+    return Outermost()->AsForm();
 }
 
 void TWinControl::ReadBoundsFromWindow() {

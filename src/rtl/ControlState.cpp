@@ -4,8 +4,6 @@
 
 #include <algorithm>
 
-#include "rtl/Forms.h"
-
 HBRUSH TWinControl::OnCtlColor(HDC dc) {
     SetBkColor(dc, ColorToRGB(color_));
     SetTextColor(dc, ColorToRGB(clWindowText));
@@ -23,18 +21,11 @@ HBRUSH TWinControl::ColorBrush() {
 
 void TWinControl::EnabledChanged() {
     Invalidate();
-    // A disabled control cannot keep the focus: it moves to the next one.
-    // The system drops the focus before it reports the change, so the
-    // form's memory of the focused control tells whether it was ours.
+    // A disabled control cannot keep the focus: the form moves it on.
     if (enabled_ || handle_ == nullptr) {
         return;
     }
-    TForm* form = ParentForm();
-    HWND focus = GetFocus();
-    if (form != nullptr &&
-        (focus == handle_ || (focus == nullptr && form->ActiveControl() == this))) {
-        form->SelectNext(this, true);
-    }
+    Outermost()->ControlDisabled(this);
 }
 
 void TWinControl::SetEnabled(bool enabled) {
@@ -135,9 +126,11 @@ std::string TWinControl::EffectiveHint() const {
 }
 
 HFONT TWinControl::Font() {
-    TForm* form = ParentForm();
-    return form != nullptr ? form->FontHandle()
-                           : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+    return Outermost()->FontForControls();
+}
+
+HFONT TWinControl::FontForControls() {
+    return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
 }
 
 void TWinControl::Invalidate() {

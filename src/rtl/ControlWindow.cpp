@@ -5,9 +5,9 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <utility>
 
-#include "rtl/Application.h"
-#include "rtl/Forms.h"
+#include "rtl/WinHandles.h"
 
 namespace {
 
@@ -35,6 +35,30 @@ void RegisterOwnClass(const std::string& name, UINT style, WNDPROC proc) {
     RegisterClassA(&windowClass);
 }
 
+// The handler that the application hands in; window procedures of any
+// thread read it.
+struct ExceptionHandlerSlot {
+    CriticalSection lock;
+    std::function<void()> handler;
+};
+
+ExceptionHandlerSlot& ExceptionHandler() {
+    static ExceptionHandlerSlot slot;
+    return slot;
+}
+
+void HandleDispatchException() {
+    ExceptionHandlerSlot& slot = ExceptionHandler();
+    std::function<void()> handler;
+    {
+        CriticalSection::Guard guard(slot.lock);
+        handler = slot.handler;
+    }
+    if (handler) {
+        handler();
+    }
+}
+
 }  // namespace
 
 TWinControl::TWinControl(TComponent* owner) : TComponent(owner) {}
@@ -43,7 +67,7 @@ TWinControl::~TWinControl() {
     BeginDestroy();
     // Order: tooltips forget our windows, children forget us as parent (they
     // may outlive us as components), we leave our parent, then the window goes.
-    RemoveHintTools();
+    ReportWindowsGone();
     for (TWinControl* child : controls_) {
         child->parent_ = nullptr;
     }
@@ -138,12 +162,7 @@ void TWinControl::CreateHandle() {
             return;
         }
     }
-    if (TForm* form = ParentForm()) {
-        SendMessageA(handle_, WM_SETFONT, reinterpret_cast<WPARAM>(form->FontHandle()), FALSE);
-        if (form != this) {
-            form->AddHintTool(this);
-        }
-    }
+    Outermost()->ControlCreated(this);
     ReadBoundsFromWindow();
     CreateWnd();
     for (TWinControl* child : controls_) {
@@ -213,9 +232,7 @@ LRESULT TWinControl::Dispatch(TWinControl* control, UINT msg, WPARAM wParam, LPA
     try {
         return control->WindowProc(msg, wParam, lParam);
     } catch (...) {
-        if (Application != nullptr) {
-            Application->HandleException();
-        }
+        HandleDispatchException();
         return 0;
     }
 }
@@ -340,8 +357,8 @@ LRESULT TWinControl::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
             EnabledChanged();
             break;
         case WM_SETFOCUS:
-            if (TForm* form = ParentForm(); form != nullptr && form != this) {
-                form->ControlFocused(this);
+            if (TWinControl* outermost = Outermost(); outermost != this) {
+                outermost->ControlFocused(this);
             }
             FocusChanged(true);
             break;
@@ -361,7 +378,7 @@ void TWinControl::RecreateWnd() {
     text_ = Text();
     const bool focused = Focused();
     DestroyWnd();
-    RemoveHintTools();
+    ReportWindowsGone();
     DetachWindow();
     CreateHandle();
     if (focused) {
@@ -369,13 +386,19 @@ void TWinControl::RecreateWnd() {
     }
 }
 
-void TWinControl::RemoveHintTools() {
-    TForm* form = ParentForm();
-    if (form == nullptr || form == this) {
+void TWinControl::ReportWindowsGone() {
+    TWinControl* outermost = Outermost();
+    if (outermost == this) {
         return;
     }
     for (TWinControl* child : controls_) {
-        child->RemoveHintTools();
+        child->ReportWindowsGone();
     }
-    form->ForgetControl(this);
+    outermost->ControlGone(this);
+}
+
+void TWinControl::SetExceptionHandler(std::function<void()> handler) {
+    ExceptionHandlerSlot& slot = ExceptionHandler();
+    CriticalSection::Guard guard(slot.lock);
+    slot.handler = std::move(handler);
 }

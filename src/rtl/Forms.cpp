@@ -18,8 +18,7 @@ void InitCommonControlsOnce() {
 
 TForm::TForm(TComponent* owner) : TWinControl(owner) {
     InitCommonControlsOnce();
-    visible_ = false;  // Show or the application's Run shows it
-    tabStop_ = false;
+    SetVisible(false);  // Show or the application's Run shows it
     SetFont("MS Sans Serif", -11);
     CreateHandle();
     if (Handle() != nullptr) {
@@ -142,12 +141,28 @@ void TForm::SetActiveControl(TWinControl* control) {
     }
 }
 
+void TForm::ControlCreated(TWinControl* control) {
+    SendMessageA(control->Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
+    if (control != this) {
+        AddHintTool(control);
+    }
+}
+
 void TForm::ControlFocused(TWinControl* control) {
     activeControl_ = control;
     BroadcastFocusChanged();
 }
 
-void TForm::ForgetControl(TWinControl* control) {
+void TForm::ControlDisabled(TWinControl* control) {
+    // The system drops the focus before it reports the change, so the memory
+    // of the focused control tells whether it was this one.
+    const HWND focus = GetFocus();
+    if (focus == control->Handle() || (focus == nullptr && activeControl_ == control)) {
+        SelectNext(control, true);
+    }
+}
+
+void TForm::ControlGone(TWinControl* control) {
     if (activeControl_ == control) {
         activeControl_ = nullptr;
         if (!Destroying()) {
@@ -295,7 +310,7 @@ LRESULT TForm::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
             break;
         }
         case WM_SHOWWINDOW:
-            visible_ = wParam != FALSE;
+            RecordVisible(wParam != FALSE);
             if (wParam != FALSE && !shownOnce_) {
                 shownOnce_ = true;
                 if (position_ == TPosition::poDesktopCenter && !IsZoomed(Handle()) &&

@@ -22,6 +22,7 @@ public:
     ~TForm() override;
 
     const char* ClassName() const override { return "TForm"; }
+    TForm* AsForm() override { return this; }
 
     std::string Caption() const { return Text(); }
     void SetCaption(const std::string& caption) { SetText(caption); }
@@ -71,13 +72,18 @@ protected:
     // control exists and carries its layout: it runs OnCreate.
     void DoCreate();
 
+    // The controls on the form borrow its font and show their hints through
+    // its tooltip; it remembers the focused one.
+    void ControlCreated(TWinControl* control) override;
+    // No more hints or focus memory for it.
+    void ControlGone(TWinControl* control) override;
+    void ControlFocused(TWinControl* control) override;
+    void ControlDisabled(TWinControl* control) override;
+    HFONT FontForControls() override { return font_.Get(); }
+
 private:
-    friend class TWinControl;
     void AddHintTool(TWinControl* control);
-    // The control's window goes: no more hints or focus memory for it.
-    void ForgetControl(TWinControl* control);
     LRESULT HintText(NMHDR* header);
-    void ControlFocused(TWinControl* control);
     void CenterOnDesktop();
     void FocusActiveControl();
 
