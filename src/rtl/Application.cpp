@@ -280,34 +280,13 @@ bool TApplication::WindowMessage(UINT msg, WPARAM wParam, LRESULT& result) {
     result = 0;
     switch (msg) {
         case WM_NULL:
-            // A worker queued a request and woke us.
-            try {
-                CheckSynchronize();
-            } catch (...) {
-                HandleException();
-            }
+            OnWake();
             return true;
         case WM_SYSCOMMAND:
-            // The task-bar button's commands stand for the main window.
-            switch (wParam & 0xFFF0) {
-                case SC_MINIMIZE:
-                    Minimize();
-                    return true;
-                case SC_RESTORE:
-                    Restore();
-                    return true;
-                case SC_CLOSE:
-                    if (mainWindow_ != nullptr) {
-                        PostMessageA(mainWindow_, WM_CLOSE, 0, 0);
-                    }
-                    return true;
-            }
-            return false;
+            return OnSysCommand(wParam);
         case WM_CLOSE:
             // Never destroyed by a close: the main window decides.
-            if (mainWindow_ != nullptr) {
-                PostMessageA(mainWindow_, WM_CLOSE, 0, 0);
-            }
+            CloseMainWindow();
             return true;
         case WM_SETFOCUS:
             // Activated through its button: the main window takes over, once
@@ -327,4 +306,35 @@ bool TApplication::WindowMessage(UINT msg, WPARAM wParam, LRESULT& result) {
             return true;
     }
     return false;
+}
+
+void TApplication::OnWake() {
+    // A worker queued a request and woke us.
+    try {
+        CheckSynchronize();
+    } catch (...) {
+        HandleException();
+    }
+}
+
+bool TApplication::OnSysCommand(WPARAM command) {
+    // The task-bar button's commands stand for the main window.
+    switch (command & 0xFFF0) {
+        case SC_MINIMIZE:
+            Minimize();
+            return true;
+        case SC_RESTORE:
+            Restore();
+            return true;
+        case SC_CLOSE:
+            CloseMainWindow();
+            return true;
+    }
+    return false;
+}
+
+void TApplication::CloseMainWindow() {
+    if (mainWindow_ != nullptr) {
+        PostMessageA(mainWindow_, WM_CLOSE, 0, 0);
+    }
 }

@@ -33,6 +33,35 @@ POINT ClientPoint(LPARAM lParam) {
     return {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
 }
 
+// The button messages: which button, pressed or released, double-click.
+struct MouseButtonMessage {
+    UINT msg;
+    TMouseButton button;
+    bool down;
+    bool doubleClick;
+};
+
+constexpr MouseButtonMessage kButtonMessages[] = {
+    {WM_LBUTTONDOWN, TMouseButton::mbLeft, true, false},
+    {WM_LBUTTONUP, TMouseButton::mbLeft, false, false},
+    {WM_LBUTTONDBLCLK, TMouseButton::mbLeft, true, true},
+    {WM_RBUTTONDOWN, TMouseButton::mbRight, true, false},
+    {WM_RBUTTONUP, TMouseButton::mbRight, false, false},
+    {WM_RBUTTONDBLCLK, TMouseButton::mbRight, true, true},
+    {WM_MBUTTONDOWN, TMouseButton::mbMiddle, true, false},
+    {WM_MBUTTONUP, TMouseButton::mbMiddle, false, false},
+    {WM_MBUTTONDBLCLK, TMouseButton::mbMiddle, true, true},
+};
+
+MouseButtonMessage CrackButtonMessage(UINT msg) {
+    const auto found =
+        std::find_if(std::begin(kButtonMessages), std::end(kButtonMessages),
+                     [msg](const MouseButtonMessage& row) { return row.msg == msg; });
+    return found != std::end(kButtonMessages)
+               ? *found
+               : MouseButtonMessage{msg, TMouseButton::mbLeft, false, false};
+}
+
 }  // namespace
 
 TShiftState KeyboardShiftState() {
@@ -57,40 +86,48 @@ TShiftState KeyMessageShiftState(UINT msg, LPARAM lParam) {
     return shift;
 }
 
-bool TWinControl::HandleMouseMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+void TWinControl::OnMouseMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {
+        case WM_MOUSELEAVE:
+            OnPointerLeft();
+            return;
+        case WM_CAPTURECHANGED:
+            OnCaptureChanged(reinterpret_cast<HWND>(lParam));
+            return;
+    }
     const POINT point = ClientPoint(lParam);
-    TShiftState shift = MouseShiftState(wParam);
+    const TShiftState shift = MouseShiftState(wParam);
     if (msg == WM_MOUSEMOVE) {
         PointerMoved(point);
         MouseMove(shift, point.x, point.y);
-        return false;
+        return;
     }
-    const bool doubleClick =
-        msg == WM_LBUTTONDBLCLK || msg == WM_RBUTTONDBLCLK || msg == WM_MBUTTONDBLCLK;
-    const bool down =
-        doubleClick || msg == WM_LBUTTONDOWN || msg == WM_RBUTTONDOWN || msg == WM_MBUTTONDOWN;
-    TMouseButton button = TMouseButton::mbLeft;
-    if (msg == WM_RBUTTONDOWN || msg == WM_RBUTTONUP || msg == WM_RBUTTONDBLCLK) {
-        button = TMouseButton::mbRight;
-    } else if (msg == WM_MBUTTONDOWN || msg == WM_MBUTTONUP || msg == WM_MBUTTONDBLCLK) {
-        button = TMouseButton::mbMiddle;
+    const MouseButtonMessage button = CrackButtonMessage(msg);
+    if (button.down) {
+        OnButtonDown(button.button, button.doubleClick, shift, point);
+    } else {
+        OnButtonUp(button.button, shift, point);
     }
-    if (down) {
+}
+
+void TWinControl::OnButtonDown(TMouseButton button, bool doubleClick, TShiftState shift,
+                               POINT point) {
+    if (doubleClick) {
+        shift |= ssDouble;
+    }
+    if (button == TMouseButton::mbLeft) {
+        if ((controlStyle_ & csCaptureMouse) != 0) {
+            SetCapture(handle_);
+        }
+        clicking_ = (controlStyle_ & csClickEvents) != 0 && !doubleClick;
         if (doubleClick) {
-            shift |= ssDouble;
-        }
-        if (button == TMouseButton::mbLeft) {
-            if ((controlStyle_ & csCaptureMouse) != 0) {
-                SetCapture(handle_);
-            }
-            clicking_ = (controlStyle_ & csClickEvents) != 0 && (shift & ssDouble) == 0;
-        }
-        if ((shift & ssDouble) != 0 && button == TMouseButton::mbLeft) {
             DblClick();
         }
-        MouseDown(button, shift, point.x, point.y);
-        return false;
     }
+    MouseDown(button, shift, point.x, point.y);
+}
+
+void TWinControl::OnButtonUp(TMouseButton button, TShiftState shift, POINT point) {
     bool click = false;
     if (button == TMouseButton::mbLeft) {
         click = std::exchange(clicking_, false);
@@ -103,7 +140,21 @@ bool TWinControl::HandleMouseMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     if (click && handle_ != nullptr && enabled_ && PtInRect(&client, point)) {
         Click();
     }
-    return false;
+}
+
+void TWinControl::OnPointerLeft() {
+    trackingLeave_ = false;
+    // While we hold the capture the moves tell where the pointer is.
+    if (GetCapture() != handle_) {
+        SetMouseInControl(false);
+    }
+}
+
+void TWinControl::OnCaptureChanged(HWND capture) {
+    if (capture != handle_) {
+        clicking_ = false;
+        SetMouseInControl(PointerOverOwnWindow());
+    }
 }
 
 void TWinControl::PointerMoved(POINT client) {
@@ -233,6 +284,29 @@ void TWinControl::KeyPress(char& key) {
     }
 }
 
+LRESULT TWinControl::OnKeyMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+    WORD key = static_cast<WORD>(wParam);
+    if (msg == WM_KEYDOWN || msg == WM_SYSKEYDOWN) {
+        KeyDown(key, KeyMessageShiftState(msg, lParam));
+    } else {
+        KeyUp(key, KeyMessageShiftState(msg, lParam));
+    }
+    // A handler that set the key to 0 consumed it.
+    if (key == 0) {
+        return 0;
+    }
+    return CallDefault(msg, key, lParam);
+}
+
+LRESULT TWinControl::OnCharMessage(WPARAM wParam, LPARAM lParam) {
+    char key = static_cast<char>(wParam);
+    KeyPress(key);
+    if (key == 0) {
+        return 0;
+    }
+    return CallDefault(WM_CHAR, static_cast<unsigned char>(key), lParam);
+}
+
 bool TWinControl::AnyChild(const std::function<bool(TWinControl*)>& takes) const {
     // A copy: a handler may add or remove controls.
     const std::vector<TWinControl*> children = controls_;
@@ -264,4 +338,11 @@ void TWinControl::SetFocus() {
     if (handle_ != nullptr) {
         ::SetFocus(handle_);
     }
+}
+
+void TWinControl::OnFocusMessage(bool gained) {
+    if (TWinControl* outermost = Outermost(); gained && outermost != this) {
+        outermost->ControlFocused(this);
+    }
+    FocusChanged(gained);
 }

@@ -36,6 +36,13 @@ TForm* TWinControl::ParentForm() {
     return Outermost()->AsForm();
 }
 
+void TWinControl::OnSize(WPARAM kind) {
+    ReadBoundsFromWindow();
+    if (kind != SIZE_MINIMIZED) {
+        AlignControls();
+    }
+}
+
 void TWinControl::ReadBoundsFromWindow() {
     if (handle_ == nullptr) {
         return;

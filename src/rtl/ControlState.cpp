@@ -38,6 +38,13 @@ void TWinControl::SetEnabled(bool enabled) {
     }
 }
 
+void TWinControl::OnEnable(bool enabled) {
+    enabled_ = enabled;
+    // A disabled control gets no mouse input: the pointer has left it.
+    SetMouseInControl(enabled && PointerOverOwnWindow());
+    EnabledChanged();
+}
+
 void TWinControl::SetVisible(bool visible) {
     if (visible_ == visible) {
         return;

@@ -35,6 +35,13 @@ void RegisterOwnClass(const std::string& name, UINT style, WNDPROC proc) {
     RegisterClassA(&windowClass);
 }
 
+// What OnMouseMessage takes: the buttons and moves over the client area, the
+// pointer leaving it, and the mouse capture going elsewhere.
+bool IsMouseMessage(UINT msg) {
+    return (msg >= WM_MOUSEFIRST && msg <= WM_MBUTTONDBLCLK) || msg == WM_MOUSELEAVE ||
+           msg == WM_CAPTURECHANGED;
+}
+
 // The handler that the application hands in; window procedures of any
 // thread read it.
 struct ExceptionHandlerSlot {
@@ -127,40 +134,12 @@ void TWinControl::CreateHandle() {
     }
     TCreateParams params;
     CreateParams(params);
-    if (parent_ == nullptr) {
-        params.style &= ~WS_CHILD;
-    }
-    if (visible_) {
-        params.style |= WS_VISIBLE;
-    }
-    if (!enabled_) {
-        params.style |= WS_DISABLED;
-    }
-    if (tabStop_) {
-        params.style |= WS_TABSTOP;
-    }
+    params.style = StateStyle(params.style);
     HWND parentWindow = parent_ != nullptr ? parent_->handle_ : nullptr;
-    HINSTANCE instance = GetModuleHandleA(nullptr);
-    if (params.stockClass) {
-        HWND window =
-            CreateWindowExA(params.exStyle, params.className.c_str(), text_.c_str(), params.style,
-                            left_, top_, width_, height_, parentWindow, nullptr, instance, nullptr);
-        if (window == nullptr) {
-            return;
-        }
-        handle_ = window;
-        SetPropA(window, kControlProp, this);
-        stockProc_ = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(
-            window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TWinControl::StockTrampoline)));
-        SetPropA(window, kStockProcProp, reinterpret_cast<HANDLE>(stockProc_));
-    } else {
-        RegisterOwnClass(params.className, params.classStyle, &TWinControl::WndProcTrampoline);
-        // WM_NCCREATE links the window to this object (handle_ is set there).
-        CreateWindowExA(params.exStyle, params.className.c_str(), text_.c_str(), params.style,
-                        left_, top_, width_, height_, parentWindow, nullptr, instance, this);
-        if (handle_ == nullptr) {
-            return;
-        }
+    const bool created = params.stockClass ? CreateStockWindow(params, parentWindow)
+                                           : CreateOwnWindow(params, parentWindow);
+    if (!created) {
+        return;
     }
     Outermost()->ControlCreated(this);
     ReadBoundsFromWindow();
@@ -168,6 +147,45 @@ void TWinControl::CreateHandle() {
     for (TWinControl* child : controls_) {
         child->CreateHandle();
     }
+}
+
+DWORD TWinControl::StateStyle(DWORD style) const {
+    if (parent_ == nullptr) {
+        style &= ~WS_CHILD;
+    }
+    if (visible_) {
+        style |= WS_VISIBLE;
+    }
+    if (!enabled_) {
+        style |= WS_DISABLED;
+    }
+    if (tabStop_) {
+        style |= WS_TABSTOP;
+    }
+    return style;
+}
+
+bool TWinControl::CreateStockWindow(const TCreateParams& params, HWND parentWindow) {
+    HWND window = CreateWindowExA(params.exStyle, params.className.c_str(), text_.c_str(),
+                                  params.style, left_, top_, width_, height_, parentWindow, nullptr,
+                                  GetModuleHandleA(nullptr), nullptr);
+    if (window == nullptr) {
+        return false;
+    }
+    handle_ = window;
+    SetPropA(window, kControlProp, this);
+    stockProc_ = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(
+        window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TWinControl::StockTrampoline)));
+    SetPropA(window, kStockProcProp, reinterpret_cast<HANDLE>(stockProc_));
+    return true;
+}
+
+bool TWinControl::CreateOwnWindow(const TCreateParams& params, HWND parentWindow) {
+    RegisterOwnClass(params.className, params.classStyle, &TWinControl::WndProcTrampoline);
+    // WM_NCCREATE links the window to this object (handle_ is set there).
+    CreateWindowExA(params.exStyle, params.className.c_str(), text_.c_str(), params.style, left_,
+                    top_, width_, height_, parentWindow, nullptr, GetModuleHandleA(nullptr), this);
+    return handle_ != nullptr;
 }
 
 LRESULT CALLBACK TWinControl::WndProcTrampoline(HWND window, UINT msg, WPARAM wParam,
@@ -247,126 +265,77 @@ LRESULT TWinControl::CallDefault(UINT msg, WPARAM wParam, LPARAM lParam) {
     return DefWindowProcA(handle_, msg, wParam, lParam);
 }
 
-LRESULT TWinControl::Reflect(UINT msg, WPARAM wParam, LPARAM lParam, bool& handled) {
-    handled = false;
+LRESULT TWinControl::OnChildMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
         case WM_COMMAND:
             if (TWinControl* child = FromHandle(reinterpret_cast<HWND>(lParam))) {
-                handled = true;
                 child->OnCommand(HIWORD(wParam));
+                return 0;
             }
-            return 0;
+            break;
         case WM_NOTIFY: {
             auto* header = reinterpret_cast<NMHDR*>(lParam);
             if (TWinControl* child = FromHandle(header->hwndFrom)) {
-                handled = true;
                 return child->OnNotify(header);
             }
-            return 0;
+            break;
         }
         case WM_CTLCOLOREDIT:
         case WM_CTLCOLORSTATIC:
         case WM_CTLCOLORBTN:
             if (TWinControl* child = FromHandle(reinterpret_cast<HWND>(lParam))) {
-                HBRUSH brush = child->OnCtlColor(reinterpret_cast<HDC>(wParam));
-                if (brush != nullptr) {
-                    handled = true;
+                if (HBRUSH brush = child->OnCtlColor(reinterpret_cast<HDC>(wParam))) {
                     return reinterpret_cast<LRESULT>(brush);
                 }
             }
-            return 0;
+            break;
     }
-    return 0;
+    return CallDefault(msg, wParam, lParam);
 }
 
 LRESULT TWinControl::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (msg >= WM_MOUSEFIRST && msg <= WM_MBUTTONDBLCLK) {
-        if (HandleMouseMessage(msg, wParam, lParam)) {
-            return 0;
-        }
+    if (IsMouseMessage(msg)) {
+        OnMouseMessage(msg, wParam, lParam);
         return CallDefault(msg, wParam, lParam);
     }
     switch (msg) {
-        case WM_MOUSELEAVE:
-            trackingLeave_ = false;
-            // While we hold the capture the moves tell where the pointer is.
-            if (GetCapture() != handle_) {
-                SetMouseInControl(false);
-            }
-            break;
-        case WM_CAPTURECHANGED:
-            if (reinterpret_cast<HWND>(lParam) != handle_) {
-                clicking_ = false;
-                SetMouseInControl(PointerOverOwnWindow());
-            }
-            break;
         case WM_KEYDOWN:
         case WM_SYSKEYDOWN:
         case WM_KEYUP:
-        case WM_SYSKEYUP: {
-            WORD key = static_cast<WORD>(wParam);
-            if (msg == WM_KEYDOWN || msg == WM_SYSKEYDOWN) {
-                KeyDown(key, KeyMessageShiftState(msg, lParam));
-            } else {
-                KeyUp(key, KeyMessageShiftState(msg, lParam));
-            }
-            if (key == 0) {
-                return 0;
-            }
-            return CallDefault(msg, key, lParam);
-        }
-        case WM_CHAR: {
-            char key = static_cast<char>(wParam);
-            KeyPress(key);
-            if (key == 0) {
-                return 0;
-            }
-            return CallDefault(msg, static_cast<unsigned char>(key), lParam);
-        }
-        case WM_SETTEXT: {
-            const LRESULT result = CallDefault(msg, wParam, lParam);
-            text_ = lParam != 0 ? reinterpret_cast<const char*>(lParam) : "";
-            TextChanged();
-            return result;
-        }
+        case WM_SYSKEYUP:
+            return OnKeyMessage(msg, wParam, lParam);
+        case WM_CHAR:
+            return OnCharMessage(wParam, lParam);
+        case WM_SETTEXT:
+            return OnSetText(wParam, lParam);
         case WM_COMMAND:
         case WM_NOTIFY:
         case WM_CTLCOLOREDIT:
         case WM_CTLCOLORSTATIC:
-        case WM_CTLCOLORBTN: {
-            bool handled = false;
-            LRESULT result = Reflect(msg, wParam, lParam, handled);
-            if (handled) {
-                return result;
-            }
-            break;
-        }
+        case WM_CTLCOLORBTN:
+            return OnChildMessage(msg, wParam, lParam);
         case WM_SIZE:
-            ReadBoundsFromWindow();
-            if (wParam != SIZE_MINIMIZED) {
-                AlignControls();
-            }
+            OnSize(wParam);
             break;
         case WM_MOVE:
             ReadBoundsFromWindow();
             break;
         case WM_ENABLE:
-            enabled_ = wParam != FALSE;
-            // A disabled control gets no mouse input: the pointer has left it.
-            SetMouseInControl(enabled_ && PointerOverOwnWindow());
-            EnabledChanged();
+            OnEnable(wParam != FALSE);
             break;
         case WM_SETFOCUS:
-            if (TWinControl* outermost = Outermost(); outermost != this) {
-                outermost->ControlFocused(this);
-            }
-            FocusChanged(true);
-            break;
         case WM_KILLFOCUS:
-            FocusChanged(false);
+            OnFocusMessage(msg == WM_SETFOCUS);
             break;
     }
     return CallDefault(msg, wParam, lParam);
+}
+
+LRESULT TWinControl::OnSetText(WPARAM wParam, LPARAM lParam) {
+    const LRESULT result = CallDefault(WM_SETTEXT, wParam, lParam);
+    text_ = lParam != 0 ? reinterpret_cast<const char*>(lParam) : "";
+    TextChanged();
+    return result;
 }
 
 void TWinControl::RecreateWnd() {

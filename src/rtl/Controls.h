@@ -289,21 +289,45 @@ protected:
     HBRUSH ColorBrush();
 
 private:
+    // The window: created with the control's state, linked to the object,
+    // its messages dispatched to WindowProc.
     static LRESULT CALLBACK WndProcTrampoline(HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
     static LRESULT CALLBACK StockTrampoline(HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
     static LRESULT Dispatch(TWinControl* control, UINT msg, WPARAM wParam, LPARAM lParam);
-    LRESULT Reflect(UINT msg, WPARAM wParam, LPARAM lParam, bool& handled);
+    // `style` with the bits of the control's own state: child, visible,
+    // disabled, tab stop.
+    DWORD StateStyle(DWORD style) const;
+    bool CreateStockWindow(const TCreateParams& params, HWND parentWindow);
+    bool CreateOwnWindow(const TCreateParams& params, HWND parentWindow);
     void DetachWindow();
     // The outermost parent; the control itself when it has none.
     TWinControl* Outermost();
     // Tells the outermost parent that this window and those inside it go.
     void ReportWindowsGone();
+
+    // WindowProc's handlers, one per message or group of messages.
+    // WM_COMMAND, WM_NOTIFY and WM_CTLCOLOR*: handed back to the child of
+    // ours that sent them; the rest get the default handling.
+    LRESULT OnChildMessage(UINT msg, WPARAM wParam, LPARAM lParam);
+    LRESULT OnKeyMessage(UINT msg, WPARAM wParam, LPARAM lParam);
+    LRESULT OnCharMessage(WPARAM wParam, LPARAM lParam);
+    LRESULT OnSetText(WPARAM wParam, LPARAM lParam);
+    void OnSize(WPARAM kind);
+    void OnEnable(bool enabled);
+    void OnFocusMessage(bool gained);
+    // The pointer: buttons and moves over the client area, WM_MOUSELEAVE and
+    // WM_CAPTURECHANGED.
+    void OnMouseMessage(UINT msg, WPARAM wParam, LPARAM lParam);
+    void OnButtonDown(TMouseButton button, bool doubleClick, TShiftState shift, POINT point);
+    void OnButtonUp(TMouseButton button, TShiftState shift, POINT point);
+    void OnPointerLeft();
+    void OnCaptureChanged(HWND capture);
+
     void ReadBoundsFromWindow();
     void UpdateAnchorRules();
     void AlignControls();
     // Offers something to the children in order until one takes it.
     bool AnyChild(const std::function<bool(TWinControl*)>& takes) const;
-    bool HandleMouseMessage(UINT msg, WPARAM wParam, LPARAM lParam);
     void PointerMoved(POINT client);
     void SetMouseInControl(bool over);
     void ArmLeaveTracking();

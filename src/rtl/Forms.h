@@ -82,7 +82,20 @@ protected:
     HFONT FontForControls() override { return font_.Get(); }
 
 private:
+    // WindowProc's handlers.
+    LRESULT OnEraseBackground(HDC dc);
+    void OnShowWindow(bool shown);
+    // WM_ACTIVATE; true when it focused a control.
+    bool OnActivation(WPARAM wParam);
+    bool OnDialogChar(char key, LPARAM lParam);
+    void OnSysColorChange();
+    // WM_SYSCOMMAND; true when the form did the command itself.
+    bool OnSysCommand(WPARAM command);
+    void OnCloseRequest();
+
     void AddHintTool(TWinControl* control);
+    // The tooltip asks for a control's text.
+    bool IsHintRequest(const NMHDR* header) const;
     LRESULT HintText(NMHDR* header);
     void CenterOnDesktop();
     void FocusActiveControl();
