@@ -6,6 +6,7 @@
 
 #include "jobs/ExceptionReport.h"
 #include "rtl/Application.h"
+#include "rtl/ComponentReference.h"
 #include "rtl/PathUtils.h"
 #include "rtl/Synchronize.h"
 #include "rtl/SysUtils.h"
@@ -36,10 +37,7 @@ void ShowExceptionReport(const Exception& error, void* address) {
 // --- TJvCustomThreadDialog ---
 
 TComponent* TJvCustomThreadDialog::CreateThreadDialogForm(TJvThread* thread) {
-    form_ = CreateDialogForm(thread);
-    if (form_ != nullptr) {
-        FreeNotification(form_);
-    }
+    SetComponentReference(*this, form_, CreateDialogForm(thread));
     return form_;
 }
 
@@ -56,9 +54,7 @@ void TJvCustomThreadDialog::CloseThreadForm() {
 
 void TJvCustomThreadDialog::Notification(TComponent* component, TOperation operation) {
     TJvComponent::Notification(component, operation);
-    if (operation == TOperation::opRemove && component == form_) {
-        form_ = nullptr;
-    }
+    ClearComponentReference(form_, component, operation);
 }
 
 // --- TJvBaseThread ---
@@ -194,24 +190,12 @@ bool TJvThread::Terminated() {
 }
 
 void TJvThread::SetThreadDialog(TJvCustomThreadDialog* dialog) {
-    if (dialog == threadDialog_) {
-        return;
-    }
-    if (threadDialog_ != nullptr) {
-        RemoveFreeNotification(threadDialog_);
-    }
-    threadDialog_ = dialog;
-    if (threadDialog_ != nullptr) {
-        FreeNotification(threadDialog_);
-    }
+    SetComponentReference(*this, threadDialog_, dialog);
 }
 
 void TJvThread::OpenDialogForm() {
     if (threadDialog_ != nullptr && dialogForm_ == nullptr) {
-        dialogForm_ = threadDialog_->CreateThreadDialogForm(this);
-        if (dialogForm_ != nullptr) {
-            FreeNotification(dialogForm_);
-        }
+        SetComponentReference(*this, dialogForm_, threadDialog_->CreateThreadDialogForm(this));
     }
 }
 
@@ -253,12 +237,7 @@ void TJvThread::FreeEndedWorkers() {
 
 void TJvThread::Notification(TComponent* component, TOperation operation) {
     TJvComponent::Notification(component, operation);
-    if (operation != TOperation::opRemove) {
-        return;
-    }
-    if (component == threadDialog_) {
-        threadDialog_ = nullptr;
-    } else if (component == dialogForm_) {
-        dialogForm_ = nullptr;
+    if (!ClearComponentReference(threadDialog_, component, operation)) {
+        ClearComponentReference(dialogForm_, component, operation);
     }
 }
