@@ -93,14 +93,7 @@ TJvThread::TJvThread(TComponent* owner) : TJvComponent(owner) {}
 TJvThread::~TJvThread() {
     BeginDestroy();
     Terminate();
-    while (OneThreadIsRunning()) {
-        Sleep(1);
-        // The end of each job is delivered on the main thread; elsewhere the
-        // loop can only wait for the main thread to deliver it.
-        if (IsMainThread()) {
-            CheckSynchronize();
-        }
-    }
+    WaitForJobs();
     FreeEndedWorkers();
 }
 
@@ -146,8 +139,14 @@ DWORD TJvThread::Execute(void* P) {
 
 void TJvThread::ExecuteAndWait(void* P) {
     Execute(P);
+    WaitForJobs();
+}
+
+void TJvThread::WaitForJobs() {
     while (OneThreadIsRunning()) {
         Sleep(1);
+        // The end of each job is delivered on the main thread; elsewhere the
+        // loop can only wait for the main thread to deliver it.
         if (IsMainThread()) {
             CheckSynchronize();
         }
@@ -204,7 +203,7 @@ void TJvThread::ThreadEnded(TObject* Sender) {
     auto* worker = dynamic_cast<TJvBaseThread*>(Sender);
     threads_.Remove(worker);
     if (worker != nullptr && !worker->FreeOnTerminate()) {
-        endedWorkers_.push_back(worker);
+        endedWorkers_.emplace_back(worker);
     }
     std::exception_ptr finishError;
     try {
@@ -228,11 +227,11 @@ void TJvThread::ThreadEnded(TObject* Sender) {
 }
 
 void TJvThread::FreeEndedWorkers() {
-    // Their end handling has run; deleting waits for the system threads to
-    // return from it.
-    for (TJvBaseThread* worker : std::exchange(endedWorkers_, {})) {
-        delete worker;
-    }
+    // Their end handling has run; freeing waits for the system threads to
+    // return from it, serving main-thread requests meanwhile, which may end
+    // more jobs: the list is taken over first.
+    std::vector<std::unique_ptr<TJvBaseThread>> ended = std::exchange(endedWorkers_, {});
+    ended.clear();
 }
 
 void TJvThread::Notification(TComponent* component, TOperation operation) {
