@@ -41,18 +41,22 @@ struct MouseButtonMessage {
     bool doubleClick;
 };
 
+// clang-format off
 constexpr MouseButtonMessage kButtonMessages[] = {
-    {WM_LBUTTONDOWN, TMouseButton::mbLeft, true, false},
-    {WM_LBUTTONUP, TMouseButton::mbLeft, false, false},
-    {WM_LBUTTONDBLCLK, TMouseButton::mbLeft, true, true},
-    {WM_RBUTTONDOWN, TMouseButton::mbRight, true, false},
-    {WM_RBUTTONUP, TMouseButton::mbRight, false, false},
-    {WM_RBUTTONDBLCLK, TMouseButton::mbRight, true, true},
-    {WM_MBUTTONDOWN, TMouseButton::mbMiddle, true, false},
-    {WM_MBUTTONUP, TMouseButton::mbMiddle, false, false},
-    {WM_MBUTTONDBLCLK, TMouseButton::mbMiddle, true, true},
+//   message           button                  down   double-click
+    {WM_LBUTTONDOWN,   TMouseButton::mbLeft,   true,  false},
+    {WM_LBUTTONUP,     TMouseButton::mbLeft,   false, false},
+    {WM_LBUTTONDBLCLK, TMouseButton::mbLeft,   true,  true},
+    {WM_RBUTTONDOWN,   TMouseButton::mbRight,  true,  false},
+    {WM_RBUTTONUP,     TMouseButton::mbRight,  false, false},
+    {WM_RBUTTONDBLCLK, TMouseButton::mbRight,  true,  true},
+    {WM_MBUTTONDOWN,   TMouseButton::mbMiddle, true,  false},
+    {WM_MBUTTONUP,     TMouseButton::mbMiddle, false, false},
+    {WM_MBUTTONDBLCLK, TMouseButton::mbMiddle, true,  true},
 };
+// clang-format on
 
+// The button message's row; any other message counts as a left release.
 MouseButtonMessage CrackButtonMessage(UINT msg) {
     const auto found =
         std::find_if(std::begin(kButtonMessages), std::end(kButtonMessages),

@@ -2,8 +2,6 @@
 // link from window to object and the dispatch of messages.
 #include "rtl/Controls.h"
 
-#include <commctrl.h>
-
 #include <algorithm>
 #include <utility>
 
@@ -72,8 +70,9 @@ TWinControl::TWinControl(TComponent* owner) : TComponent(owner) {}
 
 TWinControl::~TWinControl() {
     BeginDestroy();
-    // Order: tooltips forget our windows, children forget us as parent (they
-    // may outlive us as components), we leave our parent, then the window goes.
+    // Order: the form forgets our windows (hints, focus), children forget us
+    // as parent (they may outlive us as components), we leave our parent,
+    // then the window goes.
     ReportWindowsGone();
     for (TWinControl* child : controls_) {
         child->parent_ = nullptr;
