@@ -80,6 +80,55 @@ constexpr char kRejectedDiffCaption[] = "Brivok Patch";
 constexpr char kBspatchName[] = "bspatch.exe";
 constexpr char kJobCaption[] = "Brivok creator";
 
+// The control of one layout row, owned by the form, with its kind's own
+// settings and its event bound to the form's handler.
+TWinControl* NewControl(TMainForm* form, const ControlLayout& row) {
+    TNotifyEvent event;
+    if (row.event != nullptr) {
+        event = [form, handler = row.event](TObject* sender) { (form->*handler)(sender); };
+    }
+    switch (row.kind) {
+        case Kind::GroupBox: {
+            auto* box = new TJvGroupBox(form);
+            box->SetCaption(row.caption);
+            return box;
+        }
+        case Kind::FilenameEdit: {
+            auto* field = new TJvFilenameEdit(form);
+            field->SetFilter(row.filter);
+            field->SetDirectInput(row.directInput);
+            field->OnChange = event;
+            return field;
+        }
+        case Kind::XPButton: {
+            auto* button = new TJvXPButton(form);
+            button->SetCaption(row.caption);
+            button->OnClick = event;
+            return button;
+        }
+    }
+    return nullptr;
+}
+
+// The settings that every row has, in the order the window needs them: the
+// bounds before the parent, the tab order and anchors once it has one.
+void PlaceControl(TWinControl* control, const ControlLayout& row, TWinControl* parent) {
+    control->SetName(row.name);
+    control->SetEnabled(row.enabled);
+    const int width = row.width > 0 ? row.width : control->Width();
+    const int height = row.height > 0 ? row.height : control->Height();
+    control->SetBounds(row.left, row.top, width, height);
+    if (row.hint != nullptr) {
+        control->SetHint(row.hint);
+    }
+    if (row.hints == Hints::Shown) {
+        control->SetShowHint(true);
+    }
+    control->SetParent(parent);
+    control->SetTabOrder(row.tabOrder);
+    control->SetAnchors(row.anchors);
+}
+
 }  // namespace
 
 TMainForm::TMainForm(TComponent* owner) : TForm(owner) {
@@ -132,49 +181,9 @@ void TMainForm::CreateComponents() {
 
 void TMainForm::CreateControls() {
     for (const ControlLayout& row : kControls) {
-        TWinControl* control = nullptr;
-        TNotifyEvent event;
-        if (row.event != nullptr) {
-            event = [this, handler = row.event](TObject* sender) { (this->*handler)(sender); };
-        }
-        switch (row.kind) {
-            case Kind::GroupBox: {
-                auto* box = new TJvGroupBox(this);
-                box->SetCaption(row.caption);
-                control = box;
-                break;
-            }
-            case Kind::FilenameEdit: {
-                auto* field = new TJvFilenameEdit(this);
-                field->SetFilter(row.filter);
-                field->SetDirectInput(row.directInput);
-                field->OnChange = event;
-                control = field;
-                break;
-            }
-            case Kind::XPButton: {
-                auto* button = new TJvXPButton(this);
-                button->SetCaption(row.caption);
-                button->OnClick = event;
-                control = button;
-                break;
-            }
-        }
-        control->SetName(row.name);
-        control->SetEnabled(row.enabled);
-        const int width = row.width > 0 ? row.width : control->Width();
-        const int height = row.height > 0 ? row.height : control->Height();
-        control->SetBounds(row.left, row.top, width, height);
-        if (row.hint != nullptr) {
-            control->SetHint(row.hint);
-        }
-        if (row.hints == Hints::Shown) {
-            control->SetShowHint(true);
-        }
+        TWinControl* control = NewControl(this, row);
         TWinControl* parent = row.parent != nullptr ? FindControl(row.parent) : this;
-        control->SetParent(parent);
-        control->SetTabOrder(row.tabOrder);
-        control->SetAnchors(row.anchors);
+        PlaceControl(control, row, parent);
     }
     JvGroupBox1 = dynamic_cast<TJvGroupBox*>(FindControl("JvGroupBox1"));
     JvGroupBox2 = dynamic_cast<TJvGroupBox*>(FindControl("JvGroupBox2"));

@@ -6,6 +6,7 @@
 
 #include "jobs/ExceptionReport.h"
 #include "rtl/Application.h"
+#include "rtl/ComponentReference.h"
 #include "rtl/PathUtils.h"
 #include "rtl/Synchronize.h"
 #include "rtl/SysUtils.h"
@@ -36,10 +37,7 @@ void ShowExceptionReport(const Exception& error, void* address) {
 // --- TJvCustomThreadDialog ---
 
 TComponent* TJvCustomThreadDialog::CreateThreadDialogForm(TJvThread* thread) {
-    form_ = CreateDialogForm(thread);
-    if (form_ != nullptr) {
-        FreeNotification(form_);
-    }
+    SetComponentReference(*this, form_, CreateDialogForm(thread));
     return form_;
 }
 
@@ -56,9 +54,7 @@ void TJvCustomThreadDialog::CloseThreadForm() {
 
 void TJvCustomThreadDialog::Notification(TComponent* component, TOperation operation) {
     TJvComponent::Notification(component, operation);
-    if (operation == TOperation::opRemove && component == form_) {
-        form_ = nullptr;
-    }
+    ClearComponentReference(form_, component, operation);
 }
 
 // --- TJvBaseThread ---
@@ -97,14 +93,7 @@ TJvThread::TJvThread(TComponent* owner) : TJvComponent(owner) {}
 TJvThread::~TJvThread() {
     BeginDestroy();
     Terminate();
-    while (OneThreadIsRunning()) {
-        Sleep(1);
-        // The end of each job is delivered on the main thread; elsewhere the
-        // loop can only wait for the main thread to deliver it.
-        if (IsMainThread()) {
-            CheckSynchronize();
-        }
-    }
+    WaitForJobs();
     FreeEndedWorkers();
 }
 
@@ -150,8 +139,14 @@ DWORD TJvThread::Execute(void* P) {
 
 void TJvThread::ExecuteAndWait(void* P) {
     Execute(P);
+    WaitForJobs();
+}
+
+void TJvThread::WaitForJobs() {
     while (OneThreadIsRunning()) {
         Sleep(1);
+        // The end of each job is delivered on the main thread; elsewhere the
+        // loop can only wait for the main thread to deliver it.
         if (IsMainThread()) {
             CheckSynchronize();
         }
@@ -194,24 +189,12 @@ bool TJvThread::Terminated() {
 }
 
 void TJvThread::SetThreadDialog(TJvCustomThreadDialog* dialog) {
-    if (dialog == threadDialog_) {
-        return;
-    }
-    if (threadDialog_ != nullptr) {
-        RemoveFreeNotification(threadDialog_);
-    }
-    threadDialog_ = dialog;
-    if (threadDialog_ != nullptr) {
-        FreeNotification(threadDialog_);
-    }
+    SetComponentReference(*this, threadDialog_, dialog);
 }
 
 void TJvThread::OpenDialogForm() {
     if (threadDialog_ != nullptr && dialogForm_ == nullptr) {
-        dialogForm_ = threadDialog_->CreateThreadDialogForm(this);
-        if (dialogForm_ != nullptr) {
-            FreeNotification(dialogForm_);
-        }
+        SetComponentReference(*this, dialogForm_, threadDialog_->CreateThreadDialogForm(this));
     }
 }
 
@@ -220,7 +203,7 @@ void TJvThread::ThreadEnded(TObject* Sender) {
     auto* worker = dynamic_cast<TJvBaseThread*>(Sender);
     threads_.Remove(worker);
     if (worker != nullptr && !worker->FreeOnTerminate()) {
-        endedWorkers_.push_back(worker);
+        endedWorkers_.emplace_back(worker);
     }
     std::exception_ptr finishError;
     try {
@@ -244,21 +227,16 @@ void TJvThread::ThreadEnded(TObject* Sender) {
 }
 
 void TJvThread::FreeEndedWorkers() {
-    // Their end handling has run; deleting waits for the system threads to
-    // return from it.
-    for (TJvBaseThread* worker : std::exchange(endedWorkers_, {})) {
-        delete worker;
-    }
+    // Their end handling has run; freeing waits for the system threads to
+    // return from it, serving main-thread requests meanwhile, which may end
+    // more jobs: the list is taken over first.
+    std::vector<std::unique_ptr<TJvBaseThread>> ended = std::exchange(endedWorkers_, {});
+    ended.clear();
 }
 
 void TJvThread::Notification(TComponent* component, TOperation operation) {
     TJvComponent::Notification(component, operation);
-    if (operation != TOperation::opRemove) {
-        return;
-    }
-    if (component == threadDialog_) {
-        threadDialog_ = nullptr;
-    } else if (component == dialogForm_) {
-        dialogForm_ = nullptr;
+    if (!ClearComponentReference(threadDialog_, component, operation)) {
+        ClearComponentReference(dialogForm_, component, operation);
     }
 }

@@ -8,18 +8,13 @@
 #include <atomic>
 #include <cstdint>
 #include <exception>
+#include <memory>
 #include <vector>
 
 #include "jobs/ThreadList.h"
 #include "rtl/Classes.h"
+#include "rtl/JvComponent.h"
 #include "rtl/Thread.h"
-
-// Base of the library's components.
-class TJvComponent : public TComponent {
-public:
-    using TComponent::TComponent;
-    const char* ClassName() const override { return "TJvComponent"; }
-};
 
 class TJvThread;
 
@@ -139,6 +134,9 @@ private:
     // The end of a job, on the main thread while its worker waits.
     void ThreadEnded(TObject* Sender);
     void OpenDialogForm();
+    // Sleeps 1 ms at a time until no job of this component runs: no event
+    // signals the end of the last job, the count is polled.
+    void WaitForJobs();
     void FreeEndedWorkers();
 
     std::atomic<int> runningCount_{0};
@@ -149,5 +147,5 @@ private:
     TJvCustomThreadDialog* threadDialog_ = nullptr;
     TComponent* dialogForm_ = nullptr;
     // Ended workers without free-on-terminate; only the main thread uses it.
-    std::vector<TJvBaseThread*> endedWorkers_;
+    std::vector<std::unique_ptr<TJvBaseThread>> endedWorkers_;
 };

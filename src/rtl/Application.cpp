@@ -1,7 +1,6 @@
 #include "rtl/Application.h"
 
 #include "rtl/Controls.h"
-#include "rtl/Forms.h"
 #include "rtl/Synchronize.h"
 #include "rtl/SysUtils.h"
 
@@ -52,7 +51,8 @@ bool IsDialogKey(MSG& msg) {
     }
     // Only our forms know the notifications.
     HWND root = GetAncestor(msg.hwnd, GA_ROOT);
-    if (dynamic_cast<TForm*>(TWinControl::FromHandle(root)) == nullptr) {
+    TWinControl* target = TWinControl::FromHandle(root);
+    if (target == nullptr || target->AsForm() == nullptr) {
         return false;
     }
     return SendMessageA(root, notification, msg.wParam, msg.lParam) != 0;
@@ -77,7 +77,9 @@ int StartupShowCommand() {
 
 }  // namespace
 
-TApplication::TApplication() : TComponent(nullptr) {}
+TApplication::TApplication() : TComponent(nullptr) {
+    TWinControl::SetExceptionHandler([this] { HandleException(); });
+}
 
 TApplication::~TApplication() {
     BeginDestroy();
@@ -86,6 +88,8 @@ TApplication::~TApplication() {
     if (handle_ != nullptr) {
         DestroyWindow(handle_);
     }
+    // Last: errors of the windows that went above are still reported.
+    TWinControl::SetExceptionHandler(nullptr);
 }
 
 void TApplication::Initialize() {
@@ -276,34 +280,13 @@ bool TApplication::WindowMessage(UINT msg, WPARAM wParam, LRESULT& result) {
     result = 0;
     switch (msg) {
         case WM_NULL:
-            // A worker queued a request and woke us.
-            try {
-                CheckSynchronize();
-            } catch (...) {
-                HandleException();
-            }
+            OnWake();
             return true;
         case WM_SYSCOMMAND:
-            // The task-bar button's commands stand for the main window.
-            switch (wParam & 0xFFF0) {
-                case SC_MINIMIZE:
-                    Minimize();
-                    return true;
-                case SC_RESTORE:
-                    Restore();
-                    return true;
-                case SC_CLOSE:
-                    if (mainWindow_ != nullptr) {
-                        PostMessageA(mainWindow_, WM_CLOSE, 0, 0);
-                    }
-                    return true;
-            }
-            return false;
+            return OnSysCommand(wParam);
         case WM_CLOSE:
             // Never destroyed by a close: the main window decides.
-            if (mainWindow_ != nullptr) {
-                PostMessageA(mainWindow_, WM_CLOSE, 0, 0);
-            }
+            CloseMainWindow();
             return true;
         case WM_SETFOCUS:
             // Activated through its button: the main window takes over, once
@@ -323,4 +306,35 @@ bool TApplication::WindowMessage(UINT msg, WPARAM wParam, LRESULT& result) {
             return true;
     }
     return false;
+}
+
+void TApplication::OnWake() {
+    // A worker queued a request and woke us.
+    try {
+        CheckSynchronize();
+    } catch (...) {
+        HandleException();
+    }
+}
+
+bool TApplication::OnSysCommand(WPARAM command) {
+    // The task-bar button's commands stand for the main window.
+    switch (command & 0xFFF0) {
+        case SC_MINIMIZE:
+            Minimize();
+            return true;
+        case SC_RESTORE:
+            Restore();
+            return true;
+        case SC_CLOSE:
+            CloseMainWindow();
+            return true;
+    }
+    return false;
+}
+
+void TApplication::CloseMainWindow() {
+    if (mainWindow_ != nullptr) {
+        PostMessageA(mainWindow_, WM_CLOSE, 0, 0);
+    }
 }

@@ -86,7 +86,14 @@ private:
     bool ProcessMessage(MSG& msg);
     void Idle();
     static LRESULT CALLBACK WndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
+    // The application window's messages; true when handled, with `result`.
     bool WindowMessage(UINT msg, WPARAM wParam, LRESULT& result);
+    // WM_NULL: runs the queued main-thread requests.
+    void OnWake();
+    // WM_SYSCOMMAND; true when handled.
+    bool OnSysCommand(WPARAM command);
+    // Posts WM_CLOSE to the main window, which decides.
+    void CloseMainWindow();
     void ActivateMainWindow();
 
     std::string title_;

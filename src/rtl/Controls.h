@@ -91,6 +91,9 @@ public:
     const std::vector<TWinControl*>& Controls() const { return controls_; }
     // The form this control sits on (itself for a form); null when none.
     TForm* ParentForm();
+    // This control as a form; null for every other control. Lets code that
+    // does not know the form (the application's key routing) tell it apart.
+    virtual TForm* AsForm() { return nullptr; }
 
     int Left() const { return left_; }
     int Top() const { return top_; }
@@ -138,7 +141,8 @@ public:
     bool HintShown() const;
     std::string EffectiveHint() const;
 
-    // The font of the form; borrowed, the form owns it.
+    // The font of the form; borrowed, the form owns it. Without a form, the
+    // system's GUI font.
     HFONT Font();
 
     bool Focused() const;
@@ -207,6 +211,20 @@ public:
     // when there is no window.
     void RecreateWnd();
 
+    // Notices that the form hands to every control on it; a control reacts
+    // in its override.
+    virtual void ParentFontChanged() {}
+    // The system colours or the visual theme changed.
+    virtual void SysColorChanged() {}
+    // The form's focused control changed; `focused` may be null.
+    virtual void FocusedControlChanged(TWinControl* /*focused*/) {}
+
+    // What the window procedures do with an exception that a handler let
+    // out, since none may unwind through the system's frames: the
+    // application hands in its report, which runs inside the catch block.
+    // Without one the exception is dropped.
+    static void SetExceptionHandler(std::function<void()> handler);
+
 protected:
     struct TCreateParams {
         std::string className;  // our own class or a stock one
@@ -247,30 +265,69 @@ protected:
     virtual void TextChanged() {}
     virtual void VisibleChanged() {}
     virtual void ParentColorChanged() {}
-    virtual void ParentFontChanged() {}
-    // The system colours or the visual theme changed.
-    virtual void SysColorChanged() {}
-    // The form's focused control changed; every control of the form hears
-    // it, `focused` may be null.
-    virtual void FocusedControlChanged(TWinControl* /*focused*/) {}
+
+    // How the outermost control (the form) keeps track of the controls
+    // inside it: each control calls these on its outermost parent, a form
+    // overrides them, and any other control ignores them.
+    // The control's window now exists (for the form: its own window).
+    virtual void ControlCreated(TWinControl* /*control*/) {}
+    // The control's window goes, or the control itself.
+    virtual void ControlGone(TWinControl* /*control*/) {}
+    // The control got the focus.
+    virtual void ControlFocused(TWinControl* /*control*/) {}
+    // The control was disabled: a form moves the focus on from it if it
+    // had it.
+    virtual void ControlDisabled(TWinControl* /*control*/) {}
+    // The font that the controls inside borrow.
+    virtual HFONT FontForControls();
+
+    // Records a visibility that the window already has (the system showed or
+    // hid it), without showing or hiding it again.
+    void RecordVisible(bool visible) { visible_ = visible; }
 
     // A brush of Color(), made when first needed and after colour changes.
     HBRUSH ColorBrush();
 
 private:
-    friend class TForm;
+    // The window: created with the control's state, linked to the object,
+    // its messages dispatched to WindowProc.
     static LRESULT CALLBACK WndProcTrampoline(HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
     static LRESULT CALLBACK StockTrampoline(HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
     static LRESULT Dispatch(TWinControl* control, UINT msg, WPARAM wParam, LPARAM lParam);
-    LRESULT Reflect(UINT msg, WPARAM wParam, LPARAM lParam, bool& handled);
+    // `style` with the bits of the control's own state: child, visible,
+    // disabled, tab stop.
+    DWORD StateStyle(DWORD style) const;
+    bool CreateStockWindow(const TCreateParams& params, HWND parentWindow);
+    bool CreateOwnWindow(const TCreateParams& params, HWND parentWindow);
     void DetachWindow();
-    void RemoveHintTools();
+    // The outermost parent; the control itself when it has none.
+    TWinControl* Outermost();
+    // Tells the outermost parent that this window and those inside it go.
+    void ReportWindowsGone();
+
+    // WindowProc's handlers, one per message or group of messages.
+    // WM_COMMAND, WM_NOTIFY and WM_CTLCOLOR*: handed back to the child of
+    // ours that sent them; the rest get the default handling.
+    LRESULT OnChildMessage(UINT msg, WPARAM wParam, LPARAM lParam);
+    LRESULT OnKeyMessage(UINT msg, WPARAM wParam, LPARAM lParam);
+    LRESULT OnCharMessage(WPARAM wParam, LPARAM lParam);
+    LRESULT OnSetText(WPARAM wParam, LPARAM lParam);
+    void OnSize(WPARAM kind);
+    void OnEnable(bool enabled);
+    void OnFocusMessage(bool gained);
+    // The pointer: buttons and moves over the client area, WM_MOUSELEAVE and
+    // WM_CAPTURECHANGED.
+    void OnMouseMessage(UINT msg, WPARAM wParam, LPARAM lParam);
+    void OnButtonDown(TMouseButton button, bool doubleClick, TShiftState shift, POINT point);
+    void OnButtonUp(TMouseButton button, TShiftState shift, POINT point);
+    void OnPointerLeft();
+    void OnCaptureChanged(HWND capture);
+
     void ReadBoundsFromWindow();
     void UpdateAnchorRules();
     void AlignControls();
     // Offers something to the children in order until one takes it.
     bool AnyChild(const std::function<bool(TWinControl*)>& takes) const;
-    bool HandleMouseMessage(UINT msg, WPARAM wParam, LPARAM lParam);
     void PointerMoved(POINT client);
     void SetMouseInControl(bool over);
     void ArmLeaveTracking();

@@ -7,6 +7,29 @@
 
 #include "rtl/DialogFilter.h"
 
+namespace {
+
+// What the dialog wrote into its buffer. One name is a full path. Several
+// are the folder, then each name, every part ended by a NUL and the list by
+// a second one.
+std::vector<std::string> ChosenFiles(const char* buffer, bool multiSelect) {
+    const char* next = buffer + std::strlen(buffer) + 1;
+    if (!multiSelect || *next == '\0') {
+        return {buffer};
+    }
+    std::string folder = buffer;
+    if (!folder.empty() && folder.back() != '\\') {
+        folder += '\\';
+    }
+    std::vector<std::string> files;
+    for (; *next != '\0'; next += std::strlen(next) + 1) {
+        files.push_back(folder + next);
+    }
+    return files;
+}
+
+}  // namespace
+
 bool TOpenDialog::Execute() {
     const std::string filter = DialogFilterList(Filter);
     // Room for a long path (or many names); the dialog fails rather than
@@ -28,22 +51,7 @@ bool TOpenDialog::Execute() {
     if (!Show(dialog)) {
         return false;
     }
-    // One name is a full path. Several are the folder, then each name, every
-    // part ended by a NUL and the list by a second one.
-    const char* first = file.data();
-    const char* next = first + std::strlen(first) + 1;
-    Files.clear();
-    if ((Options & ofAllowMultiSelect) != 0 && *next != '\0') {
-        std::string folder = first;
-        if (!folder.empty() && folder.back() != '\\') {
-            folder += '\\';
-        }
-        for (; *next != '\0'; next += std::strlen(next) + 1) {
-            Files.push_back(folder + next);
-        }
-    } else {
-        Files.push_back(first);
-    }
+    Files = ChosenFiles(file.data(), (Options & ofAllowMultiSelect) != 0);
     FileName = Files.front();
     FilterIndex = static_cast<int>(dialog.nFilterIndex);
     return true;

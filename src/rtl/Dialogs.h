@@ -43,7 +43,6 @@ enum class TFileEditStyle { fsEdit, fsComboBox };
 class TOpenDialog : public TComponent {
 public:
     explicit TOpenDialog(TComponent* owner) : TComponent(owner) {}
-    ~TOpenDialog() override = default;
     const char* ClassName() const override { return "TOpenDialog"; }
 
     std::string Title;

@@ -10,8 +10,9 @@ constexpr char kPictureFilter[] = "Bitmaps (*.bmp)|*.bmp|All files (*.*)|*.*";
 constexpr int kPreviewWidth = 160;
 constexpr char kPreviewProp[] = "BrivokPreview";
 
-// The preview box lives in the explorer dialog's child page; the bitmap it
-// shows is owned by the box's window property and deleted with it.
+// The preview box lives in the explorer dialog's child page, which keeps it
+// as a window property. The box does not free the bitmap it shows: each new
+// one hands the old one back, and we delete it; the page's end shows none.
 void ShowPreview(HWND page, const std::string& path) {
     HWND box = static_cast<HWND>(GetPropA(page, kPreviewProp));
     if (box == nullptr) {

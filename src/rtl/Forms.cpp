@@ -18,8 +18,7 @@ void InitCommonControlsOnce() {
 
 TForm::TForm(TComponent* owner) : TWinControl(owner) {
     InitCommonControlsOnce();
-    visible_ = false;  // Show or the application's Run shows it
-    tabStop_ = false;
+    SetVisible(false);  // Show or the application's Run shows it
     SetFont("MS Sans Serif", -11);
     CreateHandle();
     if (Handle() != nullptr) {
@@ -142,12 +141,28 @@ void TForm::SetActiveControl(TWinControl* control) {
     }
 }
 
+void TForm::ControlCreated(TWinControl* control) {
+    SendMessageA(control->Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
+    if (control != this) {
+        AddHintTool(control);
+    }
+}
+
 void TForm::ControlFocused(TWinControl* control) {
     activeControl_ = control;
     BroadcastFocusChanged();
 }
 
-void TForm::ForgetControl(TWinControl* control) {
+void TForm::ControlDisabled(TWinControl* control) {
+    // The system drops the focus before it reports the change, so the memory
+    // of the focused control tells whether it was this one.
+    const HWND focus = GetFocus();
+    if (focus == control->Handle() || (focus == nullptr && activeControl_ == control)) {
+        SelectNext(control, true);
+    }
+}
+
+void TForm::ControlGone(TWinControl* control) {
     if (activeControl_ == control) {
         activeControl_ = nullptr;
         if (!Destroying()) {
@@ -281,32 +296,18 @@ void TForm::Close() {
 
 LRESULT TForm::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
-        case WM_ERASEBKGND: {
-            RECT client = ClientRect();
-            FillRect(reinterpret_cast<HDC>(wParam), &client, ColorBrush());
-            return 1;
-        }
-        case WM_NOTIFY: {
-            auto* header = reinterpret_cast<NMHDR*>(lParam);
-            if (header->hwndFrom == tooltip_ &&
-                (header->code == TTN_GETDISPINFOA || header->code == TTN_GETDISPINFOW)) {
+        case WM_ERASEBKGND:
+            return OnEraseBackground(reinterpret_cast<HDC>(wParam));
+        case WM_NOTIFY:
+            if (auto* header = reinterpret_cast<NMHDR*>(lParam); IsHintRequest(header)) {
                 return HintText(header);
             }
             break;
-        }
         case WM_SHOWWINDOW:
-            visible_ = wParam != FALSE;
-            if (wParam != FALSE && !shownOnce_) {
-                shownOnce_ = true;
-                if (position_ == TPosition::poDesktopCenter && !IsZoomed(Handle()) &&
-                    !IsIconic(Handle())) {
-                    CenterOnDesktop();
-                }
-            }
+            OnShowWindow(wParam != FALSE);
             break;
         case WM_ACTIVATE:
-            if (LOWORD(wParam) != WA_INACTIVE && HIWORD(wParam) == 0) {
-                FocusActiveControl();
+            if (OnActivation(wParam)) {
                 return 0;
             }
             break;
@@ -315,38 +316,85 @@ LRESULT TForm::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
             return 0;
         case CM_DIALOGKEY:
             return DialogKey(static_cast<WORD>(wParam), KeyboardShiftState()) ? 1 : 0;
-        case CM_DIALOGCHAR: {
-            // Alt as the character's own message says it: a WM_SYSCHAR.
-            TShiftState shift = KeyboardShiftState();
-            if ((HIWORD(lParam) & KF_ALTDOWN) != 0) {
-                shift |= ssAlt;
-            }
-            return DialogChar(static_cast<char>(wParam), shift) ? 1 : 0;
-        }
+        case CM_DIALOGCHAR:
+            return OnDialogChar(static_cast<char>(wParam), lParam) ? 1 : 0;
         case WM_SYSCOLORCHANGE:
         case WM_THEMECHANGED:
-            for (TWinControl* control : AllControls()) {
-                control->SysColorChanged();
-            }
+            OnSysColorChange();
             break;
         case WM_SYSCOMMAND:
-            // An owned window would shrink to a bar of its own: minimising
-            // the main form minimises the application, whose button stays.
-            if ((wParam & 0xFFF0) == SC_MINIMIZE && Application != nullptr &&
-                Application->MainWindow() == Handle()) {
-                Application->Minimize();
+            if (OnSysCommand(wParam)) {
                 return 0;
             }
             break;
         case WM_CLOSE:
-            // Closing the main form ends the application; the loop's owner
-            // destroys the form afterwards.
-            if (Application != nullptr && Application->MainWindow() == Handle()) {
-                Application->Terminate();
-            } else {
-                SetVisible(false);
-            }
+            OnCloseRequest();
             return 0;
     }
     return TWinControl::WindowProc(msg, wParam, lParam);
+}
+
+LRESULT TForm::OnEraseBackground(HDC dc) {
+    RECT client = ClientRect();
+    FillRect(dc, &client, ColorBrush());
+    return 1;
+}
+
+bool TForm::IsHintRequest(const NMHDR* header) const {
+    return header->hwndFrom == tooltip_ &&
+           (header->code == TTN_GETDISPINFOA || header->code == TTN_GETDISPINFOW);
+}
+
+void TForm::OnShowWindow(bool shown) {
+    RecordVisible(shown);
+    if (shown && !shownOnce_) {
+        shownOnce_ = true;
+        if (position_ == TPosition::poDesktopCenter && !IsZoomed(Handle()) && !IsIconic(Handle())) {
+            CenterOnDesktop();
+        }
+    }
+}
+
+bool TForm::OnActivation(WPARAM wParam) {
+    if (LOWORD(wParam) == WA_INACTIVE || HIWORD(wParam) != 0) {
+        return false;  // deactivated, or activated while minimised
+    }
+    FocusActiveControl();
+    return true;
+}
+
+bool TForm::OnDialogChar(char key, LPARAM lParam) {
+    // Alt as the character's own message says it: a WM_SYSCHAR.
+    TShiftState shift = KeyboardShiftState();
+    if ((HIWORD(lParam) & KF_ALTDOWN) != 0) {
+        shift |= ssAlt;
+    }
+    return DialogChar(key, shift);
+}
+
+void TForm::OnSysColorChange() {
+    for (TWinControl* control : AllControls()) {
+        control->SysColorChanged();
+    }
+}
+
+bool TForm::OnSysCommand(WPARAM command) {
+    // An owned window would shrink to a bar of its own: minimising the main
+    // form minimises the application, whose button stays.
+    if ((command & 0xFFF0) == SC_MINIMIZE && Application != nullptr &&
+        Application->MainWindow() == Handle()) {
+        Application->Minimize();
+        return true;
+    }
+    return false;
+}
+
+void TForm::OnCloseRequest() {
+    // Closing the main form ends the application; the loop's owner destroys
+    // the form afterwards.
+    if (Application != nullptr && Application->MainWindow() == Handle()) {
+        Application->Terminate();
+    } else {
+        SetVisible(false);
+    }
 }

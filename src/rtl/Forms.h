@@ -22,6 +22,7 @@ public:
     ~TForm() override;
 
     const char* ClassName() const override { return "TForm"; }
+    TForm* AsForm() override { return this; }
 
     std::string Caption() const { return Text(); }
     void SetCaption(const std::string& caption) { SetText(caption); }
@@ -71,13 +72,31 @@ protected:
     // control exists and carries its layout: it runs OnCreate.
     void DoCreate();
 
+    // The controls on the form borrow its font and show their hints through
+    // its tooltip; it remembers the focused one.
+    void ControlCreated(TWinControl* control) override;
+    // No more hints or focus memory for it.
+    void ControlGone(TWinControl* control) override;
+    void ControlFocused(TWinControl* control) override;
+    void ControlDisabled(TWinControl* control) override;
+    HFONT FontForControls() override { return font_.Get(); }
+
 private:
-    friend class TWinControl;
+    // WindowProc's handlers.
+    LRESULT OnEraseBackground(HDC dc);
+    void OnShowWindow(bool shown);
+    // WM_ACTIVATE; true when it focused a control.
+    bool OnActivation(WPARAM wParam);
+    bool OnDialogChar(char key, LPARAM lParam);
+    void OnSysColorChange();
+    // WM_SYSCOMMAND; true when the form did the command itself.
+    bool OnSysCommand(WPARAM command);
+    void OnCloseRequest();
+
     void AddHintTool(TWinControl* control);
-    // The control's window goes: no more hints or focus memory for it.
-    void ForgetControl(TWinControl* control);
+    // The tooltip asks for a control's text.
+    bool IsHintRequest(const NMHDR* header) const;
     LRESULT HintText(NMHDR* header);
-    void ControlFocused(TWinControl* control);
     void CenterOnDesktop();
     void FocusActiveControl();
 

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "rtl/SysUtils.h"
-#include "rtl/Thread.h"
+#include "rtl/ThreadError.h"
 #include "rtl/WinHandles.h"
 
 namespace {
@@ -49,9 +49,7 @@ void Synchronize(const std::function<void()>& request) {
     }
     Handle done(CreateEventA(nullptr, TRUE, FALSE, nullptr));
     if (!done) {
-        const DWORD error = GetLastError();
-        throw EThread(Format("Thread Error: %s (%d)", SysErrorMessage(error).c_str(),
-                             static_cast<int>(error)));
+        RaiseLastThreadError();
     }
     SyncRequest entry{&request, done.Get(), nullptr};
     SyncQueue& queue = Queue();

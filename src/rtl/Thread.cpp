@@ -1,30 +1,8 @@
 #include "rtl/Thread.h"
 
-#include <string>
-
 #include "rtl/Synchronize.h"
 #include "rtl/SysUtils.h"
-
-namespace {
-
-[[noreturn]] void RaiseThreadError() {
-    const DWORD error = GetLastError();
-    throw EThread(
-        Format("Thread Error: %s (%d)", SysErrorMessage(error).c_str(), static_cast<int>(error)));
-}
-
-}  // namespace
-
-std::string SysErrorMessage(DWORD errorCode) {
-    char buffer[512] = {};
-    DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                                  nullptr, errorCode, 0, buffer, sizeof buffer, nullptr);
-    std::string text(buffer, length);
-    while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' ')) {
-        text.pop_back();
-    }
-    return text;
-}
+#include "rtl/ThreadError.h"
 
 TThread::TThread() {
     handle_.Reset(
@@ -41,7 +19,7 @@ TThread::~TThread() {
 void TThread::Resume() {
     const DWORD previousCount = ResumeThread(handle_.Get());
     if (previousCount == static_cast<DWORD>(-1)) {
-        RaiseThreadError();
+        RaiseLastThreadError();
     }
     // 1: this call let it run; 0: somebody else had resumed it by its handle.
     if (previousCount <= 1) {
@@ -52,7 +30,7 @@ void TThread::Resume() {
 void TThread::Suspend() {
     suspended_ = true;
     if (SuspendThread(handle_.Get()) == static_cast<DWORD>(-1)) {
-        RaiseThreadError();
+        RaiseLastThreadError();
     }
 }
 

@@ -7,7 +7,6 @@
 
 #include <atomic>
 #include <exception>
-#include <string>
 
 #include "rtl/Classes.h"
 #include "rtl/WinHandles.h"
@@ -88,6 +87,3 @@ private:
     DWORD returnValue_ = 0;
     std::exception_ptr fatalException_;
 };
-
-// The system's message for an error code, without the trailing line end.
-std::string SysErrorMessage(DWORD errorCode);

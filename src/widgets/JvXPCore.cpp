@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "rtl/Accelerators.h"
+#include "rtl/ComponentReference.h"
 
 namespace {
 
@@ -313,13 +314,7 @@ void TJvXPStyleManager::RedrawControls() {
 
 void TJvXPStyleManager::Notification(TComponent* component, TOperation operation) {
     TJvXPCustomComponent::Notification(component, operation);
-    if (operation == TOperation::opRemove) {
-        // Compared as components: a control that is being destroyed is no
-        // longer a style control by its dynamic type.
-        std::erase_if(controls_, [component](TJvXPCustomStyleControl* control) {
-            return static_cast<TComponent*>(control) == component;
-        });
-    }
+    ClearComponentReference(controls_, component, operation);
 }
 
 // --- TJvXPCustomStyleControl
@@ -337,25 +332,20 @@ TJvXPCustomStyleControl::~TJvXPCustomStyleControl() {
 }
 
 void TJvXPCustomStyleControl::SetStyleManager(TJvXPStyleManager* manager) {
-    if (styleManager_ == manager) {
+    TJvXPStyleManager* previous = styleManager_;
+    if (!SetComponentReference(*this, styleManager_, manager)) {
         return;
     }
-    TJvXPStyleManager* previous = styleManager_;
-    styleManager_ = manager;
     if (previous != nullptr) {
         previous->UnregisterControls({this});
-        RemoveFreeNotification(previous);
     }
     if (manager != nullptr) {
         manager->RegisterControls({this});
-        FreeNotification(manager);
     }
     RequestRedraw();
 }
 
 void TJvXPCustomStyleControl::Notification(TComponent* component, TOperation operation) {
     TJvXPCustomControl::Notification(component, operation);
-    if (operation == TOperation::opRemove && component == styleManager_ && component != nullptr) {
-        styleManager_ = nullptr;
-    }
+    ClearComponentReference(styleManager_, component, operation);
 }
