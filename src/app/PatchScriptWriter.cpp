@@ -81,8 +81,8 @@ void WritePatchScript(const std::string& scriptPath, const PatchScriptNames& nam
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
         throw EInOutError(ERROR_ACCESS_DENIED);
     }
-    Handle file(CreateFileA(scriptPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                            CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    KernelHandle file(CreateFileA(scriptPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                  CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) {
         RaiseLastInOutError();
     }

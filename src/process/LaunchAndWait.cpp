@@ -60,8 +60,8 @@ bool LaunchAndWait(const std::string& programPath, const std::string& parameters
     if (!result.created) {
         return false;
     }
-    const Handle process(info.hProcess);
-    const Handle thread(info.hThread);
+    const KernelHandle process(info.hProcess);
+    const KernelHandle thread(info.hThread);
     if (!wait) {
         return true;
     }

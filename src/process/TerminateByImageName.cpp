@@ -8,7 +8,7 @@
 
 bool TerminateByImageName(const std::string& imageName) {
     bool result = false;
-    const Handle snapshot(ToolHelpCreateSnapshot(TH32CS_SNAPPROCESS, 0));
+    const KernelHandle snapshot(ToolHelpCreateSnapshot(TH32CS_SNAPPROCESS, 0));
     PROCESSENTRY32 entry{};
     entry.dwSize = sizeof entry;
     for (bool more = ToolHelpProcessFirst(snapshot.Get(), &entry); more;
@@ -19,7 +19,7 @@ bool TerminateByImageName(const std::string& imageName) {
         if (!ImageNameMatches(exeFile, imageName)) {
             continue;
         }
-        const Handle process(OpenProcess(PROCESS_TERMINATE, FALSE, entry.th32ProcessID));
+        const KernelHandle process(OpenProcess(PROCESS_TERMINATE, FALSE, entry.th32ProcessID));
         // A process that cannot be opened fails its termination; the walk goes on.
         result = process && TerminateProcess(process.Get(), 0) != FALSE;
     }

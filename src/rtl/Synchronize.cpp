@@ -24,7 +24,7 @@ struct SyncQueue {
     CriticalSection lock;
     std::vector<SyncRequest*> pending;
     std::function<void()> wake;
-    Handle event{CreateEventA(nullptr, TRUE, FALSE, nullptr)};  // manual reset
+    KernelHandle event{CreateEventA(nullptr, TRUE, FALSE, nullptr)};  // manual reset
 };
 
 SyncQueue& Queue() {
@@ -47,7 +47,7 @@ void Synchronize(const std::function<void()>& request) {
         request();
         return;
     }
-    Handle done(CreateEventA(nullptr, TRUE, FALSE, nullptr));
+    KernelHandle done(CreateEventA(nullptr, TRUE, FALSE, nullptr));
     if (!done) {
         RaiseLastThreadError();
     }

@@ -77,7 +77,7 @@ private:
     static DWORD WINAPI ThreadProc(void* parameter);
     void Run();
 
-    ::Handle handle_;
+    KernelHandle handle_;
     DWORD threadId_ = 0;
     bool createSuspended_ = true;
     std::atomic<bool> suspended_{true};

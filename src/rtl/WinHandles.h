@@ -7,20 +7,20 @@
 
 // Owns a kernel handle (process, thread, event, file, snapshot). Both null
 // and INVALID_HANDLE_VALUE count as empty.
-class Handle {
+class KernelHandle {
 public:
-    Handle() = default;
-    explicit Handle(HANDLE handle) : handle_(handle) {}
-    Handle(const Handle&) = delete;
-    Handle& operator=(const Handle&) = delete;
-    Handle(Handle&& other) noexcept : handle_(std::exchange(other.handle_, nullptr)) {}
-    Handle& operator=(Handle&& other) noexcept {
+    KernelHandle() = default;
+    explicit KernelHandle(HANDLE handle) : handle_(handle) {}
+    KernelHandle(const KernelHandle&) = delete;
+    KernelHandle& operator=(const KernelHandle&) = delete;
+    KernelHandle(KernelHandle&& other) noexcept : handle_(std::exchange(other.handle_, nullptr)) {}
+    KernelHandle& operator=(KernelHandle&& other) noexcept {
         if (this != &other) {
             Reset(std::exchange(other.handle_, nullptr));
         }
         return *this;
     }
-    ~Handle() { Reset(); }
+    ~KernelHandle() { Reset(); }
 
     HANDLE Get() const { return handle_; }
     explicit operator bool() const { return handle_ != nullptr && handle_ != INVALID_HANDLE_VALUE; }

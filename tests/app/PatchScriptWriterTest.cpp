@@ -303,8 +303,8 @@ int RunScript(const PatchScriptLocation& location) {
                         nullptr, location.WorkFolder.c_str(), &startup, &info)) {
         return -1;
     }
-    Handle process(info.hProcess);
-    Handle thread(info.hThread);
+    KernelHandle process(info.hProcess);
+    KernelHandle thread(info.hThread);
     if (WaitForSingleObject(process.Get(), 30000) != WAIT_OBJECT_0) {
         TerminateProcess(process.Get(), 1);
         return -1;

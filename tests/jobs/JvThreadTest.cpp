@@ -24,7 +24,7 @@ public:
     }
 
 private:
-    Handle event_;
+    KernelHandle event_;
 };
 
 // Raises from a function of its own, so that the report's address can be

@@ -126,7 +126,7 @@ TEST(Thread, DestroyingANeverStartedThreadEndsIt) {
         DuplicateHandle(GetCurrentProcess(), thread.Handle(), GetCurrentProcess(), &copy, 0, FALSE,
                         DUPLICATE_SAME_ACCESS);
     }
-    Handle ended(copy);
+    KernelHandle ended(copy);
     EXPECT_EQ(WaitForSingleObject(ended.Get(), 0), static_cast<DWORD>(WAIT_OBJECT_0));
     EXPECT_FALSE(ran);
 }

@@ -16,8 +16,8 @@
 
 namespace {
 
-Handle NamedEvent(const std::string& name) {
-    return Handle(CreateEventA(nullptr, TRUE, FALSE, name.c_str()));
+KernelHandle NamedEvent(const std::string& name) {
+    return KernelHandle(CreateEventA(nullptr, TRUE, FALSE, name.c_str()));
 }
 
 int Record(const char* file) {
@@ -32,9 +32,9 @@ int Record(const char* file) {
 }
 
 int Wait(const std::string& name, DWORD timeoutMs) {
-    const Handle ready = NamedEvent(name + ".ready");
-    const Handle stop = NamedEvent(name + ".stop");
-    const Handle done = NamedEvent(name + ".done");
+    const KernelHandle ready = NamedEvent(name + ".ready");
+    const KernelHandle stop = NamedEvent(name + ".stop");
+    const KernelHandle done = NamedEvent(name + ".done");
     SetEvent(ready.Get());
     const bool stopped = WaitForSingleObject(stop.Get(), timeoutMs) == WAIT_OBJECT_0;
     SetEvent(done.Get());

@@ -84,7 +84,7 @@ public:
     }
 
 private:
-    Handle process_;
+    KernelHandle process_;
 };
 
 // The wait mode's events, named after the test and the process.
@@ -105,12 +105,12 @@ public:
     void Stop() { SetEvent(stop_.Get()); }
 
 private:
-    static bool Signalled(const Handle& event, DWORD timeoutMs) {
+    static bool Signalled(const KernelHandle& event, DWORD timeoutMs) {
         return WaitForSingleObject(event.Get(), timeoutMs) == WAIT_OBJECT_0;
     }
 
     std::string name_;
-    Handle ready_;
-    Handle stop_;
-    Handle done_;
+    KernelHandle ready_;
+    KernelHandle stop_;
+    KernelHandle done_;
 };

@@ -42,7 +42,7 @@ public:
     void Terminate();
 
 private:
-    Handle process_;
+    KernelHandle process_;
     DWORD id_ = 0;
 };
 
