@@ -1,12 +1,16 @@
 # `make run` starts the tool under Wine; `make test` runs every test.
 # Both install what a fresh Debian 12 machine lacks (scripts/setup.sh).
-.PHONY: run test build format clean
+# `make dist` builds the release package in dist/.
+.PHONY: run test dist build format clean
 
 run:
 	@scripts/run.sh
 
 test:
 	@scripts/test.sh
+
+dist:
+	@scripts/dist.sh
 
 build:
 	@scripts/setup.sh && scripts/build.sh
@@ -15,4 +19,4 @@ format:
 	@find src tests tools bench -name '*.cpp' -o -name '*.h' | xargs clang-format -i
 
 clean:
-	rm -rf build
+	rm -rf build dist

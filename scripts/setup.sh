@@ -6,8 +6,10 @@ set -euo pipefail
 packages=(
     g++-mingw-w64-i686 cmake make g++ googletest
     wine wine32:i386 wine64 g++-mingw-w64-x86-64 xvfb xauth imagemagick
+    fonts-wine # Wine's symbol font: without it the caption buttons read "0 1 r"
     bsdiff bzip2 libbz2-dev xorriso time clang libclang-rt-14-dev
     g++-multilib qemu-user-static # the 32-bit bspatch under emulation
+    zip # make dist
 )
 
 missing=()

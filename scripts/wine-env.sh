@@ -75,6 +75,12 @@ brivok_start_wine() {
         "$BRIVOK_WINE" wineboot -i >/dev/null 2>&1 || true
         wineserver -w
     fi
+    # Wine draws the caption buttons of its frames with the Marlett font
+    # (package fonts-wine) but looks for it only in the prefix's own Fonts
+    # folder; without it the buttons read "0 1 r".
+    if [ -f /usr/share/wine/fonts/marlett.ttf ]; then
+        ln -sfn /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/marlett.ttf"
+    fi
     # Drive D: for the tests that need a second drive.
     mkdir -p "$BRIVOK_ROOT/build/drive-d/dl"
     ln -sfn "$BRIVOK_ROOT/build/drive-d" "$WINEPREFIX/dosdevices/d:"

@@ -1,5 +1,6 @@
 // The executable's resources, linked into this test program itself: the
-// version, the icon, the manifest and the browse-button bitmaps.
+// icon, the manifest's effect and the browse-button bitmaps (the built
+// programs' manifests and versions: BuiltProgramsTest).
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -7,6 +8,8 @@
 #include <memory>
 #include <string>
 #include <vector>
+
+#include "res/ResourceBytes.h"
 
 namespace {
 
@@ -23,73 +26,11 @@ using IconHolder = std::unique_ptr<std::remove_pointer_t<HICON>, IconDeleter>;
 using GdiHolder = std::unique_ptr<void, GdiDeleter>;
 using DcHolder = std::unique_ptr<std::remove_pointer_t<HDC>, DcDeleter>;
 
-// The bytes of a resource of this program; empty when it is missing.
-std::string ResourceBytes(LPCSTR name, LPCSTR type) {
-    HRSRC found = FindResourceA(nullptr, name, type);
-    if (found == nullptr) {
-        return {};
-    }
-    HGLOBAL loaded = LoadResource(nullptr, found);
-    const char* bytes = static_cast<const char*>(LockResource(loaded));
-    return bytes == nullptr ? std::string() : std::string(bytes, SizeofResource(nullptr, found));
-}
-
-std::vector<char> OwnVersionInfo() {
-    char path[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, path, MAX_PATH);
-    DWORD ignored = 0;
-    const DWORD size = GetFileVersionInfoSizeA(path, &ignored);
-    std::vector<char> info(size);
-    if (size == 0 || !GetFileVersionInfoA(path, 0, size, info.data())) {
-        info.clear();
-    }
-    return info;
-}
-
-std::string VersionString(std::vector<char>& info, const std::string& key) {
-    struct Translation {
-        WORD language;
-        WORD codePage;
-    };
-    Translation* translation = nullptr;
-    UINT length = 0;
-    if (!VerQueryValueA(info.data(), "\\VarFileInfo\\Translation",
-                        reinterpret_cast<void**>(&translation), &length) ||
-        length < sizeof(Translation)) {
-        return "<no translation>";
-    }
-    char query[128];
-    wsprintfA(query, "\\StringFileInfo\\%04x%04x\\%s", translation->language, translation->codePage,
-              key.c_str());
-    char* value = nullptr;
-    if (!VerQueryValueA(info.data(), query, reinterpret_cast<void**>(&value), &length)) {
-        return "<missing>";
-    }
-    return value;
-}
-
 }  // namespace
 
-TEST(Resources, VersionIsOneZeroOneZeroAsNumbersAndText) {
-    std::vector<char> info = OwnVersionInfo();
-    ASSERT_FALSE(info.empty()) << "no version resource";
-    VS_FIXEDFILEINFO* fixed = nullptr;
-    UINT length = 0;
-    ASSERT_TRUE(VerQueryValueA(info.data(), "\\", reinterpret_cast<void**>(&fixed), &length));
-    ASSERT_GE(length, sizeof(VS_FIXEDFILEINFO));
-    EXPECT_EQ(fixed->dwSignature, 0xFEEF04BDu);
-    EXPECT_EQ(fixed->dwFileVersionMS, MAKELONG(0, 1)) << "1.0";
-    EXPECT_EQ(fixed->dwFileVersionLS, MAKELONG(0, 1)) << "1.0";
-    EXPECT_EQ(fixed->dwProductVersionMS, MAKELONG(0, 1));
-    EXPECT_EQ(fixed->dwProductVersionLS, MAKELONG(0, 1));
-    EXPECT_EQ(VersionString(info, "FileVersion"), "1.0.1.0");
-    EXPECT_EQ(VersionString(info, "ProductVersion"), "1.0.1.0");
-    EXPECT_EQ(VersionString(info, "ProductName"), "Brivok Patch");
-    EXPECT_EQ(VersionString(info, "FileDescription"), "Brivok Patch");
-}
-
 TEST(Resources, MainIconIsOne48By48ImageOf256Colours) {
-    const std::string group = ResourceBytes("MAINICON", MAKEINTRESOURCEA(14));  // RT_GROUP_ICON
+    const std::string group =
+        support::ResourceBytes(nullptr, "MAINICON", MAKEINTRESOURCEA(14));  // RT_GROUP_ICON
     ASSERT_GE(group.size(), 6u + 14u) << "no icon group MAINICON";
     // Icon group: reserved, type, count, then 14-byte entries.
     const auto* bytes = reinterpret_cast<const unsigned char*>(group.data());
@@ -110,15 +51,6 @@ TEST(Resources, MainIconIsOne48By48ImageOf256Colours) {
     ASSERT_TRUE(GetObjectA(colour.get(), sizeof bitmap, &bitmap));
     EXPECT_EQ(bitmap.bmWidth, 48);
     EXPECT_EQ(bitmap.bmHeight, 48);
-}
-
-TEST(Resources, ManifestAsksForCommonControlsSix) {
-    const std::string manifest = ResourceBytes(MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24));
-    ASSERT_FALSE(manifest.empty()) << "no manifest resource 1";
-    EXPECT_NE(manifest.find("name=\"Microsoft.Windows.Common-Controls\""), std::string::npos);
-    EXPECT_NE(manifest.find("version=\"6.0.0.0\""), std::string::npos);
-    EXPECT_NE(manifest.find("processorArchitecture=\"*\""), std::string::npos);
-    EXPECT_NE(manifest.find("language=\"*\""), std::string::npos);
 }
 
 TEST(Resources, ManifestGivesThisProcessCommonControlsSix) {
@@ -168,7 +100,8 @@ TEST(Resources, BrowseButtonBitmapsAre14By12With16Colours) {
     ASSERT_TRUE(dc);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        const std::string raw = ResourceBytes(c.name, MAKEINTRESOURCEA(2));  // RT_BITMAP
+        const std::string raw =
+            support::ResourceBytes(nullptr, c.name, MAKEINTRESOURCEA(2));  // RT_BITMAP
         ASSERT_GE(raw.size(), sizeof(BITMAPINFOHEADER)) << "no bitmap resource";
         BITMAPINFOHEADER header;
         memcpy(&header, raw.data(), sizeof header);
