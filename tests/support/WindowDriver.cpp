@@ -2,6 +2,8 @@
 
 #include <vector>
 
+#include "rtl/Graphics.h"
+
 namespace support {
 
 namespace {
@@ -288,20 +290,31 @@ bool Responsive(HWND window) {
     return SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2000, &result) != 0;
 }
 
-bool CaptureScreenOf(HWND window, TBitmap& picture) {
+namespace {
+
+// The pixels of `window`'s rectangle in `source`: a DC of the screen, or
+// of the window itself.
+bool CopyWindowPixels(HWND window, HDC source, bool ofWindow, TBitmap& picture) {
     RECT rect{};
     if (!GetWindowRect(window, &rect)) {
         return false;
     }
     picture.SetSize(rect.right - rect.left, rect.bottom - rect.top);
-    if (picture.Empty()) {
-        return false;
-    }
-    HDC screen = GetDC(nullptr);
-    const BOOL copied = BitBlt(picture.Dc(), 0, 0, picture.Width(), picture.Height(), screen,
-                               rect.left, rect.top, SRCCOPY);
-    ReleaseDC(nullptr, screen);
-    return copied != FALSE;
+    const POINT from = ofWindow ? POINT{0, 0} : POINT{rect.left, rect.top};
+    return !picture.Empty() && BitBlt(picture.Dc(), 0, 0, picture.Width(), picture.Height(), source,
+                                      from.x, from.y, SRCCOPY) != FALSE;
+}
+
+}  // namespace
+
+bool CaptureScreenOf(HWND window, TBitmap& picture) {
+    const WindowDc screen(nullptr);
+    return CopyWindowPixels(window, screen.Dc(), false, picture);
+}
+
+bool CaptureWindowOf(HWND window, TBitmap& picture) {
+    const WholeWindowDc drawn(window);
+    return CopyWindowPixels(window, drawn.Dc(), true, picture);
 }
 
 bool SaveScreenshot(HWND window, const std::string& path) {

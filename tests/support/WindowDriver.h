@@ -96,6 +96,10 @@ bool Responsive(HWND window);
 
 // The window's pixels as shown on the screen (24 bits).
 bool CaptureScreenOf(HWND window, TBitmap& picture);
+// The window's pixels, frame included, as it has drawn them: read from the
+// window itself, for Wine shows what a window draws on the screen only a
+// moment later.
+bool CaptureWindowOf(HWND window, TBitmap& picture);
 // Writes the window's look to `path` as a .bmp; false on failure.
 bool SaveScreenshot(HWND window, const std::string& path);
 

@@ -7,7 +7,6 @@
 #include <vssym32.h>
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
@@ -15,35 +14,27 @@
 #include "rtl/Forms.h"
 #include "rtl/SysUtils.h"
 #include "rtl/Themes.h"
+#include "support/ClassicLook.h"
+#include "support/ControlDriver.h"
+#include "support/FormFixture.h"
 #include "support/MessageTrace.h"
-#include "widgets/GlyphPixels.h"
-#include "support/TestApplication.h"
 #include "support/WindowDriver.h"
+#include "widgets/GlyphPixels.h"
 
 namespace {
 
-class FilenameEditTest : public ::testing::Test {
+class FilenameEditTest : public support::FormFixture {
 protected:
     void SetUp() override {
-        support::EnsureApplication();
-        form_ = std::make_unique<TForm>(nullptr);
-        form_->SetClientSize(420, 120);
-        form_->SetBounds(40, 40, form_->Width(), form_->Height());
-        field_ = new TJvFilenameEdit(form_.get());
-        field_->SetBounds(16, 24, 361, 21);
-        field_->SetParent(form_.get());
+        MakeForm(420, 120);
+        field_ = Add<TJvFilenameEdit>(form_.get(), 16, 24, 361, 21);
         field_->OnChange = [this](TObject* sender) {
             EXPECT_EQ(sender, field_);
             changes_.push_back(field_->Text());
         };
-        other_ = new TCustomEdit(form_.get());
-        other_->SetBounds(16, 60, 100, 21);
-        other_->SetParent(form_.get());
-        form_->Show();
-        support::WaitFor([&] { return IsWindowVisible(form_->Handle()) != FALSE; });
-        UpdateWindow(form_->Handle());
+        other_ = Add<TCustomEdit>(form_.get(), 16, 60, 100, 21);
+        ASSERT_NO_FATAL_FAILURE(ShowForm());
     }
-    void TearDown() override { form_.reset(); }
 
     // A folder under the temporary folder with a file in it.
     static std::string MakeFile(const std::string& folderName, const std::string& fileName) {
@@ -58,7 +49,6 @@ protected:
         return path;
     }
 
-    std::unique_ptr<TForm> form_;
     TJvFilenameEdit* field_ = nullptr;
     TCustomEdit* other_ = nullptr;
     std::vector<std::string> changes_;
@@ -641,13 +631,8 @@ TEST_F(FilenameEditTest, TheButtonShowsTheThemesFolderPictureAndSwitchesWithTheT
     EXPECT_EQ(second->Button()->Images(), shared);
     EXPECT_EQ(shared->Count(), loaded);
 
-    auto render = [&](TBitmap& picture) {
-        picture.SetSize(button->Width(), button->Height());
-        SendMessageA(button->Handle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(picture.Dc()),
-                     PRF_CLIENT);
-    };
     TBitmap look;
-    render(look);
+    support::Render(button, look);
     RECT content{};
     {
         ThemeData theme(button->Handle(), L"BUTTON");
@@ -660,18 +645,19 @@ TEST_F(FilenameEditTest, TheButtonShowsTheThemesFolderPictureAndSwitchesWithTheT
     EXPECT_TRUE(glyphs::Shows(look, themed, x, y)) << "the themed folder at " << x << "," << y;
 
     // The theme switched off: a system-colour change brings the classic one.
-    SetThemeAppProperties(0);
-    SendMessageA(form_->Handle(), WM_SYSCOLORCHANGE, 0, 0);
-    const int classicIndex = button->ImageIndex();
-    EXPECT_NE(classicIndex, themedIndex);
-    EXPECT_EQ(second->Button()->ImageIndex(), classicIndex);
-    render(look);
-    // Inside the two frame steps and one more pixel: (3, 3) to (W - 3, H - 3).
-    const int cx = 3 + (button->Width() - 6) / 2 - 7;
-    const int cy = 3 + (button->Height() - 6) / 2 - 6;
-    EXPECT_TRUE(glyphs::Shows(look, classic, cx, cy))
-        << "the classic folder at " << cx << "," << cy;
-    SetThemeAppProperties(STAP_ALLOW_NONCLIENT | STAP_ALLOW_CONTROLS);
+    {
+        support::ClassicLook classicLook;
+        SendMessageA(form_->Handle(), WM_SYSCOLORCHANGE, 0, 0);
+        const int classicIndex = button->ImageIndex();
+        EXPECT_NE(classicIndex, themedIndex);
+        EXPECT_EQ(second->Button()->ImageIndex(), classicIndex);
+        support::Render(button, look);
+        // Inside the two frame steps and one more pixel: (3, 3) to (W - 3, H - 3).
+        const int cx = 3 + (button->Width() - 6) / 2 - 7;
+        const int cy = 3 + (button->Height() - 6) / 2 - 6;
+        EXPECT_TRUE(glyphs::Shows(look, classic, cx, cy))
+            << "the classic folder at " << cx << "," << cy;
+    }
     SendMessageA(form_->Handle(), WM_SYSCOLORCHANGE, 0, 0);
     EXPECT_EQ(button->ImageIndex(), themedIndex) << "and back, without loading again";
     EXPECT_EQ(shared->Count(), loaded + 1);

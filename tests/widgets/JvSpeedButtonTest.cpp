@@ -15,8 +15,8 @@
 #include "rtl/Forms.h"
 #include "rtl/Themes.h"
 #include "support/ClassicLook.h"
-#include "support/TestApplication.h"
-#include "support/WindowDriver.h"
+#include "support/ControlDriver.h"
+#include "support/FormFixture.h"
 #include "widgets/JvButtonColors.h"
 #include "widgets/JvGlyphCache.h"
 
@@ -25,10 +25,6 @@ namespace {
 constexpr COLORREF kFuchsia = RGB(255, 0, 255);
 constexpr COLORREF kRed = RGB(255, 0, 0);
 constexpr COLORREF kBlue = RGB(0, 0, 255);
-
-LPARAM At(int x, int y) {
-    return MAKELPARAM(static_cast<WORD>(x), static_cast<WORD>(y));
-}
 
 // A picture of `width` x `height`: a fuchsia (see-through) frame of two
 // pixels around a filled inside, one cell per colour side by side.
@@ -45,13 +41,6 @@ void MakePicture(TBitmap& picture, int width, int height, const std::vector<COLO
             row[x * 3 + 2] = GetRValue(colour);
         }
     }
-}
-
-// The button's look as it paints it.
-void Render(TWinControl* control, TBitmap& picture) {
-    picture.SetSize(control->Width(), control->Height());
-    SendMessageA(control->Handle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(picture.Dc()),
-                 PRF_CLIENT);
 }
 
 bool SamePixels(const TBitmap& a, const TBitmap& b) {
@@ -84,48 +73,33 @@ RECT BoxOf(const TBitmap& picture, COLORREF colour) {
     return box.left < box.right ? box : RECT{};
 }
 
+using support::At;
 using support::ClassicLook;
+using support::Render;
 
-class SpeedButtonTest : public ::testing::Test {
+class SpeedButtonTest : public support::FormFixture {
 protected:
     void SetUp() override {
-        support::EnsureApplication();
-        form_ = std::make_unique<TForm>(nullptr);
-        form_->SetClientSize(200, 100);
-        form_->SetBounds(60, 60, form_->Width(), form_->Height());
+        MakeForm(200, 100, 60, 60);
         images_ = std::make_unique<TCustomImageList>(nullptr, 14, 12);
         TBitmap picture;
         MakePicture(picture, 14, 12, {kRed});
         ASSERT_EQ(images_->AddMasked(picture.Handle(), kFuchsia), 0);
-        button_ = new TJvImageSpeedButton(form_.get());
-        button_->SetBounds(10, 10, 21, 19);
-        button_->SetParent(form_.get());
+        button_ = Add<TJvImageSpeedButton>(form_.get(), 10, 10, 21, 19);
         button_->SetImages(images_.get());
         button_->SetImageIndex(0);
         button_->OnClick = [this](TObject*) { ++clicks_; };
-        form_->Show();
-        support::WaitFor([&] { return IsWindowVisible(form_->Handle()) != FALSE; });
-        Application->ProcessMessages();
-    }
-    void TearDown() override {
-        SetCursorPos(0, 0);
-        form_.reset();
-        images_.reset();
+        ASSERT_NO_FATAL_FAILURE(ShowForm());
     }
 
     void Send(UINT msg, WPARAM wParam, LPARAM lParam) {
-        SendMessageA(button_->Handle(), msg, wParam, lParam);
+        support::Send(button_, msg, wParam, lParam);
     }
 
     // The pointer over the button, as the mouse would bring it.
-    void PointAtButton() {
-        RECT rect{};
-        GetWindowRect(button_->Handle(), &rect);
-        SetCursorPos((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
-        Send(WM_MOUSEMOVE, 0, At(button_->Width() / 2, button_->Height() / 2));
-    }
+    void PointAtButton() { support::MovePointer(button_, button_); }
 
-    std::unique_ptr<TForm> form_;
+    // Goes after the form (the fixture's TearDown), which its button uses.
     std::unique_ptr<TCustomImageList> images_;
     TJvImageSpeedButton* button_ = nullptr;
     int clicks_ = 0;
@@ -413,10 +387,7 @@ TEST_F(SpeedButtonTest, TheEditsPictureIsCentredInThePictureAreaAndMovesWhenPres
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        std::unique_ptr<ClassicLook> classic;
-        if (c.classic) {
-            classic = std::make_unique<ClassicLook>();
-        }
+        ClassicLook classic(c.classic);
         // The picture area: the element's content rectangle under themes;
         // inside the two frame steps and one more pixel without.
         RECT area{3, 3, 18, 16};

@@ -7,69 +7,55 @@
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <memory>
 #include <string>
 
 #include "rtl/Bitmap.h"
 #include "rtl/Forms.h"
 #include "rtl/StdCtrls.h"
-#include "support/TestApplication.h"
+#include "support/ControlDriver.h"
+#include "support/FormFixture.h"
 #include "support/WindowDriver.h"
-#include "widgets/PointerMoves.h"
 #include "widgets/XPButtonLook.h"
 
 namespace {
 
-using widgets_test::CentreOf;
-using widgets_test::Send;
+using support::CentreOf;
+using support::Send;
 
 using namespace xp_look;
 
-class XPButtonTest : public ::testing::Test {
+class XPButtonTest : public support::FormFixture {
 public:  // the table-driven cases reach the fixture through a reference
+    using FormFixture::form_;
+
     void SetUp() override {
-        support::EnsureApplication();
-        SetCursorPos(0, 0);
-        form_ = std::make_unique<TForm>(nullptr);
-        form_->SetClientSize(300, 100);
-        form_->SetBounds(60, 60, form_->Width(), form_->Height());
-        edit_ = new TCustomEdit(form_.get());
-        edit_->SetBounds(10, 60, 100, 21);
-        edit_->SetParent(form_.get());
+        MakeForm(300, 100, 60, 60);
+        edit_ = Add<TCustomEdit>(form_.get(), 10, 60, 100, 21);
         button_ = MakeButton();
-        next_ = new TJvXPButton(form_.get());
+        next_ = Add<TJvXPButton>(form_.get(), 150, 20, kWidth, kHeight);
         next_->SetCaption("Close");
-        next_->SetBounds(150, 20, next_->Width(), next_->Height());
-        next_->SetParent(form_.get());
         next_->OnClick = [this](TObject*) { ++nextClicks_; };
-        form_->Show();
-        support::WaitFor([&] { return IsWindowVisible(form_->Handle()) != FALSE; });
-        UpdateWindow(form_->Handle());
+        ASSERT_NO_FATAL_FAILURE(ShowForm());
         edit_->SetFocus();
         Application->ProcessMessages();
         clicks_ = 0;
         nextClicks_ = 0;
     }
-    void TearDown() override {
-        PointerAway();
-        form_.reset();
-    }
 
     TJvXPButton* MakeButton() {
-        auto* button = new TJvXPButton(form_.get());
+        auto* button = Add<TJvXPButton>(form_.get(), 32, 20, kWidth, kHeight);
         button->SetCaption("Patch");
-        button->SetBounds(32, 20, button->Width(), button->Height());
-        button->SetParent(form_.get());
         button->OnClick = [this, button](TObject* sender) {
             EXPECT_EQ(sender, button);
             ++clicks_;
         };
         return button;
     }
-    // A fresh button in place of the old one, the edit focused, for the
-    // next case of a table (a new form would cost Wine seconds).
+    // A fresh button in place of the old one, the edit focused, the keys
+    // up, for the next case of a table (a new form would cost Wine seconds).
     void NewButton() {
         PointerAway();
+        ReleaseKeys();
         delete button_;
         button_ = MakeButton();
         edit_->SetFocus();
@@ -77,25 +63,13 @@ public:  // the table-driven cases reach the fixture through a reference
         clicks_ = 0;
         nextClicks_ = 0;
     }
-    // Wine routes a queued pointer move by its position when it is read: a
-    // move left over from one case would reach the next case's window at
-    // the same place. Let every move arrive first, then release the keys.
-    void PointerAway() {
-        ReleaseCapture();
-        Application->ProcessMessages();
-        SetCursorPos(0, 0);
-        support::WaitFor([&] { return !button_->MouseInControl() && !next_->MouseInControl(); },
-                         3000);
-        BYTE keys[256]{};
-        SetKeyboardState(keys);
-    }
 
     void Post(UINT msg, WPARAM wParam, LPARAM lParam) {
         PostMessageA(button_->Handle(), msg, wParam, lParam);
         Application->ProcessMessages();
     }
     // The pointer over `over`; the button gets the move (it may hold the capture).
-    void PointerOver(TWinControl* over) { widgets_test::MovePointer(over, button_); }
+    void PointerOver(TWinControl* over) { support::MovePointer(over, button_); }
     // A key as the keyboard sends it, through the loop's dialog-key routing.
     static void Key(TWinControl* target, WORD key) {
         support::PostKey(target->Handle(), key);
@@ -109,13 +83,8 @@ public:  // the table-driven cases reach the fixture through a reference
         SetKeyboardState(keys);
     }
 
-    void Picture(TBitmap& picture) {
-        picture.SetSize(button_->Width(), button_->Height());
-        SendMessageA(button_->Handle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(picture.Dc()),
-                     PRF_CLIENT);
-    }
+    void Picture(TBitmap& picture) { support::Render(button_, picture); }
 
-    std::unique_ptr<TForm> form_;
     TCustomEdit* edit_ = nullptr;
     TJvXPButton* button_ = nullptr;
     TJvXPButton* next_ = nullptr;
