@@ -261,8 +261,8 @@ TEST_F(FileFieldsLookTest, AltDownAndTheButtonOpenBrowseWithTheFieldsFilterAndCa
         }
         HWND dialog = support::FindTopLevel("Browse", "#32770", tool_.process.Id());
         ASSERT_NE(dialog, nullptr) << "the Browse dialog";
-        HWND types = nullptr;
-        support::WaitFor([&] { return (types = support::FindChild(dialog, "", kFileTypeBoxId)); });
+        HWND types = support::WaitForChild(dialog, "", kFileTypeBoxId);
+        ASSERT_NE(types, nullptr) << "the file-type box";
         EXPECT_EQ(support::WindowText(types), c.filter);
         support::SaveScreenshot(GetDesktopWindow(), ScreenshotPath("e2e-browse-" + Look()));
         PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
@@ -282,13 +282,12 @@ TEST_F(FileFieldsLookTest, TheDialogOpensInTheLastChosenFilesFolderAfterTheField
     support::PostKey(tool_.oldField, VK_DOWN, true);
     HWND dialog = support::FindTopLevel("Browse", "#32770", tool_.process.Id());
     ASSERT_NE(dialog, nullptr);
-    HWND name = nullptr;
-    support::WaitFor(
-        [&] { return (name = support::FindChild(dialog, "ComboBoxEx32", kFileNameBoxId)); });
+    HWND name = support::WaitForChild(dialog, "ComboBoxEx32", kFileNameBoxId);
+    ASSERT_NE(name, nullptr) << "the file-name box";
     EXPECT_TRUE(support::WaitFor([&] { return support::WindowText(name) == "old image.iso"; }))
         << "the last chosen file, preselected: " << support::WindowText(name);
     PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
-    support::WaitFor([&] { return !IsWindow(dialog); });
+    EXPECT_TRUE(support::WaitFor([&] { return !IsWindow(dialog); })) << "Cancel closes it";
 }
 
 TEST_F(FileFieldsLookTest, TypingCutAndPasteChangeNothingCopyWorksAndAClearDisablesPatch) {
@@ -320,7 +319,7 @@ TEST_F(FileFieldsLookTest, TypingCutAndPasteChangeNothingCopyWorksAndAClearDisab
     EXPECT_EQ(support::WindowText(field), shown);
     SendMessageA(field, WM_COPY, 0, 0);
     std::string copied;
-    support::WaitFor([&] {
+    EXPECT_TRUE(support::WaitFor([&] {
         if (OpenClipboard(nullptr)) {
             if (HANDLE data = GetClipboardData(CF_TEXT)) {
                 copied = static_cast<const char*>(GlobalLock(data));
@@ -329,8 +328,8 @@ TEST_F(FileFieldsLookTest, TypingCutAndPasteChangeNothingCopyWorksAndAClearDisab
             CloseClipboard();
         }
         return copied == shown;
-    });
-    EXPECT_EQ(copied, shown) << "copy works";
+    })) << "copy works; the clipboard holds "
+        << copied;
 
     SendMessageA(field, WM_CLEAR, 0, 0);
     EXPECT_TRUE(tool_.FieldShows(field, ""));

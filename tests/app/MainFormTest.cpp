@@ -22,7 +22,8 @@ protected:
         support::EnsureApplication();
         form_ = std::make_unique<TMainForm>(nullptr);
         form_->Show();
-        support::WaitFor([&] { return IsWindowVisible(form_->Handle()) != FALSE; });
+        ASSERT_TRUE(support::WaitFor([&] { return IsWindowVisible(form_->Handle()) != FALSE; }))
+            << "the form did not show";
     }
     void TearDown() override { form_.reset(); }
 

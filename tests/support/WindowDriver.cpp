@@ -162,19 +162,26 @@ void ChildProcess::Terminate() {
 HWND FindTopLevel(const std::string& caption, const std::string& className, DWORD processId,
                   DWORD timeoutMs) {
     TopLevelSearch search{caption, className, processId, nullptr};
-    WaitFor(
+    const bool found = WaitFor(
         [&] {
             EnumWindows(&MatchTopLevel, reinterpret_cast<LPARAM>(&search));
             return search.found != nullptr;
         },
         timeoutMs);
-    return search.found;
+    return found ? search.found : nullptr;
 }
 
 HWND FindChild(HWND parent, const std::string& className, int id) {
     ChildSearch search{className, id, false, {}};
     EnumChildWindows(parent, &MatchChild, reinterpret_cast<LPARAM>(&search));
     return search.found.empty() ? nullptr : search.found.front();
+}
+
+HWND WaitForChild(HWND parent, const std::string& className, int id, DWORD timeoutMs) {
+    HWND child = nullptr;
+    const bool found =
+        WaitFor([&] { return (child = FindChild(parent, className, id)) != nullptr; }, timeoutMs);
+    return found ? child : nullptr;
 }
 
 std::vector<HWND> FindChildren(HWND parent, const std::string& className) {
@@ -240,10 +247,7 @@ bool ChooseInOpenDialog(const std::string& path, const std::string& title, DWORD
         return false;
     }
     // The box may appear a moment after the dialog's frame.
-    HWND nameBox = nullptr;
-    WaitFor(
-        [&] { return (nameBox = FindChild(dialog, "ComboBoxEx32", kFileNameBoxId)) != nullptr; },
-        timeoutMs);
+    HWND nameBox = WaitForChild(dialog, "ComboBoxEx32", kFileNameBoxId, timeoutMs);
     HWND ok = FindChild(dialog, "", IDOK);
     if (nameBox == nullptr || ok == nullptr) {
         return false;

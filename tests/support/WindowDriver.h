@@ -19,7 +19,8 @@ constexpr DWORD kDefaultTimeoutMs = 10000;
 // Polls `condition` until it holds or the deadline passes; pumps the
 // calling thread's messages between polls so that windows of this thread
 // stay alive. True when it held.
-bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs = kDefaultTimeoutMs);
+[[nodiscard]] bool WaitFor(const std::function<bool()>& condition,
+                           DWORD timeoutMs = kDefaultTimeoutMs);
 
 // A started program; terminated (exit code 1) if still running when the
 // object goes.
@@ -53,6 +54,9 @@ HWND FindTopLevel(const std::string& caption, const std::string& className = "",
 
 // A descendant of `parent` with this class (empty: any) and control id.
 HWND FindChild(HWND parent, const std::string& className, int id);
+// The same, waiting until it shows up or the deadline passes (then null).
+HWND WaitForChild(HWND parent, const std::string& className, int id,
+                  DWORD timeoutMs = kDefaultTimeoutMs);
 // Every descendant of `parent` with this class, in the system's order.
 std::vector<HWND> FindChildren(HWND parent, const std::string& className);
 

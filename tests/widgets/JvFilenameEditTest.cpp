@@ -432,10 +432,8 @@ public:
               // Process-wide: what the dialog runs with.
               view_.errorMode = SetErrorMode(0);
               SetErrorMode(view_.errorMode);
-              HWND box = nullptr;
-              support::WaitFor([&] {
-                  return (box = support::FindChild(dialog, "ComboBoxEx32", 0x47C)) != nullptr;
-              });
+              // Null when it does not show: the name read is then empty.
+              HWND box = support::WaitForChild(dialog, "ComboBoxEx32", 0x47C);
               char folder[MAX_PATH] = {};
               SendMessageA(dialog, CDM_GETFOLDERPATH, sizeof folder,
                            reinterpret_cast<LPARAM>(folder));
