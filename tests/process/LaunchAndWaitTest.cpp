@@ -5,14 +5,14 @@
 #include <fstream>
 #include <sstream>
 
-#include "jobs/MainThreadPump.h"
+#include "support/TestApplication.h"
 #include "process/ProcessTestSupport.h"
 
 namespace {
 
 class LaunchAndWaitTest : public ::testing::Test {
 protected:
-    void SetUp() override { EnsureApplication(); }
+    void SetUp() override { support::EnsureApplication(); }
 
     static std::string ReadFile(const std::string& path) {
         std::ifstream in(path, std::ios::binary);

@@ -1,5 +1,6 @@
 #include "support/WindowDriver.h"
 
+#include <utility>
 #include <vector>
 
 #include "rtl/Graphics.h"
@@ -276,6 +277,7 @@ MessageBoxInfo WaitForMessageBox(const std::string& caption, DWORD processId, DW
         if (HWND text = FindChild(info.window, "Static", kMessageTextId)) {
             info.text = WindowText(text);
         }
+        info.owner = GetWindow(info.window, GW_OWNER);
     }
     return info;
 }
@@ -287,6 +289,36 @@ bool AnswerMessageBox(HWND box, int id, DWORD timeoutMs) {
     }
     PostMessageA(button, BM_CLICK, 0, 0);
     return WaitFor([&] { return !IsWindow(box); }, timeoutMs);
+}
+
+MessageBoxAnswerer::MessageBoxAnswerer(std::string caption, std::function<void()> whileOpen,
+                                       DWORD timeoutMs)
+    : caption_(std::move(caption)),
+      whileOpen_(std::move(whileOpen)),
+      watcher_([this, timeoutMs] { Watch(timeoutMs); }) {}
+
+const MessageBoxInfo& MessageBoxAnswerer::Join() {
+    stop_ = true;
+    if (watcher_.joinable()) {
+        watcher_.join();
+    }
+    return box_;
+}
+
+void MessageBoxAnswerer::Watch(DWORD timeoutMs) {
+    // One look per poll (no wait of its own), so that Join ends it soon.
+    const bool ended = WaitFor(
+        [&] {
+            box_ = WaitForMessageBox(caption_, GetCurrentProcessId(), 0);
+            return box_.window != nullptr || stop_;
+        },
+        timeoutMs);
+    if (ended && box_.window != nullptr) {
+        if (whileOpen_) {
+            whileOpen_();
+        }
+        AnswerMessageBox(box_.window);
+    }
 }
 
 bool Responsive(HWND window) {

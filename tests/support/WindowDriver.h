@@ -5,8 +5,10 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "rtl/Bitmap.h"
@@ -85,15 +87,42 @@ void PostKey(HWND window, WORD key, bool alt = false);
 bool ChooseInOpenDialog(const std::string& path, const std::string& title = "Browse",
                         DWORD processId = 0, DWORD timeoutMs = kDefaultTimeoutMs);
 
-// A message box: the top-level dialog captioned `caption`; its text.
+// A message box: the top-level dialog captioned `caption`; its text and
+// owner.
 struct MessageBoxInfo {
     HWND window = nullptr;
     std::string text;
+    HWND owner = nullptr;
 };
 MessageBoxInfo WaitForMessageBox(const std::string& caption, DWORD processId = 0,
                                  DWORD timeoutMs = kDefaultTimeoutMs);
 // Presses the box's button `id` (IDOK by default) and waits until it has gone.
 bool AnswerMessageBox(HWND box, int id = IDOK, DWORD timeoutMs = kDefaultTimeoutMs);
+
+// Watches on a thread of its own for the message box of this process
+// captioned `caption`, reads it, runs `whileOpen` and presses OK: for the
+// box that the test's own thread, or a worker, shows meanwhile.
+class MessageBoxAnswerer {
+public:
+    explicit MessageBoxAnswerer(std::string caption, std::function<void()> whileOpen = nullptr,
+                                DWORD timeoutMs = kDefaultTimeoutMs);
+    MessageBoxAnswerer(const MessageBoxAnswerer&) = delete;
+    MessageBoxAnswerer& operator=(const MessageBoxAnswerer&) = delete;
+    ~MessageBoxAnswerer() { Join(); }
+
+    // Stops watching and gives the box that showed (its window is gone by
+    // then); a null window when none did.
+    const MessageBoxInfo& Join();
+
+private:
+    void Watch(DWORD timeoutMs);
+
+    std::string caption_;
+    std::function<void()> whileOpen_;
+    std::atomic<bool> stop_{false};
+    MessageBoxInfo box_;
+    std::thread watcher_;  // last: it starts once the rest is there
+};
 
 // Whether the window answers messages (not hung) within a short time.
 bool Responsive(HWND window);
