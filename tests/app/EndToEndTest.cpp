@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "ToolWindow.h"
-#include "ToolWindow.h"
+#include "support/Files.h"
 #include "support/WindowDriver.h"
 
 namespace {
@@ -18,15 +18,6 @@ constexpr char kOldImage[] = "C:\\img\\live-5.0.5.iso";
 constexpr char kDiff[] = "D:\\dl\\live-5.0.5-to-5.0.6.bsdiff";
 constexpr char kForeignDiff[] = "D:\\dl\\other-1.0.0-to-1.0.1.bsdiff";
 constexpr char kNewImage[] = "C:\\img\\live-5.0.6.iso";
-
-bool CreateEmptyFile(const std::string& path) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        return false;
-    }
-    CloseHandle(file);
-    return true;
-}
 
 // Where each control lies in its parent's client area at the start.
 struct Place {
@@ -109,9 +100,9 @@ TEST_F(EndToEndTest, TabGoesOldDiffNewCloseAndRoundAgain) {
 TEST_F(EndToEndTest, ChosenFilesGiveTheNewNameAndAForeignDiffIsRefused) {
     CreateDirectoryA("C:\\img", nullptr);
     CreateDirectoryA("D:\\dl", nullptr);
-    ASSERT_TRUE(CreateEmptyFile(kOldImage));
-    ASSERT_TRUE(CreateEmptyFile(kDiff)) << "drive D: is not mapped (dosdevices/d:)";
-    ASSERT_TRUE(CreateEmptyFile(kForeignDiff));
+    ASSERT_TRUE(support::WriteFile(kOldImage, ""));
+    ASSERT_TRUE(support::WriteFile(kDiff, "")) << "drive D: is not mapped (dosdevices/d:)";
+    ASSERT_TRUE(support::WriteFile(kForeignDiff, ""));
 
     ASSERT_TRUE(Browse(oldField_, kOldImage)) << "Browse dialog of the old-image field";
     EXPECT_TRUE(FieldShows(oldField_, kOldImage));

@@ -19,6 +19,8 @@
 #include "rtl/Bitmap.h"
 #include "rtl/Graphics.h"
 #include "rtl/Themes.h"
+#include "support/Files.h"
+#include "support/ScratchFolder.h"
 #include "support/WindowDriver.h"
 #include "widgets/GlyphPixels.h"
 
@@ -40,12 +42,6 @@ std::string Look() {
 
 std::string ScreenshotPath(const std::string& name) {
     return support::WindowsPathOfUnix(BRIVOK_SCREENSHOT_DIR) + "\\" + name + ".bmp";
-}
-
-void MakeFile(const std::string& path) {
-    CreateDirectoryA(kFolder, nullptr);
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    CloseHandle(file);
 }
 
 // A 14 x 12 bitmap of the program's resources.
@@ -118,6 +114,7 @@ protected:
         support::SaveScreenshot(field, ScreenshotPath("e2e-field-" + Look() + "-" + state));
     }
 
+    support::ScratchFolder folder_{kFolder};  // for the files a test chooses
     ToolWindow tool_;
     std::vector<HWND> buttons_;
 };
@@ -223,7 +220,7 @@ TEST_F(FileFieldsLookTest, TheFocusedFieldShowsAThinCaretAndTabSelectsNothing) {
     EXPECT_EQ(info.rcCaret.bottom - info.rcCaret.top, 13);
 
     // Once round by Tab and back into the named field.
-    MakeFile(kOldImage);
+    ASSERT_TRUE(support::WriteFile(kOldImage, ""));
     ASSERT_TRUE(tool_.Browse(tool_.oldField, kOldImage));
     // The dialog has gone once the field shows the name.
     ASSERT_TRUE(tool_.FieldShows(tool_.oldField, std::string("\"") + kOldImage + "\""));
@@ -274,7 +271,7 @@ TEST_F(FileFieldsLookTest, AltDownAndTheButtonOpenBrowseWithTheFieldsFilterAndCa
 }
 
 TEST_F(FileFieldsLookTest, TheDialogOpensInTheLastChosenFilesFolderAfterTheFieldWasCleared) {
-    MakeFile(kOldImage);
+    ASSERT_TRUE(support::WriteFile(kOldImage, ""));
     ASSERT_TRUE(tool_.Browse(tool_.oldField, kOldImage));
     EXPECT_TRUE(tool_.FieldShows(tool_.oldField, std::string("\"") + kOldImage + "\""));
     SendMessageA(tool_.oldField, WM_CLEAR, 0, 0);
@@ -291,8 +288,8 @@ TEST_F(FileFieldsLookTest, TheDialogOpensInTheLastChosenFilesFolderAfterTheField
 }
 
 TEST_F(FileFieldsLookTest, TypingCutAndPasteChangeNothingCopyWorksAndAClearDisablesPatch) {
-    MakeFile(kOldImage);
-    MakeFile(kDiff);
+    ASSERT_TRUE(support::WriteFile(kOldImage, ""));
+    ASSERT_TRUE(support::WriteFile(kDiff, ""));
     ASSERT_TRUE(tool_.Browse(tool_.oldField, kOldImage));
     ASSERT_TRUE(tool_.FieldShows(tool_.oldField, std::string("\"") + kOldImage + "\""));
     ASSERT_TRUE(tool_.Browse(tool_.diffField, kDiff));
@@ -337,7 +334,7 @@ TEST_F(FileFieldsLookTest, TypingCutAndPasteChangeNothingCopyWorksAndAClearDisab
 }
 
 TEST_F(FileFieldsLookTest, AFileDroppedOnAFieldIsTaken) {
-    MakeFile(kOldImage);
+    ASSERT_TRUE(support::WriteFile(kOldImage, ""));
     // A drop as the shell builds it, in the program's own memory.
     std::string names = std::string(kOldImage) + '\0' + '\0';
     std::vector<char> drop(sizeof(DROPFILES) + names.size(), '\0');

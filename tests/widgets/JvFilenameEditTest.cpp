@@ -18,6 +18,7 @@
 #include "support/ControlDriver.h"
 #include "support/FormFixture.h"
 #include "support/MessageTrace.h"
+#include "support/ScratchFolder.h"
 #include "support/WindowDriver.h"
 #include "widgets/GlyphPixels.h"
 
@@ -36,19 +37,8 @@ protected:
         ASSERT_NO_FATAL_FAILURE(ShowForm());
     }
 
-    // A folder under the temporary folder with a file in it.
-    static std::string MakeFile(const std::string& folderName, const std::string& fileName) {
-        char temp[MAX_PATH] = {};
-        GetTempPathA(MAX_PATH, temp);
-        const std::string folder = std::string(temp) + folderName;
-        CreateDirectoryA(folder.c_str(), nullptr);
-        const std::string path = folder + "\\" + fileName;
-        HANDLE file =
-            CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-        CloseHandle(file);
-        return path;
-    }
-
+    // The files the tests choose; a blank in its name makes the field quote them.
+    support::ScratchFolder scratch_{support::TempFolder("brivok field test")};
     TJvFilenameEdit* field_ = nullptr;
     TCustomEdit* other_ = nullptr;
     std::vector<std::string> changes_;
@@ -280,17 +270,10 @@ TEST_F(FilenameEditTest, ADropTakesTheFirstNameThenReportsTheDrop) {
     // The refusal leaves the drop handling; the framework reports it in
     // the error box, captioned with the application's title.
     events.clear();
-    support::MessageBoxInfo box;
-    std::thread answer([&] {
-        box = support::WaitForMessageBox(Application->Title(), GetCurrentProcessId());
-        if (box.window != nullptr) {
-            support::AnswerMessageBox(box.window);
-        }
-    });
+    support::MessageBoxAnswerer answer(Application->Title());
     SendMessageA(field_->Handle(), WM_DROPFILES,
                  reinterpret_cast<WPARAM>(MakeDrop({"C:\\bad?.iso"})), 0);
-    answer.join();
-    EXPECT_EQ(box.text, "Invalid file name - C:\\bad?.iso.");
+    EXPECT_EQ(answer.Join().text, "Invalid file name - C:\\bad?.iso.");
     EXPECT_EQ(events, std::vector<std::string>{}) << "a refused name is not reported as dropped";
     EXPECT_EQ(field_->FileName(), "C:\\My Images\\a.iso");
 }
@@ -315,7 +298,7 @@ private:
 };
 
 TEST_F(FilenameEditTest, AltDownOpensTheDialogAndTheChosenPathBecomesTheText) {
-    const std::string path = MakeFile("brivok dialog test", "new image.iso");
+    const std::string path = scratch_.File("new image.iso");
     field_->SetDirectInput(false);
     field_->SetFilter("Ovru ISO image file (*.ISO)|*.ISO");
     other_->SetFocus();
@@ -365,7 +348,7 @@ TEST_F(FilenameEditTest, AValueWhoseRestHoldsARefusedCharacterIsRefusedToo) {
 }
 
 TEST_F(FilenameEditTest, ADroppedFolderIsTakenLikeAFileAndALongNameWhole) {
-    const std::string file = MakeFile("brivok drop folder", "x.iso");
+    const std::string file = scratch_.File("x.iso");
     const std::string folder = file.substr(0, file.rfind('\\'));
     SendMessageA(field_->Handle(), WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop({folder})), 0);
     EXPECT_EQ(field_->Text(), "\"" + folder + "\"");
@@ -390,17 +373,10 @@ TEST_F(FilenameEditTest, WithMultiSelectADropTakesEveryNameAndARefusedOneNoneOfT
     EXPECT_EQ(field_->Dialog()->Files, (std::vector<std::string>{"C:\\a.iso", "C:\\b.iso"}));
     EXPECT_EQ(dropped, 1);
 
-    support::MessageBoxInfo box;
-    std::thread answer([&] {
-        box = support::WaitForMessageBox(Application->Title(), GetCurrentProcessId());
-        if (box.window != nullptr) {
-            support::AnswerMessageBox(box.window);
-        }
-    });
+    support::MessageBoxAnswerer answer(Application->Title());
     SendMessageA(field_->Handle(), WM_DROPFILES,
                  reinterpret_cast<WPARAM>(MakeDrop({"C:\\c.iso", "C:\\d|.iso"})), 0);
-    answer.join();
-    EXPECT_EQ(box.text, "Invalid file name - C:\\d|.iso.");
+    EXPECT_EQ(answer.Join().text, "Invalid file name - C:\\d|.iso.");
     EXPECT_EQ(field_->FileName(), "C:\\a.iso") << "nothing half taken";
     EXPECT_EQ(field_->Dialog()->Files.size(), 2u);
     EXPECT_EQ(dropped, 1);
@@ -455,7 +431,7 @@ private:
 };
 
 TEST_F(FilenameEditTest, AnEmptiedFieldBrowsesFromTheLastChosenFileWithTheErrorModeSet) {
-    const std::string path = MakeFile("brivok dialog test", "chosen image.iso");
+    const std::string path = scratch_.File("chosen image.iso");
     const std::string folder = path.substr(0, path.rfind('\\'));
     field_->SetDirectInput(false);
     {
@@ -485,7 +461,7 @@ TEST_F(FilenameEditTest, AnEmptiedFieldBrowsesFromTheLastChosenFileWithTheErrorM
 }
 
 TEST_F(FilenameEditTest, TheDialogEventsCanStopItChangeTheNameOrHaveItRefused) {
-    const std::string path = MakeFile("brivok dialog test", "picked.iso");
+    const std::string path = scratch_.File("picked.iso");
     field_->SetFileName("C:\\keep.iso");
     changes_.clear();
 
@@ -526,22 +502,15 @@ TEST_F(FilenameEditTest, TheDialogEventsCanStopItChangeTheNameOrHaveItRefused) {
             EXPECT_EQ(name, path);
             name = c.changedTo;
         };
-        support::MessageBoxInfo box;
-        std::thread errors([&] {
-            if (!c.box.empty()) {
-                box = support::WaitForMessageBox(Application->Title(), GetCurrentProcessId());
-                support::AnswerMessageBox(box.window);
-            }
-        });
+        support::MessageBoxAnswerer errors(Application->Title());
         {
             DialogAnswer answer(path);
             support::PostKey(field_->Handle(), VK_DOWN, true);
             Application->ProcessMessages();
             EXPECT_TRUE(answer.Join());
         }
-        errors.join();
+        EXPECT_EQ(errors.Join().text, c.box);
         EXPECT_EQ(field_->Text(), c.text);
-        EXPECT_EQ(box.text, c.box);
         EXPECT_EQ(field_->InitialDir(), c.initialDir);
     }
 }
@@ -594,7 +563,7 @@ TEST_F(FilenameEditTest, ADialogOfAnotherKindKeepsTheSettingsOfTheOldOne) {
 }
 
 TEST_F(FilenameEditTest, LongAndShortNamesOfTheFileTheFieldNames) {
-    const std::string path = MakeFile("brivok names", "a rather long name.iso");
+    const std::string path = scratch_.File("a rather long name.iso");
     field_->SetFileName(path);
     EXPECT_EQ(field_->LongFileName(), "a rather long name.iso");
     const std::string shortName = field_->ShortFileName();
