@@ -19,7 +19,9 @@
 #include "rtl/Bitmap.h"
 #include "rtl/Graphics.h"
 #include "rtl/Themes.h"
+#include "support/Clipboard.h"
 #include "support/Files.h"
+#include "support/Pixels.h"
 #include "support/ScratchFolder.h"
 #include "support/WindowDriver.h"
 #include "widgets/GlyphPixels.h"
@@ -62,15 +64,9 @@ bool Shows(const TBitmap& screen, const std::vector<long>& picture, int x, int y
 
 // Whether the picture area shows only greys: the disabled picture.
 bool AllGrey(const TBitmap& screen, int x, int y) {
-    for (int row = 0; row < 12; ++row) {
-        for (int column = 0; column < 14; ++column) {
-            const COLORREF p = screen.Pixel(x + column, y + row);
-            if (GetRValue(p) != GetGValue(p) || GetGValue(p) != GetBValue(p)) {
-                return false;
-            }
-        }
-    }
-    return true;
+    return support::CountPixels(screen, {x, y, x + 14, y + 12}, [](int, int, COLORREF p) {
+               return GetRValue(p) != GetGValue(p) || GetGValue(p) != GetBValue(p);
+           }) == 0;
 }
 
 class FileFieldsLookTest : public ::testing::Test {
@@ -163,16 +159,7 @@ TEST_F(FileFieldsLookTest, TheButtonsShowTheirPictureHotPressedAndDisabled) {
     ShotOfField(field, "idle");
     support::SaveScreenshot(tool_.window, ScreenshotPath("e2e-fields-" + Look()));
 
-    auto differs = [&](const TBitmap& s) {
-        for (int y = 0; y < s.Height(); ++y) {
-            for (int x = 0; x < s.Width(); ++x) {
-                if (s.Pixel(x, y) != idle.Pixel(x, y)) {
-                    return true;
-                }
-            }
-        }
-        return false;
-    };
+    auto differs = [&](const TBitmap& s) { return !support::SamePixels(s, idle); };
     TBitmap screen;
     RECT rect{};
     GetWindowRect(button, &rect);
@@ -297,14 +284,7 @@ TEST_F(FileFieldsLookTest, TypingCutAndPasteChangeNothingCopyWorksAndAClearDisab
     HWND field = tool_.oldField;
     const std::string shown = support::WindowText(field);
 
-    if (OpenClipboard(nullptr)) {
-        EmptyClipboard();
-        HGLOBAL text = GlobalAlloc(GMEM_MOVEABLE, 8);
-        lstrcpyA(static_cast<char*>(GlobalLock(text)), "pasted");
-        GlobalUnlock(text);
-        SetClipboardData(CF_TEXT, text);
-        CloseClipboard();
-    }
+    ASSERT_TRUE(support::SetClipboardText("pasted"));
     for (char c : std::string("xy")) {
         PostMessageA(field, WM_CHAR, static_cast<unsigned char>(c), 1);
     }
@@ -316,17 +296,8 @@ TEST_F(FileFieldsLookTest, TypingCutAndPasteChangeNothingCopyWorksAndAClearDisab
     EXPECT_EQ(support::WindowText(field), shown);
     SendMessageA(field, WM_COPY, 0, 0);
     std::string copied;
-    EXPECT_TRUE(support::WaitFor([&] {
-        if (OpenClipboard(nullptr)) {
-            if (HANDLE data = GetClipboardData(CF_TEXT)) {
-                copied = static_cast<const char*>(GlobalLock(data));
-                GlobalUnlock(data);
-            }
-            CloseClipboard();
-        }
-        return copied == shown;
-    })) << "copy works; the clipboard holds "
-        << copied;
+    EXPECT_TRUE(support::WaitFor([&] { return (copied = support::ClipboardText()) == shown; }))
+        << "copy works; the clipboard holds " << copied;
 
     SendMessageA(field, WM_CLEAR, 0, 0);
     EXPECT_TRUE(tool_.FieldShows(field, ""));

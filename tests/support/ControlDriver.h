@@ -1,12 +1,16 @@
 // Driving our own controls in the test's process: the messages the mouse
 // would send (sent, so that they arrive at once), the pointer over a control
-// and the move the control gets for it, and the look a control paints.
+// and the move the control gets for it, the look a control paints and the
+// size of a text in its font.
 #pragma once
 
 #include <windows.h>
 
+#include <string>
+
 #include "rtl/Bitmap.h"
 #include "rtl/Controls.h"
+#include "rtl/Graphics.h"
 
 namespace support {
 
@@ -33,6 +37,15 @@ inline void MovePointer(TWinControl* over, TWinControl* to) {
     POINT client = centre;
     ScreenToClient(to->Handle(), &client);
     Send(to, WM_MOUSEMOVE, GetCapture() == to->Handle() ? MK_LBUTTON : 0, At(client.x, client.y));
+}
+
+// The size of `text` in the control's font.
+inline SIZE TextSize(TWinControl* control, const std::string& text) {
+    const WindowDc dc(control->Handle());
+    const SelectGuard font(dc.Dc(), control->Font());
+    SIZE size{};
+    GetTextExtentPoint32A(dc.Dc(), text.c_str(), static_cast<int>(text.size()), &size);
+    return size;
 }
 
 // The control's client area as it paints it (WM_PRINTCLIENT), in a picture

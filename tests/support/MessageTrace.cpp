@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "support/WindowDriver.h"
+
 namespace support {
 
 namespace {
@@ -99,11 +101,7 @@ LRESULT CALLBACK MessageRecorder::Record(HWND window, UINT msg, WPARAM wParam, L
 
 void FlushPending(HWND window) {
     SendMessageA(window, WM_NULL, 0, 0);
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
-    }
+    PumpMessages();
 }
 
 void ExpectTrace(const std::vector<TracedMessage>& actual,

@@ -13,14 +13,6 @@ constexpr DWORD kPollMs = 10;
 constexpr int kFileNameBoxId = 0x47C;   // the Open dialog's file-name combo box
 constexpr int kMessageTextId = 0xFFFF;  // the text of a message box
 
-void PumpMessages() {
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
-    }
-}
-
 struct TopLevelSearch {
     std::string caption;
     std::string className;
@@ -89,6 +81,14 @@ BOOL CALLBACK MatchTaskBarWindow(HWND window, LPARAM data) {
 }
 
 }  // namespace
+
+void PumpMessages() {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+}
 
 bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs) {
     const ULONGLONG deadline = GetTickCount64() + timeoutMs;

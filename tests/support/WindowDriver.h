@@ -18,6 +18,9 @@ namespace support {
 
 constexpr DWORD kDefaultTimeoutMs = 10000;
 
+// Handles what is waiting in the calling thread's queue.
+void PumpMessages();
+
 // Polls `condition` until it holds or the deadline passes; pumps the
 // calling thread's messages between polls so that windows of this thread
 // stay alive. True when it held.

@@ -14,8 +14,10 @@
 #include "rtl/Forms.h"
 #include "rtl/Themes.h"
 #include "support/ClassicLook.h"
+#include "support/Clipboard.h"
 #include "support/FormFixture.h"
 #include "support/MessageTrace.h"
+#include "support/Pixels.h"
 #include "support/WindowDriver.h"
 
 namespace {
@@ -425,18 +427,12 @@ TEST_F(ComboEditTest, DisabledItPaintsItsOwnColoursAndDisablesItsButton) {
     };
     // Text is drawn smoothed: count the pixels near a colour.
     auto count = [](const TBitmap& picture, COLORREF colour) {
-        int n = 0;
-        for (int y = 0; y < picture.Height(); ++y) {
-            for (int x = 0; x < 300; ++x) {
-                const COLORREF p = picture.Pixel(x, y);
-                n += std::abs(GetRValue(p) - GetRValue(colour)) < 48 &&
-                             std::abs(GetGValue(p) - GetGValue(colour)) < 48 &&
-                             std::abs(GetBValue(p) - GetBValue(colour)) < 48
-                         ? 1
-                         : 0;
-            }
-        }
-        return n;
+        return support::CountPixels(picture, {0, 0, 300, picture.Height()},
+                                    [&](int, int, COLORREF p) {
+                                        return std::abs(GetRValue(p) - GetRValue(colour)) < 48 &&
+                                               std::abs(GetGValue(p) - GetGValue(colour)) < 48 &&
+                                               std::abs(GetBValue(p) - GetBValue(colour)) < 48;
+                                    });
     };
     TBitmap look;
     field->SetEnabled(false);
@@ -547,9 +543,7 @@ TEST_F(ComboEditTest, TheEditingCommandsPassOnlyWhenAllowed) {
     field->SetDirectInput(true);
     field->SetText("copied");
     field->SelectAll();
-    OpenClipboard(nullptr);
-    EmptyClipboard();
-    CloseClipboard();
+    ASSERT_TRUE(support::SetClipboardText(""));
     field->SetClipboardCommands(caCut | caPaste | caClear | caUndo);
     EXPECT_EQ(SendMessageA(field->Handle(), WM_COPY, 0, 0), 1) << "copy refused";
     EXPECT_FALSE(IsClipboardFormatAvailable(CF_TEXT));

@@ -15,9 +15,11 @@
 #include "rtl/SysUtils.h"
 #include "rtl/Themes.h"
 #include "support/ClassicLook.h"
+#include "support/Clipboard.h"
 #include "support/ControlDriver.h"
 #include "support/FormFixture.h"
 #include "support/MessageTrace.h"
+#include "support/Pixels.h"
 #include "support/ScratchFolder.h"
 #include "support/WindowDriver.h"
 #include "widgets/GlyphPixels.h"
@@ -131,9 +133,7 @@ TEST_F(FilenameEditTest, WithoutDirectInputTheTextCannotBeEditedButCanBeCopied) 
     field_->SetDirectInput(false);
     field_->SetFileName("C:\\img\\live.iso");
     changes_.clear();
-    OpenClipboard(nullptr);
-    EmptyClipboard();
-    CloseClipboard();
+    ASSERT_TRUE(support::SetClipboardText(""));
 
     struct Action {
         const char* name;
@@ -158,15 +158,7 @@ TEST_F(FilenameEditTest, WithoutDirectInputTheTextCannotBeEditedButCanBeCopied) 
 
     field_->SelectAll();
     SendMessageA(field_->Handle(), WM_COPY, 0, 0);
-    std::string copied;
-    if (OpenClipboard(nullptr)) {
-        if (HANDLE data = GetClipboardData(CF_TEXT)) {
-            copied = static_cast<const char*>(GlobalLock(data));
-            GlobalUnlock(data);
-        }
-        CloseClipboard();
-    }
-    EXPECT_EQ(copied, "C:\\img\\live.iso");
+    EXPECT_EQ(support::ClipboardText(), "C:\\img\\live.iso");
 
     // The same paste goes through once typing is allowed: the refusal above
     // was ours, not an empty clipboard.
@@ -231,13 +223,8 @@ TEST_F(FilenameEditTest, KeepsTheWindowColourAndHasItsButtonAtTheRightEnd) {
     ASSERT_TRUE(support::CaptureScreenOf(field_->Handle(), screen));
     EXPECT_EQ(screen.Pixel(100, 10), GetSysColor(COLOR_WINDOW)) << "not greyed by read-only";
     // The picture: darker than the face around it.
-    const int buttonX = button.left;
-    int dark = 0;
-    for (int x = buttonX; x < buttonX + 21; ++x) {
-        for (int y = 1; y < 20; ++y) {
-            dark += GetRValue(screen.Pixel(x, y)) < 0x60 ? 1 : 0;
-        }
-    }
+    const int dark = support::CountPixels(screen, {button.left, 1, button.left + 21, 20},
+                                          [](int, int, COLORREF p) { return GetRValue(p) < 0x60; });
     EXPECT_GE(dark, 6) << "the glyph";
 }
 

@@ -21,6 +21,8 @@
 
 namespace {
 
+using support::TextSize;
+
 constexpr int kWidth = 393;
 constexpr int kHeight = 65;
 
@@ -53,15 +55,6 @@ protected:
 
     void Picture(TBitmap& picture) { support::Render(box_, picture, PRF_CLIENT | PRF_ERASEBKGND); }
 
-    // The text height of "0" and the width of the caption in the box's font.
-    SIZE Measure(const std::string& text) {
-        WindowDc dc(box_->Handle());
-        SelectGuard font(dc.Dc(), box_->Font());
-        SIZE size{};
-        GetTextExtentPoint32A(dc.Dc(), text.c_str(), static_cast<int>(text.size()), &size);
-        return size;
-    }
-
     TJvGroupBox* box_ = nullptr;
     TCustomEdit* first_ = nullptr;
     TCustomEdit* second_ = nullptr;
@@ -78,8 +71,8 @@ TEST_F(GroupBoxTest, Defaults) {
 }
 
 TEST_F(GroupBoxTest, TheClassicFrameIsAShadowLineWithAHighlightLineBelowAndRight) {
-    const int th = Measure("0").cy;
-    const int tw = Measure("Original").cx;
+    const int th = TextSize(box_, "0").cy;
+    const int tw = TextSize(box_, "Original").cx;
     const int shadowTop = th / 2 - 1;
     const COLORREF shadow = GetSysColor(COLOR_BTNSHADOW);
     const COLORREF highlight = GetSysColor(COLOR_BTNHIGHLIGHT);
@@ -122,8 +115,8 @@ TEST_F(GroupBoxTest, TheClassicFrameIsAShadowLineWithAHighlightLineBelowAndRight
 
 TEST_F(GroupBoxTest, TheMainWindowsFontPutsTheFrameAtRowsFiveAndSix) {
     // The layout's font is 13 pixels high; the frame's lines follow from it.
-    if (Measure("0").cy != 13) {
-        GTEST_SKIP() << "the substitute font here is " << Measure("0").cy << " pixels high";
+    if (TextSize(box_, "0").cy != 13) {
+        GTEST_SKIP() << "the substitute font here is " << TextSize(box_, "0").cy << " pixels high";
     }
     TBitmap picture;
     Picture(picture);
@@ -132,8 +125,8 @@ TEST_F(GroupBoxTest, TheMainWindowsFontPutsTheFrameAtRowsFiveAndSix) {
 }
 
 TEST_F(GroupBoxTest, FlatFrameEmptyCaptionAndRightToLeft) {
-    const int shadowTop = Measure("0").cy / 2 - 1;
-    const int tw = Measure("Original").cx;
+    const int shadowTop = TextSize(box_, "0").cy / 2 - 1;
+    const int tw = TextSize(box_, "Original").cx;
     const COLORREF shadow = GetSysColor(COLOR_BTNSHADOW);
     const COLORREF face = GetSysColor(COLOR_BTNFACE);
     {
@@ -174,7 +167,7 @@ TEST_F(GroupBoxTest, WhatThePlatformsBoxPaintsAtOnceIsPaintedOverAgain) {
     // The platform's box draws itself at once on some messages, not through
     // WM_PAINT; its frame leaves a gap around the caption where ours does
     // not (x = 7 and x = 8 + caption width carry our shadow line).
-    const int shadowTop = Measure("0").cy / 2 - 1;
+    const int shadowTop = TextSize(box_, "0").cy / 2 - 1;
     const COLORREF shadow = GetSysColor(COLOR_BTNSHADOW);
     struct Case {
         const char* name;
@@ -191,7 +184,7 @@ TEST_F(GroupBoxTest, WhatThePlatformsBoxPaintsAtOnceIsPaintedOverAgain) {
         SCOPED_TRACE(c.name);
         SendMessageA(box_->Handle(), c.message, c.wParam, reinterpret_cast<LPARAM>(c.text));
         UpdateWindow(box_->Handle());
-        const int tw = Measure(box_->Caption()).cx;
+        const int tw = TextSize(box_, box_->Caption()).cx;
         // Read from the window itself: the screen shows it a moment later.
         TBitmap drawn;
         ASSERT_TRUE(support::CaptureWindowOf(box_->Handle(), drawn));
@@ -202,8 +195,8 @@ TEST_F(GroupBoxTest, WhatThePlatformsBoxPaintsAtOnceIsPaintedOverAgain) {
 
 TEST_F(GroupBoxTest, ADisabledCaptionIsEmbossed) {
     box_->SetEnabled(false);
-    const int th = Measure("0").cy;
-    const int tw = Measure("Original").cx;
+    const int th = TextSize(box_, "0").cy;
+    const int tw = TextSize(box_, "Original").cx;
     const COLORREF shadow = GetSysColor(COLOR_BTNSHADOW);
     const COLORREF highlight = GetSysColor(COLOR_BTNHIGHLIGHT);
     TBitmap picture;

@@ -17,6 +17,7 @@
 #include "support/ClassicLook.h"
 #include "support/ControlDriver.h"
 #include "support/FormFixture.h"
+#include "support/Pixels.h"
 #include "widgets/JvButtonColors.h"
 #include "widgets/JvGlyphCache.h"
 
@@ -29,53 +30,23 @@ constexpr COLORREF kBlue = RGB(0, 0, 255);
 // A picture of `width` x `height`: a fuchsia (see-through) frame of two
 // pixels around a filled inside, one cell per colour side by side.
 void MakePicture(TBitmap& picture, int width, int height, const std::vector<COLORREF>& cells) {
-    picture.SetSize(width * static_cast<int>(cells.size()), height);
-    for (int y = 0; y < height; ++y) {
-        std::uint8_t* row = picture.ScanLine(y);
-        for (int x = 0; x < picture.Width(); ++x) {
-            const int inCell = x % width;
-            const bool inside = inCell >= 2 && inCell < width - 2 && y >= 2 && y < height - 2;
-            const COLORREF colour = inside ? cells[static_cast<std::size_t>(x / width)] : kFuchsia;
-            row[x * 3] = GetBValue(colour);
-            row[x * 3 + 1] = GetGValue(colour);
-            row[x * 3 + 2] = GetRValue(colour);
-        }
-    }
-}
-
-bool SamePixels(const TBitmap& a, const TBitmap& b) {
-    if (a.Width() != b.Width() || a.Height() != b.Height()) {
-        return false;
-    }
-    for (int y = 0; y < a.Height(); ++y) {
-        for (int x = 0; x < a.Width(); ++x) {
-            if (a.Pixel(x, y) != b.Pixel(x, y)) {
-                return false;
-            }
-        }
-    }
-    return true;
+    support::Paint(picture, width * static_cast<int>(cells.size()), height, [&](int x, int y) {
+        const int inCell = x % width;
+        const bool inside = inCell >= 2 && inCell < width - 2 && y >= 2 && y < height - 2;
+        return inside ? cells[static_cast<std::size_t>(x / width)] : kFuchsia;
+    });
 }
 
 // Where pixels of `colour` lie: their bounding box, empty when none.
 RECT BoxOf(const TBitmap& picture, COLORREF colour) {
-    RECT box{picture.Width(), picture.Height(), 0, 0};
-    for (int y = 0; y < picture.Height(); ++y) {
-        for (int x = 0; x < picture.Width(); ++x) {
-            if (picture.Pixel(x, y) == colour) {
-                box.left = std::min<LONG>(box.left, x);
-                box.top = std::min<LONG>(box.top, y);
-                box.right = std::max<LONG>(box.right, x + 1);
-                box.bottom = std::max<LONG>(box.bottom, y + 1);
-            }
-        }
-    }
-    return box.left < box.right ? box : RECT{};
+    return support::BoxOf(picture, support::Whole(picture),
+                          [&](int, int, COLORREF pixel) { return pixel == colour; });
 }
 
 using support::At;
 using support::ClassicLook;
 using support::Render;
+using support::SamePixels;
 
 class SpeedButtonTest : public support::FormFixture {
 protected:
@@ -98,6 +69,18 @@ protected:
 
     // The pointer over the button, as the mouse would bring it.
     void PointAtButton() { support::MovePointer(button_, button_); }
+
+    // The button's look, held down by the mouse when `pressed` (and released
+    // off the button afterwards).
+    void RenderHeld(bool pressed, TBitmap& look) {
+        if (pressed) {
+            Send(WM_LBUTTONDOWN, MK_LBUTTON, At(5, 5));
+        }
+        Render(button_, look);
+        if (pressed) {
+            Send(WM_LBUTTONUP, 0, At(80, 5));
+        }
+    }
 
     // Goes after the form (the fixture's TearDown), which its button uses.
     std::unique_ptr<TCustomImageList> images_;
@@ -353,14 +336,8 @@ TEST_F(SpeedButtonTest, WithoutThemesTheFrameIsDrawnInTheFacesLightAndDarkColour
         if (c.hot) {
             PointAtButton();
         }
-        if (c.pressed) {
-            Send(WM_LBUTTONDOWN, MK_LBUTTON, At(5, 5));
-        }
         TBitmap look;
-        Render(button_, look);
-        if (c.pressed) {
-            Send(WM_LBUTTONUP, 0, At(80, 5));
-        }
+        RenderHeld(c.pressed, look);
         const POINT points[6] = {{0, h / 2},     {1, h / 2}, {w - 1, h / 2},
                                  {w - 2, h / 2}, {w / 2, 0}, {w / 2, h - 1}};
         const char* names[6] = {"left", "inner left", "right", "inner right", "top", "bottom"};
@@ -399,14 +376,8 @@ TEST_F(SpeedButtonTest, TheEditsPictureIsCentredInThePictureAreaAndMovesWhenPres
                                           c.pressed ? PBS_PRESSED : PBS_NORMAL, &all, &area);
         }
         const POINT offset = !c.pressed ? POINT{0, 0} : c.classic ? POINT{1, 1} : POINT{1, 0};
-        if (c.pressed) {
-            Send(WM_LBUTTONDOWN, MK_LBUTTON, At(5, 5));
-        }
         TBitmap look;
-        Render(button_, look);
-        if (c.pressed) {
-            Send(WM_LBUTTONUP, 0, At(80, 5));
-        }
+        RenderHeld(c.pressed, look);
         // The picture's red inside starts two pixels into it.
         const int x = area.left + (area.right - area.left) / 2 - 7 + offset.x;
         const int y = area.top + (area.bottom - area.top) / 2 - 6 + offset.y;
