@@ -9,6 +9,7 @@
 #include <functional>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "rtl/Bitmap.h"
@@ -101,6 +102,29 @@ MessageBoxInfo WaitForMessageBox(const std::string& caption, DWORD processId = 0
                                  DWORD timeoutMs = kDefaultTimeoutMs);
 // Presses the box's button `id` (IDOK by default) and waits until it has gone.
 bool AnswerMessageBox(HWND box, int id = IDOK, DWORD timeoutMs = kDefaultTimeoutMs);
+
+// Runs `work` on a thread of its own: what must happen while this thread
+// sits in a modal loop (a dialog, a message box). Join gives its result.
+template <typename Result>
+class OnThread {
+public:
+    explicit OnThread(std::function<Result()> work)
+        : thread_([this, work = std::move(work)] { result_ = work(); }) {}
+    OnThread(const OnThread&) = delete;
+    OnThread& operator=(const OnThread&) = delete;
+    ~OnThread() { Join(); }
+
+    const Result& Join() {
+        if (thread_.joinable()) {
+            thread_.join();
+        }
+        return result_;
+    }
+
+private:
+    Result result_{};
+    std::thread thread_;  // last: it starts once the rest is there
+};
 
 // Watches on a thread of its own for the message box of this process
 // captioned `caption`, reads it, runs `whileOpen` and presses OK: for the

@@ -8,7 +8,6 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "rtl/Forms.h"
@@ -41,6 +40,19 @@ protected:
 
     // The files the tests choose; a blank in its name makes the field quote them.
     support::ScratchFolder scratch_{support::TempFolder("brivok field test")};
+    // Alt+Down on the field, handled as the message loop would.
+    void AltDown() {
+        support::PostKey(field_->Handle(), VK_DOWN, true);
+        Application->ProcessMessages();
+    }
+    // Alt+Down, and `path` chosen in the Browse dialog it opens; false when
+    // the dialog did not show or close.
+    [[nodiscard]] bool BrowseTo(const std::string& path) {
+        support::OnThread<bool> answer([path] { return support::ChooseInOpenDialog(path); });
+        AltDown();
+        return answer.Join();
+    }
+
     TJvFilenameEdit* field_ = nullptr;
     TCustomEdit* other_ = nullptr;
     std::vector<std::string> changes_;
@@ -265,36 +277,40 @@ TEST_F(FilenameEditTest, ADropTakesTheFirstNameThenReportsTheDrop) {
     EXPECT_EQ(field_->FileName(), "C:\\My Images\\a.iso");
 }
 
-// Runs the dialog part on a helper thread while this thread is inside the
-// modal dialog.
-class DialogAnswer {
-public:
-    explicit DialogAnswer(std::string path)
-        : thread_([this, path] { chosen_ = support::ChooseInOpenDialog(path); }) {}
-    ~DialogAnswer() { Join(); }
-    bool Join() {
-        if (thread_.joinable()) {
-            thread_.join();
-        }
-        return chosen_;
-    }
-
-private:
-    bool chosen_ = false;
-    std::thread thread_;
+// Reads the open Browse dialog from a helper thread, then cancels it.
+struct DialogView {
+    bool shown = false;
+    std::string folder;
+    std::string nameBox;
+    UINT errorMode = 0;
 };
+
+DialogView ViewAndCancelBrowseDialog(DWORD timeoutMs = support::kDefaultTimeoutMs) {
+    DialogView view;
+    HWND dialog = support::FindTopLevel("Browse", "#32770", GetCurrentProcessId(), timeoutMs);
+    if (dialog == nullptr) {
+        return view;
+    }
+    view.shown = true;
+    // Process-wide: what the dialog runs with.
+    view.errorMode = SetErrorMode(0);
+    SetErrorMode(view.errorMode);
+    // Null when it does not show: the name read is then empty.
+    HWND box = support::WaitForChild(dialog, "ComboBoxEx32", 0x47C);
+    char folder[MAX_PATH] = {};
+    SendMessageA(dialog, CDM_GETFOLDERPATH, sizeof folder, reinterpret_cast<LPARAM>(folder));
+    view.folder = folder;
+    view.nameBox = support::WindowText(box);
+    PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+    return view;
+}
 
 TEST_F(FilenameEditTest, AltDownOpensTheDialogAndTheChosenPathBecomesTheText) {
     const std::string path = scratch_.File("new image.iso");
     field_->SetDirectInput(false);
     field_->SetFilter("Ovru ISO image file (*.ISO)|*.ISO");
     other_->SetFocus();
-    {
-        DialogAnswer answer(path);
-        support::PostKey(field_->Handle(), VK_DOWN, true);
-        Application->ProcessMessages();
-        EXPECT_TRUE(answer.Join()) << "the Browse dialog did not show or close";
-    }
+    EXPECT_TRUE(BrowseTo(path)) << "the Browse dialog did not show or close";
     EXPECT_EQ(field_->Text(), "\"" + path + "\"");
     EXPECT_EQ(field_->FileName(), path);
     EXPECT_EQ(changes_.size(), 1u);
@@ -305,17 +321,12 @@ TEST_F(FilenameEditTest, AltDownOpensTheDialogAndTheChosenPathBecomesTheText) {
 TEST_F(FilenameEditTest, AClickOnTheButtonOpensTheDialogAndCancelChangesNothing) {
     field_->SetFileName("C:\\keep.iso");
     changes_.clear();
-    std::thread cancel([] {
-        HWND dialog = support::FindTopLevel("Browse", "#32770", GetCurrentProcessId());
-        if (dialog != nullptr) {
-            PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
-        }
-    });
+    support::OnThread<DialogView> cancel([] { return ViewAndCancelBrowseDialog(); });
     HWND button = field_->Button()->Handle();
     PostMessageA(button, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
     PostMessageA(button, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
     Application->ProcessMessages();
-    cancel.join();
+    EXPECT_TRUE(cancel.Join().shown) << "no Browse dialog";
     EXPECT_EQ(field_->Text(), "C:\\keep.iso");
     EXPECT_TRUE(changes_.empty());
     EXPECT_EQ(GetFocus(), field_->Handle());
@@ -374,68 +385,16 @@ TEST_F(FilenameEditTest, WithMultiSelectADropTakesEveryNameAndARefusedOneNoneOfT
     EXPECT_TRUE(field_->Dialog()->Files.empty());
 }
 
-// Reads the open Browse dialog from a helper thread, then cancels it.
-struct DialogView {
-    bool shown = false;
-    std::string folder;
-    std::string nameBox;
-    UINT errorMode = 0;
-};
-
-class DialogWatcher {
-public:
-    explicit DialogWatcher(DWORD timeoutMs = support::kDefaultTimeoutMs)
-        : thread_([this, timeoutMs] {
-              HWND dialog =
-                  support::FindTopLevel("Browse", "#32770", GetCurrentProcessId(), timeoutMs);
-              if (dialog == nullptr) {
-                  return;
-              }
-              view_.shown = true;
-              // Process-wide: what the dialog runs with.
-              view_.errorMode = SetErrorMode(0);
-              SetErrorMode(view_.errorMode);
-              // Null when it does not show: the name read is then empty.
-              HWND box = support::WaitForChild(dialog, "ComboBoxEx32", 0x47C);
-              char folder[MAX_PATH] = {};
-              SendMessageA(dialog, CDM_GETFOLDERPATH, sizeof folder,
-                           reinterpret_cast<LPARAM>(folder));
-              view_.folder = folder;
-              view_.nameBox = support::WindowText(box);
-              PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
-          }) {}
-    ~DialogWatcher() { Join(); }
-    const DialogView& Join() {
-        if (thread_.joinable()) {
-            thread_.join();
-        }
-        return view_;
-    }
-
-private:
-    DialogView view_;
-    std::thread thread_;
-};
-
 TEST_F(FilenameEditTest, AnEmptiedFieldBrowsesFromTheLastChosenFileWithTheErrorModeSet) {
     const std::string path = scratch_.File("chosen image.iso");
     const std::string folder = path.substr(0, path.rfind('\\'));
     field_->SetDirectInput(false);
-    {
-        DialogAnswer answer(path);
-        support::PostKey(field_->Handle(), VK_DOWN, true);
-        Application->ProcessMessages();
-        ASSERT_TRUE(answer.Join());
-    }
+    ASSERT_TRUE(BrowseTo(path));
     field_->Clear();
     const UINT before = SetErrorMode(SEM_NOGPFAULTERRORBOX);
-    DialogView view;
-    {
-        DialogWatcher watcher;
-        support::PostKey(field_->Handle(), VK_DOWN, true);
-        Application->ProcessMessages();
-        view = watcher.Join();
-    }
+    support::OnThread<DialogView> watcher([] { return ViewAndCancelBrowseDialog(); });
+    AltDown();
+    const DialogView& view = watcher.Join();
     ASSERT_TRUE(view.shown);
     EXPECT_EQ(view.errorMode, static_cast<UINT>(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX));
     EXPECT_EQ(SetErrorMode(before), static_cast<UINT>(SEM_NOGPFAULTERRORBOX))
@@ -459,10 +418,9 @@ TEST_F(FilenameEditTest, TheDialogEventsCanStopItChangeTheNameOrHaveItRefused) {
         action = false;
     };
     {
-        DialogWatcher watcher(2000);
-        support::PostKey(field_->Handle(), VK_DOWN, true);
-        Application->ProcessMessages();
         // The watcher gives up at its deadline when no dialog shows.
+        support::OnThread<DialogView> watcher([] { return ViewAndCancelBrowseDialog(2000); });
+        AltDown();
         EXPECT_FALSE(watcher.Join().shown);
     }
     EXPECT_EQ(names, std::vector<std::string>{"C:\\keep.iso"});
@@ -490,12 +448,7 @@ TEST_F(FilenameEditTest, TheDialogEventsCanStopItChangeTheNameOrHaveItRefused) {
             name = c.changedTo;
         };
         support::MessageBoxAnswerer errors(Application->Title());
-        {
-            DialogAnswer answer(path);
-            support::PostKey(field_->Handle(), VK_DOWN, true);
-            Application->ProcessMessages();
-            EXPECT_TRUE(answer.Join());
-        }
+        EXPECT_TRUE(BrowseTo(path));
         EXPECT_EQ(errors.Join().text, c.box);
         EXPECT_EQ(field_->Text(), c.text);
         EXPECT_EQ(field_->InitialDir(), c.initialDir);
