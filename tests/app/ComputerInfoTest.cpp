@@ -5,10 +5,10 @@
 
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <optional>
 #include <string>
 
+#include "rtl/ComPtr.h"
 #include "rtl/PathUtils.h"
 
 namespace {
@@ -60,18 +60,13 @@ private:
     return ::testing::AssertionFailure() << "\"" << actual << "\" is not \"" << expected << "\"";
 }
 
-struct ComRelease {
-    void operator()(IUnknown* object) const { object->Release(); }
-};
-
 // Whether the shell's desktop folder parses `name` (ASCII) into an item: a
 // probe of the shell itself, beside the component under test.
 bool ShellParses(const std::string& name) {
-    IShellFolder* desktopFolder = nullptr;
-    if (FAILED(SHGetDesktopFolder(&desktopFolder))) {
+    ComPtr<IShellFolder> desktop;
+    if (FAILED(SHGetDesktopFolder(desktop.Put()))) {
         return false;
     }
-    const std::unique_ptr<IShellFolder, ComRelease> desktop(desktopFolder);
     std::wstring wide(name.begin(), name.end());
     PIDLIST_RELATIVE item = nullptr;
     const bool parsed = SUCCEEDED(

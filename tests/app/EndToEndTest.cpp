@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "ToolWindow.h"
-#include "ToolWindow.h"
+#include "support/Files.h"
 #include "support/WindowDriver.h"
 
 namespace {
@@ -18,15 +18,6 @@ constexpr char kOldImage[] = "C:\\img\\live-5.0.5.iso";
 constexpr char kDiff[] = "D:\\dl\\live-5.0.5-to-5.0.6.bsdiff";
 constexpr char kForeignDiff[] = "D:\\dl\\other-1.0.0-to-1.0.1.bsdiff";
 constexpr char kNewImage[] = "C:\\img\\live-5.0.6.iso";
-
-bool CreateEmptyFile(const std::string& path) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        return false;
-    }
-    CloseHandle(file);
-    return true;
-}
 
 // Where each control lies in its parent's client area at the start.
 struct Place {
@@ -39,25 +30,13 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(tool_.Start(support::WindowsPathOfUnix(BRIVOK_EXE_PATH)))
             << "the window or one of its controls did not show";
-        window_ = tool_.window;
-        oldBox_ = tool_.oldBox, diffBox_ = tool_.diffBox, newBox_ = tool_.newBox;
-        oldField_ = tool_.oldField, diffField_ = tool_.diffField, newField_ = tool_.newField;
-        close_ = tool_.close, patch_ = tool_.patch;
     }
 
-    void Screenshot(const std::string& name) { tool_.Screenshot(name); }
-    bool Browse(HWND field, const std::string& path) { return tool_.Browse(field, path); }
-    bool FieldShows(HWND field, const std::string& text) { return tool_.FieldShows(field, text); }
-
     ToolWindow tool_;
-    HWND window_ = nullptr;
-    HWND oldBox_ = nullptr, diffBox_ = nullptr, newBox_ = nullptr;
-    HWND oldField_ = nullptr, diffField_ = nullptr, newField_ = nullptr;
-    HWND close_ = nullptr, patch_ = nullptr;
 };
 
 TEST_F(EndToEndTest, StartsWithItsLayoutPatchDisabledAndCloseEnabled) {
-    const SIZE client = support::ClientSize(window_);
+    const SIZE client = support::ClientSize(tool_.window);
     EXPECT_EQ(client.cx, 458);
     EXPECT_EQ(client.cy, 305);
     struct Case {
@@ -66,14 +45,14 @@ TEST_F(EndToEndTest, StartsWithItsLayoutPatchDisabledAndCloseEnabled) {
         HWND parent;
     };
     const Case cases[] = {
-        {{"frame Original", 32, 24, 393, 65}, oldBox_, window_},
-        {{"old-image field", 16, 24, 361, 21}, oldField_, oldBox_},
-        {{"frame Diff file", 32, 96, 393, 65}, diffBox_, window_},
-        {{"diff field", 16, 24, 361, 21}, diffField_, diffBox_},
-        {{"frame Result", 32, 168, 393, 65}, newBox_, window_},
-        {{"new-image field", 16, 24, 361, 21}, newField_, newBox_},
-        {{"Close", 352, 256, 73, 21}, close_, window_},
-        {{"Patch", 32, 256, 73, 21}, patch_, window_},
+        {{"frame Original", 32, 24, 393, 65}, tool_.oldBox, tool_.window},
+        {{"old-image field", 16, 24, 361, 21}, tool_.oldField, tool_.oldBox},
+        {{"frame Diff file", 32, 96, 393, 65}, tool_.diffBox, tool_.window},
+        {{"diff field", 16, 24, 361, 21}, tool_.diffField, tool_.diffBox},
+        {{"frame Result", 32, 168, 393, 65}, tool_.newBox, tool_.window},
+        {{"new-image field", 16, 24, 361, 21}, tool_.newField, tool_.newBox},
+        {{"Close", 352, 256, 73, 21}, tool_.close, tool_.window},
+        {{"Patch", 32, 256, 73, 21}, tool_.patch, tool_.window},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.place.what);
@@ -83,71 +62,72 @@ TEST_F(EndToEndTest, StartsWithItsLayoutPatchDisabledAndCloseEnabled) {
         EXPECT_EQ(rect.right - rect.left, c.place.width);
         EXPECT_EQ(rect.bottom - rect.top, c.place.height);
     }
-    EXPECT_FALSE(IsWindowEnabled(patch_));
-    EXPECT_TRUE(IsWindowEnabled(close_));
-    for (HWND field : {oldField_, diffField_, newField_}) {
+    EXPECT_FALSE(IsWindowEnabled(tool_.patch));
+    EXPECT_TRUE(IsWindowEnabled(tool_.close));
+    for (HWND field : {tool_.oldField, tool_.diffField, tool_.newField}) {
         EXPECT_EQ(support::WindowText(field), "");
     }
     // Centred on the desktop.
     RECT frame{};
-    GetWindowRect(window_, &frame);
+    GetWindowRect(tool_.window, &frame);
     EXPECT_NEAR((frame.left + frame.right) / 2, GetSystemMetrics(SM_CXSCREEN) / 2, 1);
-    Screenshot("e2e-start");
+    tool_.Screenshot("e2e-start");
 }
 
 TEST_F(EndToEndTest, TabGoesOldDiffNewCloseAndRoundAgain) {
-    ASSERT_TRUE(support::WaitFor([&] { return support::FocusOf(window_) == oldField_; }))
+    ASSERT_TRUE(support::WaitFor([&] { return support::FocusOf(tool_.window) == tool_.oldField; }))
         << "the old-image field has the focus at the start";
-    for (HWND next : {diffField_, newField_, close_, oldField_}) {
-        support::PostKey(support::FocusOf(window_), VK_TAB);
-        EXPECT_TRUE(support::WaitFor([&] { return support::FocusOf(window_) == next; }))
-            << "after Tab the focus is on " << support::WindowClass(support::FocusOf(window_))
-            << " '" << support::WindowText(support::FocusOf(window_)) << "'";
+    for (HWND next : {tool_.diffField, tool_.newField, tool_.close, tool_.oldField}) {
+        support::PostKey(support::FocusOf(tool_.window), VK_TAB);
+        EXPECT_TRUE(support::WaitFor([&] { return support::FocusOf(tool_.window) == next; }))
+            << "after Tab the focus is on " << support::WindowClass(support::FocusOf(tool_.window))
+            << " '" << support::WindowText(support::FocusOf(tool_.window)) << "'";
     }
 }
 
 TEST_F(EndToEndTest, ChosenFilesGiveTheNewNameAndAForeignDiffIsRefused) {
     CreateDirectoryA("C:\\img", nullptr);
     CreateDirectoryA("D:\\dl", nullptr);
-    ASSERT_TRUE(CreateEmptyFile(kOldImage));
-    ASSERT_TRUE(CreateEmptyFile(kDiff)) << "drive D: is not mapped (dosdevices/d:)";
-    ASSERT_TRUE(CreateEmptyFile(kForeignDiff));
+    ASSERT_TRUE(support::WriteFile(kOldImage, ""));
+    ASSERT_TRUE(support::WriteFile(kDiff, "")) << "drive D: is not mapped (dosdevices/d:)";
+    ASSERT_TRUE(support::WriteFile(kForeignDiff, ""));
 
-    ASSERT_TRUE(Browse(oldField_, kOldImage)) << "Browse dialog of the old-image field";
-    EXPECT_TRUE(FieldShows(oldField_, kOldImage));
-    EXPECT_FALSE(IsWindowEnabled(patch_));
+    ASSERT_TRUE(tool_.Browse(tool_.oldField, kOldImage)) << "Browse dialog of the old-image field";
+    EXPECT_TRUE(tool_.FieldShows(tool_.oldField, kOldImage));
+    EXPECT_FALSE(IsWindowEnabled(tool_.patch));
 
-    ASSERT_TRUE(Browse(diffField_, kDiff)) << "Browse dialog of the diff field";
-    EXPECT_TRUE(FieldShows(diffField_, kDiff));
-    EXPECT_TRUE(FieldShows(newField_, kNewImage)) << support::WindowText(newField_);
-    EXPECT_TRUE(support::WaitFor([&] { return IsWindowEnabled(patch_) != FALSE; }));
-    Screenshot("e2e-derived");
+    ASSERT_TRUE(tool_.Browse(tool_.diffField, kDiff)) << "Browse dialog of the diff field";
+    EXPECT_TRUE(tool_.FieldShows(tool_.diffField, kDiff));
+    EXPECT_TRUE(tool_.FieldShows(tool_.newField, kNewImage)) << support::WindowText(tool_.newField);
+    EXPECT_TRUE(support::WaitFor([&] { return IsWindowEnabled(tool_.patch) != FALSE; }));
+    tool_.Screenshot("e2e-derived");
 
-    ASSERT_TRUE(Browse(diffField_, kForeignDiff));
+    ASSERT_TRUE(tool_.Browse(tool_.diffField, kForeignDiff));
     const support::MessageBoxInfo box =
         support::WaitForMessageBox("Brivok Patch", tool_.process.Id());
     ASSERT_NE(box.window, nullptr) << "no refusal box";
     EXPECT_EQ(box.text, std::string("This patch file doesn't seems to be for ") + kOldImage);
     tool_.Screenshot("e2e-refused", box.window);
     ASSERT_TRUE(support::AnswerMessageBox(box.window));
-    EXPECT_TRUE(FieldShows(diffField_, ""));
-    EXPECT_TRUE(support::WaitFor([&] { return IsWindowEnabled(patch_) == FALSE; }));
-    EXPECT_EQ(support::WindowText(newField_), kNewImage);
+    EXPECT_TRUE(tool_.FieldShows(tool_.diffField, ""));
+    EXPECT_TRUE(support::WaitFor([&] { return IsWindowEnabled(tool_.patch) == FALSE; }));
+    EXPECT_EQ(support::WindowText(tool_.newField), kNewImage);
 }
 
 TEST_F(EndToEndTest, WideningMovesCloseAndWidensTheFrames) {
     RECT frame{};
-    GetWindowRect(window_, &frame);
-    SetWindowPos(window_, nullptr, 0, 0, frame.right - frame.left + 100, frame.bottom - frame.top,
-                 SWP_NOMOVE | SWP_NOZORDER);
-    ASSERT_TRUE(support::WaitFor([&] { return support::ClientSize(window_).cx == 558; }));
-    EXPECT_TRUE(support::WaitFor([&] { return support::RectIn(close_, window_).left == 452; }));
-    EXPECT_EQ(support::RectIn(patch_, window_).left, 32);
-    for (HWND box : {oldBox_, diffBox_, newBox_}) {
-        EXPECT_EQ(support::RectIn(box, window_).right, 525);
+    GetWindowRect(tool_.window, &frame);
+    SetWindowPos(tool_.window, nullptr, 0, 0, frame.right - frame.left + 100,
+                 frame.bottom - frame.top, SWP_NOMOVE | SWP_NOZORDER);
+    ASSERT_TRUE(support::WaitFor([&] { return support::ClientSize(tool_.window).cx == 558; }));
+    EXPECT_TRUE(
+        support::WaitFor([&] { return support::RectIn(tool_.close, tool_.window).left == 452; }));
+    EXPECT_EQ(support::RectIn(tool_.patch, tool_.window).left, 32);
+    for (HWND box : {tool_.oldBox, tool_.diffBox, tool_.newBox}) {
+        EXPECT_EQ(support::RectIn(box, tool_.window).right, 525);
     }
-    EXPECT_EQ(support::RectIn(oldField_, oldBox_).right, 477);
-    Screenshot("e2e-widened");
+    EXPECT_EQ(support::RectIn(tool_.oldField, tool_.oldBox).right, 477);
+    tool_.Screenshot("e2e-widened");
 }
 
 TEST_F(EndToEndTest, TheTaskBarButtonIsTheApplicationsTitledBrivokPatch) {
@@ -158,7 +138,7 @@ TEST_F(EndToEndTest, TheTaskBarButtonIsTheApplicationsTitledBrivokPatch) {
     ASSERT_EQ(buttons.size(), 1u) << "one task-bar button";
     HWND application = buttons.front();
     EXPECT_EQ(support::WindowText(application), "Brivok Patch");
-    EXPECT_EQ(GetWindow(window_, GW_OWNER), application) << "the main window has no button";
+    EXPECT_EQ(GetWindow(tool_.window, GW_OWNER), application) << "the main window has no button";
 }
 
 TEST_F(EndToEndTest, MinimisedTheWindowWaitsBehindTheButtonAndComesBackFromIt) {
@@ -177,21 +157,22 @@ TEST_F(EndToEndTest, MinimisedTheWindowWaitsBehindTheButtonAndComesBackFromIt) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         // The minimise box.
-        PostMessageA(window_, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+        PostMessageA(tool_.window, WM_SYSCOMMAND, SC_MINIMIZE, 0);
         EXPECT_TRUE(support::WaitFor([&] {
-            return IsIconic(application) && !IsWindowVisible(window_);
+            return IsIconic(application) && !IsWindowVisible(tool_.window);
         })) << "iconic "
-            << IsIconic(application) << ", window visible " << IsWindowVisible(window_);
+            << IsIconic(application) << ", window visible " << IsWindowVisible(tool_.window);
         EXPECT_EQ(support::TaskBarWindows(tool_.process.Id()), buttons) << "the button stays";
         c.restore(application);
         EXPECT_TRUE(support::WaitFor([&] {
-            return !IsIconic(application) && IsWindowVisible(window_);
+            return !IsIconic(application) && IsWindowVisible(tool_.window);
         })) << "iconic "
-            << IsIconic(application) << ", window visible " << IsWindowVisible(window_);
-        EXPECT_TRUE(support::WaitFor([&] { return support::FocusOf(window_) == oldField_; }))
-            << "the focus is back in the window";
+            << IsIconic(application) << ", window visible " << IsWindowVisible(tool_.window);
+        EXPECT_TRUE(support::WaitFor([&] {
+            return support::FocusOf(tool_.window) == tool_.oldField;
+        })) << "the focus is back in the window";
     }
-    Screenshot("e2e-restored");
+    tool_.Screenshot("e2e-restored");
 }
 
 TEST(EndToEndStart, StartedMinimisedItIsTheButtonAloneUntilRestored) {
@@ -218,7 +199,7 @@ TEST(EndToEndStart, StartedMinimisedItIsTheButtonAloneUntilRestored) {
 }
 
 TEST_F(EndToEndTest, ClosingTheWindowEndsTheProcess) {
-    PostMessageA(window_, WM_CLOSE, 0, 0);
+    PostMessageA(tool_.window, WM_CLOSE, 0, 0);
     EXPECT_EQ(tool_.process.WaitForExit(), 0u);
 }
 

@@ -19,6 +19,10 @@
 #include "rtl/Bitmap.h"
 #include "rtl/Graphics.h"
 #include "rtl/Themes.h"
+#include "support/Clipboard.h"
+#include "support/Files.h"
+#include "support/Pixels.h"
+#include "support/ScratchFolder.h"
 #include "support/WindowDriver.h"
 #include "widgets/GlyphPixels.h"
 
@@ -42,12 +46,6 @@ std::string ScreenshotPath(const std::string& name) {
     return support::WindowsPathOfUnix(BRIVOK_SCREENSHOT_DIR) + "\\" + name + ".bmp";
 }
 
-void MakeFile(const std::string& path) {
-    CreateDirectoryA(kFolder, nullptr);
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    CloseHandle(file);
-}
-
 // A 14 x 12 bitmap of the program's resources.
 std::vector<long> ProgramPicture(const char* name) {
     HMODULE program = LoadLibraryExA(support::WindowsPathOfUnix(BRIVOK_EXE_PATH).c_str(), nullptr,
@@ -66,15 +64,9 @@ bool Shows(const TBitmap& screen, const std::vector<long>& picture, int x, int y
 
 // Whether the picture area shows only greys: the disabled picture.
 bool AllGrey(const TBitmap& screen, int x, int y) {
-    for (int row = 0; row < 12; ++row) {
-        for (int column = 0; column < 14; ++column) {
-            const COLORREF p = screen.Pixel(x + column, y + row);
-            if (GetRValue(p) != GetGValue(p) || GetGValue(p) != GetBValue(p)) {
-                return false;
-            }
-        }
-    }
-    return true;
+    return support::CountPixels(screen, {x, y, x + 14, y + 12}, [](int, int, COLORREF p) {
+               return GetRValue(p) != GetGValue(p) || GetGValue(p) != GetBValue(p);
+           }) == 0;
 }
 
 class FileFieldsLookTest : public ::testing::Test {
@@ -118,6 +110,7 @@ protected:
         support::SaveScreenshot(field, ScreenshotPath("e2e-field-" + Look() + "-" + state));
     }
 
+    support::ScratchFolder folder_{kFolder};  // for the files a test chooses
     ToolWindow tool_;
     std::vector<HWND> buttons_;
 };
@@ -166,16 +159,7 @@ TEST_F(FileFieldsLookTest, TheButtonsShowTheirPictureHotPressedAndDisabled) {
     ShotOfField(field, "idle");
     support::SaveScreenshot(tool_.window, ScreenshotPath("e2e-fields-" + Look()));
 
-    auto differs = [&](const TBitmap& s) {
-        for (int y = 0; y < s.Height(); ++y) {
-            for (int x = 0; x < s.Width(); ++x) {
-                if (s.Pixel(x, y) != idle.Pixel(x, y)) {
-                    return true;
-                }
-            }
-        }
-        return false;
-    };
+    auto differs = [&](const TBitmap& s) { return !support::SamePixels(s, idle); };
     TBitmap screen;
     RECT rect{};
     GetWindowRect(button, &rect);
@@ -223,7 +207,7 @@ TEST_F(FileFieldsLookTest, TheFocusedFieldShowsAThinCaretAndTabSelectsNothing) {
     EXPECT_EQ(info.rcCaret.bottom - info.rcCaret.top, 13);
 
     // Once round by Tab and back into the named field.
-    MakeFile(kOldImage);
+    ASSERT_TRUE(support::WriteFile(kOldImage, ""));
     ASSERT_TRUE(tool_.Browse(tool_.oldField, kOldImage));
     // The dialog has gone once the field shows the name.
     ASSERT_TRUE(tool_.FieldShows(tool_.oldField, std::string("\"") + kOldImage + "\""));
@@ -261,8 +245,8 @@ TEST_F(FileFieldsLookTest, AltDownAndTheButtonOpenBrowseWithTheFieldsFilterAndCa
         }
         HWND dialog = support::FindTopLevel("Browse", "#32770", tool_.process.Id());
         ASSERT_NE(dialog, nullptr) << "the Browse dialog";
-        HWND types = nullptr;
-        support::WaitFor([&] { return (types = support::FindChild(dialog, "", kFileTypeBoxId)); });
+        HWND types = support::WaitForChild(dialog, "", kFileTypeBoxId);
+        ASSERT_NE(types, nullptr) << "the file-type box";
         EXPECT_EQ(support::WindowText(types), c.filter);
         support::SaveScreenshot(GetDesktopWindow(), ScreenshotPath("e2e-browse-" + Look()));
         PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
@@ -274,7 +258,7 @@ TEST_F(FileFieldsLookTest, AltDownAndTheButtonOpenBrowseWithTheFieldsFilterAndCa
 }
 
 TEST_F(FileFieldsLookTest, TheDialogOpensInTheLastChosenFilesFolderAfterTheFieldWasCleared) {
-    MakeFile(kOldImage);
+    ASSERT_TRUE(support::WriteFile(kOldImage, ""));
     ASSERT_TRUE(tool_.Browse(tool_.oldField, kOldImage));
     EXPECT_TRUE(tool_.FieldShows(tool_.oldField, std::string("\"") + kOldImage + "\""));
     SendMessageA(tool_.oldField, WM_CLEAR, 0, 0);
@@ -282,18 +266,17 @@ TEST_F(FileFieldsLookTest, TheDialogOpensInTheLastChosenFilesFolderAfterTheField
     support::PostKey(tool_.oldField, VK_DOWN, true);
     HWND dialog = support::FindTopLevel("Browse", "#32770", tool_.process.Id());
     ASSERT_NE(dialog, nullptr);
-    HWND name = nullptr;
-    support::WaitFor(
-        [&] { return (name = support::FindChild(dialog, "ComboBoxEx32", kFileNameBoxId)); });
+    HWND name = support::WaitForChild(dialog, "ComboBoxEx32", kFileNameBoxId);
+    ASSERT_NE(name, nullptr) << "the file-name box";
     EXPECT_TRUE(support::WaitFor([&] { return support::WindowText(name) == "old image.iso"; }))
         << "the last chosen file, preselected: " << support::WindowText(name);
     PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
-    support::WaitFor([&] { return !IsWindow(dialog); });
+    EXPECT_TRUE(support::WaitFor([&] { return !IsWindow(dialog); })) << "Cancel closes it";
 }
 
 TEST_F(FileFieldsLookTest, TypingCutAndPasteChangeNothingCopyWorksAndAClearDisablesPatch) {
-    MakeFile(kOldImage);
-    MakeFile(kDiff);
+    ASSERT_TRUE(support::WriteFile(kOldImage, ""));
+    ASSERT_TRUE(support::WriteFile(kDiff, ""));
     ASSERT_TRUE(tool_.Browse(tool_.oldField, kOldImage));
     ASSERT_TRUE(tool_.FieldShows(tool_.oldField, std::string("\"") + kOldImage + "\""));
     ASSERT_TRUE(tool_.Browse(tool_.diffField, kDiff));
@@ -301,14 +284,7 @@ TEST_F(FileFieldsLookTest, TypingCutAndPasteChangeNothingCopyWorksAndAClearDisab
     HWND field = tool_.oldField;
     const std::string shown = support::WindowText(field);
 
-    if (OpenClipboard(nullptr)) {
-        EmptyClipboard();
-        HGLOBAL text = GlobalAlloc(GMEM_MOVEABLE, 8);
-        lstrcpyA(static_cast<char*>(GlobalLock(text)), "pasted");
-        GlobalUnlock(text);
-        SetClipboardData(CF_TEXT, text);
-        CloseClipboard();
-    }
+    ASSERT_TRUE(support::SetClipboardText("pasted"));
     for (char c : std::string("xy")) {
         PostMessageA(field, WM_CHAR, static_cast<unsigned char>(c), 1);
     }
@@ -320,17 +296,8 @@ TEST_F(FileFieldsLookTest, TypingCutAndPasteChangeNothingCopyWorksAndAClearDisab
     EXPECT_EQ(support::WindowText(field), shown);
     SendMessageA(field, WM_COPY, 0, 0);
     std::string copied;
-    support::WaitFor([&] {
-        if (OpenClipboard(nullptr)) {
-            if (HANDLE data = GetClipboardData(CF_TEXT)) {
-                copied = static_cast<const char*>(GlobalLock(data));
-                GlobalUnlock(data);
-            }
-            CloseClipboard();
-        }
-        return copied == shown;
-    });
-    EXPECT_EQ(copied, shown) << "copy works";
+    EXPECT_TRUE(support::WaitFor([&] { return (copied = support::ClipboardText()) == shown; }))
+        << "copy works; the clipboard holds " << copied;
 
     SendMessageA(field, WM_CLEAR, 0, 0);
     EXPECT_TRUE(tool_.FieldShows(field, ""));
@@ -338,7 +305,7 @@ TEST_F(FileFieldsLookTest, TypingCutAndPasteChangeNothingCopyWorksAndAClearDisab
 }
 
 TEST_F(FileFieldsLookTest, AFileDroppedOnAFieldIsTaken) {
-    MakeFile(kOldImage);
+    ASSERT_TRUE(support::WriteFile(kOldImage, ""));
     // A drop as the shell builds it, in the program's own memory.
     std::string names = std::string(kOldImage) + '\0' + '\0';
     std::vector<char> drop(sizeof(DROPFILES) + names.size(), '\0');

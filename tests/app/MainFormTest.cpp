@@ -7,7 +7,6 @@
 
 #include <memory>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "rtl/Bitmap.h"
@@ -22,7 +21,8 @@ protected:
         support::EnsureApplication();
         form_ = std::make_unique<TMainForm>(nullptr);
         form_->Show();
-        support::WaitFor([&] { return IsWindowVisible(form_->Handle()) != FALSE; });
+        ASSERT_TRUE(support::WaitFor([&] { return IsWindowVisible(form_->Handle()) != FALSE; }))
+            << "the form did not show";
     }
     void TearDown() override { form_.reset(); }
 
@@ -157,17 +157,11 @@ TEST_F(MainFormTest, AForeignDiffFileIsRefusedWithAMessageAndTheFieldEmptied) {
     form_->JvFilenameOld->SetFileName("C:\\img\\Live-5.0.5.iso");
     HWND patch = form_->JvXPButtonPatch->Handle();
 
-    support::MessageBoxInfo box;
     bool patchEnabledWhileOpen = false;
-    std::thread answer([&] {
-        box = support::WaitForMessageBox("Brivok Patch", GetCurrentProcessId());
-        patchEnabledWhileOpen = IsWindowEnabled(patch) != FALSE;
-        if (box.window != nullptr) {
-            support::AnswerMessageBox(box.window);
-        }
-    });
+    support::MessageBoxAnswerer answer(
+        "Brivok Patch", [&] { patchEnabledWhileOpen = IsWindowEnabled(patch) != FALSE; });
     form_->JvFilenamePatch->SetFileName("D:\\dl\\live-5.0.5-to-5.0.6.bsdiff");
-    answer.join();
+    const support::MessageBoxInfo& box = answer.Join();
 
     ASSERT_NE(box.window, nullptr) << "no message box";
     EXPECT_EQ(box.text, "This patch file doesn't seems to be for C:\\img\\Live-5.0.5.iso");

@@ -7,13 +7,12 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <functional>
-#include <iterator>
 #include <string>
 #include <vector>
 
 #include "ToolWindow.h"
+#include "support/Files.h"
 #include "support/WindowDriver.h"
 
 namespace {
@@ -28,17 +27,6 @@ constexpr char kNewImage[] = "C:\\img\\live-5.0.6.iso";
 constexpr char kWaitFile[] = "C:\\img\\bspatch-waits";
 constexpr char kResultFolder[] = "C:\\img";
 constexpr char kScriptPath[] = "C:\\BrivokTemp\\PatchISO.bat";
-
-std::string ReadFile(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-}
-
-bool WriteFile(const std::string& path, const std::string& bytes) {
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    file << bytes;
-    return static_cast<bool>(file);
-}
 
 std::string DataFile(const char* name) {
     return support::WindowsPathOfUnix(BRIVOK_PATCH_DATA) + "\\" + name;
@@ -145,7 +133,7 @@ protected:
     }
 
     // The script of the last Patch click.
-    static std::string Script() { return ReadFile(kScriptPath); }
+    static std::string Script() { return support::ReadFile(kScriptPath); }
 
     ToolWindow tool_;
     std::string newImage_;
@@ -156,7 +144,8 @@ TEST_F(PatchRunTest, OurBspatchWritesTheNewImageAndOneBoxSaysSo) {
     tool_.Click(tool_.patch);
     EXPECT_EQ(JobBoxText("e2e-patched"),
               std::string("File ") + kOldImage + " successfully patched!");
-    EXPECT_EQ(ReadFile(kNewImage), ReadFile(DataFile("new.iso"))) << "the new image";
+    EXPECT_EQ(support::ReadFile(kNewImage), support::ReadFile(DataFile("new.iso")))
+        << "the new image";
     // bspatch.exe is looked for in the folder the tool was started from.
     EXPECT_NE(Script().find("\r\nCD /D \"D:\\Tools & Co 100%%\\\"\r\n\"bspatch.exe\" "),
               std::string::npos)
@@ -175,7 +164,7 @@ TEST_F(PatchRunTest, AwkwardNamesOnTwoDrivesStillPatch) {
         << support::WindowText(tool_.newField);
     tool_.Click(tool_.patch);
     EXPECT_EQ(JobBoxText(), "File " + oldImage + " successfully patched!");
-    EXPECT_EQ(ReadFile(newImage_), ReadFile(DataFile("new.iso")));
+    EXPECT_EQ(support::ReadFile(newImage_), support::ReadFile(DataFile("new.iso")));
 }
 
 TEST_F(PatchRunTest, ANameTheScriptsCodePageLacksIsRefusedAndNothingStarts) {
@@ -229,7 +218,7 @@ TEST_F(PatchRunTest, AMissingOrFailingBspatchIsReportedNotPraised) {
 }
 
 TEST_F(PatchRunTest, DuringALongRunTheWindowAnswersAndASecondClickStartsNothing) {
-    ASSERT_TRUE(WriteFile(kWaitFile, "wait"));
+    ASSERT_TRUE(support::WriteFile(kWaitFile, "wait"));
     SetEnvironmentVariableA("BRIVOK_FAKE_WAIT", kWaitFile);
     SetEnvironmentVariableA("BRIVOK_RESULT_FOLDER", kResultFolder);
     const std::string result = std::string(kResultFolder) + "\\result.txt";
@@ -243,7 +232,7 @@ TEST_F(PatchRunTest, DuringALongRunTheWindowAnswersAndASecondClickStartsNothing)
     EXPECT_NE(SendMessageTimeoutA(tool_.window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2000, &answer), 0)
         << "the window does not answer while the patch runs";
     const std::string script = Script();
-    const std::string firstRun = ReadFile(result);
+    const std::string firstRun = support::ReadFile(result);
 
     // Another old image enables Patch by the field rule; its click must
     // neither rewrite the running script nor start a second run.
@@ -258,11 +247,11 @@ TEST_F(PatchRunTest, DuringALongRunTheWindowAnswersAndASecondClickStartsNothing)
 
     DeleteFileA(kWaitFile);
     EXPECT_EQ(JobBoxText(), "File " + otherImage + " successfully patched!");
-    EXPECT_EQ(ReadFile(result), firstRun) << "bspatch.exe ran a second time";
+    EXPECT_EQ(support::ReadFile(result), firstRun) << "bspatch.exe ran a second time";
 }
 
 TEST_F(PatchRunTest, CloseEndsARunningBspatchAndTheTool) {
-    ASSERT_TRUE(WriteFile(kWaitFile, "wait"));
+    ASSERT_TRUE(support::WriteFile(kWaitFile, "wait"));
     SetEnvironmentVariableA("BRIVOK_FAKE_WAIT", kWaitFile);
     ASSERT_NO_FATAL_FAILURE(StartWithInputs(Patcher::StandIn));
     tool_.Click(tool_.patch);
@@ -300,7 +289,7 @@ TEST_F(PatchRunTest, AKilledPatchLeavesNoTemporaryFileAndTheEarlierNewImage) {
     enum class Kill { Close, TerminateProcess };
     for (const Kill kill : {Kill::Close, Kill::TerminateProcess}) {
         SCOPED_TRACE(kill == Kill::Close ? "Close" : "TerminateProcess");
-        ASSERT_TRUE(WriteFile(newImage, earlier));
+        ASSERT_TRUE(support::WriteFile(newImage, earlier));
         support::ChildProcess bspatch;
         if (kill == Kill::Close) {
             ASSERT_NO_FATAL_FAILURE(StartAndChoose(Patcher::Ours, oldImage, diff));
@@ -322,7 +311,7 @@ TEST_F(PatchRunTest, AKilledPatchLeavesNoTemporaryFileAndTheEarlierNewImage) {
             << "bspatch.exe still runs";
         EXPECT_TRUE(support::WaitFor([&] { return TemporaryFilesOf(newImage).empty(); }))
             << "left behind: " << TemporaryFilesOf(newImage).front();
-        EXPECT_EQ(ReadFile(newImage), earlier)
+        EXPECT_EQ(support::ReadFile(newImage), earlier)
             << "the patch had ended before the kill (then the image is too small for this "
                "machine), or the kill touched the new image";
         removeOutputs();
@@ -330,7 +319,7 @@ TEST_F(PatchRunTest, AKilledPatchLeavesNoTemporaryFileAndTheEarlierNewImage) {
 }
 
 TEST_F(PatchRunTest, ClosingTheWindowDuringARunLetsThePatchFinishFirst) {
-    ASSERT_TRUE(WriteFile(kWaitFile, "wait"));
+    ASSERT_TRUE(support::WriteFile(kWaitFile, "wait"));
     SetEnvironmentVariableA("BRIVOK_FAKE_WAIT", kWaitFile);
     ASSERT_NO_FATAL_FAILURE(StartWithInputs(Patcher::StandIn));
     tool_.Click(tool_.patch);
@@ -344,7 +333,7 @@ TEST_F(PatchRunTest, ClosingTheWindowDuringARunLetsThePatchFinishFirst) {
 
     DeleteFileA(kWaitFile);
     EXPECT_EQ(tool_.process.WaitForExit(), 0u);
-    EXPECT_EQ(ReadFile(kNewImage), ReadFile(kOldImage)) << "the stand-in's copy";
+    EXPECT_EQ(support::ReadFile(kNewImage), support::ReadFile(kOldImage)) << "the stand-in's copy";
 }
 
 TEST_F(PatchRunTest, AReadOnlyScriptIsReportedAndNothingStarts) {
@@ -352,7 +341,7 @@ TEST_F(PatchRunTest, AReadOnlyScriptIsReportedAndNothingStarts) {
     const std::string result = std::string(kResultFolder) + "\\result.txt";
     DeleteFileA(result.c_str());
     CreateDirectoryA("C:\\BrivokTemp", nullptr);
-    ASSERT_TRUE(WriteFile(kScriptPath, "@ECHO OFF\r\n"));
+    ASSERT_TRUE(support::WriteFile(kScriptPath, "@ECHO OFF\r\n"));
     ASSERT_TRUE(SetFileAttributesA(kScriptPath, FILE_ATTRIBUTE_READONLY));
     ASSERT_NO_FATAL_FAILURE(StartWithInputs(Patcher::StandIn));
 

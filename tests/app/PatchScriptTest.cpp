@@ -3,9 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "WorkedExample.h"
-
-#include <fstream>
-#include <iterator>
+#include "support/Files.h"
 
 namespace {
 
@@ -16,7 +14,7 @@ std::string Identity(const std::string& text) {
 }  // namespace
 
 TEST(PatchScript, WorkedExampleMatchesTheGoldenFileByteForByte) {
-    const std::string golden = ReadFile(BRIVOK_GOLDEN_DIR "/worked-example.bat");
+    const std::string golden = support::ReadFile(BRIVOK_GOLDEN_DIR "/worked-example.bat");
     ASSERT_FALSE(golden.empty()) << "golden file missing";
     EXPECT_EQ(PatchScriptText(kWorkedExample, Identity), golden);
 }

@@ -6,12 +6,11 @@
 
 #include "WorkedExample.h"
 
-#include <fstream>
-#include <iterator>
-#include <vector>
-
 #include "rtl/SysUtils.h"
 #include "rtl/WinHandles.h"
+#include "support/Files.h"
+#include "support/ScratchFolder.h"
+#include "support/WindowDriver.h"
 #include "widgets/JvComputerInfoEx.h"
 
 namespace {
@@ -26,28 +25,23 @@ bool FolderExists(const char* path) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-void RemoveWorkFolder() {
+// True once the folder has gone.
+[[nodiscard]] bool RemoveWorkFolder() {
     for (const char* file : {kScript, kKeepFile, kResultFile}) {
         SetFileAttributesA(file, FILE_ATTRIBUTE_NORMAL);
         DeleteFileA(file);
     }
     // A console host that ran a script there may still hold the folder as its
     // current one for a moment after the script has ended.
-    const DWORD deadline = GetTickCount() + 5000;
-    while (!RemoveDirectoryA(kWorkFolder) && FolderExists(kWorkFolder) &&
-           GetTickCount() < deadline) {
-        Sleep(10);
-    }
+    return support::WaitFor(
+        [] { return RemoveDirectoryA(kWorkFolder) || !FolderExists(kWorkFolder); }, 5000);
 }
 
 // Each test starts without C:\BrivokTemp and leaves none behind.
 class PatchScriptWriterTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        RemoveWorkFolder();
-        ASSERT_FALSE(FolderExists(kWorkFolder));
-    }
-    void TearDown() override { RemoveWorkFolder(); }
+    void SetUp() override { ASSERT_TRUE(RemoveWorkFolder()) << kWorkFolder << " stays"; }
+    void TearDown() override { EXPECT_TRUE(RemoveWorkFolder()) << kWorkFolder << " stays"; }
 };
 
 }  // namespace
@@ -61,9 +55,9 @@ TEST_F(PatchScriptWriterTest, CreatesTheWorkFolderOnTheTempDrive) {
 
 TEST_F(PatchScriptWriterTest, ReusesAnExistingWorkFolder) {
     ASSERT_TRUE(CreateDirectoryA(kWorkFolder, nullptr));
-    std::ofstream(kKeepFile) << "kept";
+    ASSERT_TRUE(support::WriteFile(kKeepFile, "kept"));
     LocatePatchScript("C:\\windows");
-    EXPECT_EQ(ReadFile(kKeepFile), "kept") << "the folder was not made anew";
+    EXPECT_EQ(support::ReadFile(kKeepFile), "kept") << "the folder was not made anew";
 }
 
 TEST_F(PatchScriptWriterTest, CreatesOneLevelOnly) {
@@ -84,9 +78,9 @@ TEST_F(PatchScriptWriterTest, CreatesOneLevelOnly) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        RemoveWorkFolder();
+        ASSERT_TRUE(RemoveWorkFolder()) << kWorkFolder << " stays";
         if (c.fileInTheWay) {
-            std::ofstream(kFileInTheWay) << "a file";
+            ASSERT_TRUE(support::WriteFile(kFileInTheWay, "a file"));
         }
         const PatchScriptLocation location = LocatePatchScript(c.temp);
         EXPECT_EQ(location.ScriptPath, std::string(1, c.temp[0]) + ":\\BrivokTemp\\PatchISO.bat");
@@ -99,7 +93,7 @@ TEST_F(PatchScriptWriterTest, CreatesOneLevelOnly) {
         }
         EXPECT_EQ(errorCode, c.errorCode);
         if (c.fileInTheWay) {
-            EXPECT_EQ(ReadFile(kFileInTheWay), "a file") << "the file in the way stays";
+            EXPECT_EQ(support::ReadFile(kFileInTheWay), "a file") << "the file in the way stays";
             DeleteFileA(kFileInTheWay);
         }
     }
@@ -122,9 +116,9 @@ TEST_F(PatchScriptWriterTest, MissingTempFolderRaisesAClearError) {
 TEST_F(PatchScriptWriterTest, WritesTheWorkedExampleByteForByte) {
     const PatchScriptLocation location = LocatePatchScript("C:\\windows\\temp");
     WritePatchScript(location.ScriptPath, kWorkedExample);
-    const std::string golden = ReadFile(BRIVOK_GOLDEN_DIR "/worked-example.bat");
+    const std::string golden = support::ReadFile(BRIVOK_GOLDEN_DIR "/worked-example.bat");
     ASSERT_FALSE(golden.empty()) << "golden file missing";
-    EXPECT_EQ(ReadFile(kScript), golden);
+    EXPECT_EQ(support::ReadFile(kScript), golden);
 }
 
 TEST_F(PatchScriptWriterTest, SecondWriteReplacesTheFirst) {
@@ -132,9 +126,9 @@ TEST_F(PatchScriptWriterTest, SecondWriteReplacesTheFirst) {
     PatchScriptNames longer = kWorkedExample;
     longer.oldName = "C:\\a much longer folder name than the second script has\\old.iso";
     WritePatchScript(location.ScriptPath, longer);
-    const std::string first = ReadFile(kScript);
+    const std::string first = support::ReadFile(kScript);
     WritePatchScript(location.ScriptPath, kWorkedExample);
-    const std::string second = ReadFile(kScript);
+    const std::string second = support::ReadFile(kScript);
     EXPECT_EQ(second, PatchScriptText(kWorkedExample, ToOemCodePage));
     EXPECT_LT(second.size(), first.size()) << "the file was emptied before writing";
 }
@@ -142,7 +136,7 @@ TEST_F(PatchScriptWriterTest, SecondWriteReplacesTheFirst) {
 TEST_F(PatchScriptWriterTest, ReadOnlyScriptGivesFileAccessDeniedAndStaysUnchanged) {
     const PatchScriptLocation location = LocatePatchScript("C:\\windows");
     WritePatchScript(location.ScriptPath, kWorkedExample);
-    const std::string before = ReadFile(kScript);
+    const std::string before = support::ReadFile(kScript);
     ASSERT_TRUE(SetFileAttributesA(kScript, FILE_ATTRIBUTE_READONLY));
     PatchScriptNames other = kWorkedExample;
     other.oldName = "C:\\other.iso";
@@ -153,7 +147,7 @@ TEST_F(PatchScriptWriterTest, ReadOnlyScriptGivesFileAccessDeniedAndStaysUnchang
         EXPECT_EQ(error.ErrorCode(), 5);
         EXPECT_EQ(WithFullStop(error.Message()), "File access denied.");
     }
-    EXPECT_EQ(ReadFile(kScript), before);
+    EXPECT_EQ(support::ReadFile(kScript), before);
 }
 
 TEST_F(PatchScriptWriterTest, ScriptHeldOpenForWritingIsRefused) {
@@ -185,7 +179,7 @@ TEST_F(PatchScriptWriterTest, NamesAreWrittenInTheOemCodePage) {
     const PatchScriptNames names = {"C:\\Outils\xE9\\bspatch.exe", "C:\\caf\xE9.iso",
                                     "C:\\caf\xE9-2.iso", "C:\\caf\xE9.bsdiff"};
     WritePatchScript(location.ScriptPath, names);
-    const std::string script = ReadFile(kScript);
+    const std::string script = support::ReadFile(kScript);
     EXPECT_NE(script.find("\r\nCD /D \"C:\\Outils\x82\\\"\r\n"), std::string::npos);
     EXPECT_NE(script.find("\r\n\"bspatch.exe\" \"C:\\caf\x82.iso\" \"C:\\caf\x82-2.iso\" "
                           "\"C:\\caf\x82.bsdiff\"\r\n"),
@@ -230,7 +224,7 @@ TEST_F(PatchScriptWriterTest, ANameTheOemCodePageLacksIsRefusedAndNothingIsWritt
         SCOPED_TRACE(c.what);
         try {
             WritePatchScript(location.ScriptPath, c.names);
-            ADD_FAILURE() << "written:\n" << ReadFile(kScript);
+            ADD_FAILURE() << "written:\n" << support::ReadFile(kScript);
         } catch (const EInOutError& error) {
             ADD_FAILURE() << "an input/output error says nothing of the name: " << error.Message();
         } catch (const Exception& error) {
@@ -259,36 +253,6 @@ TEST_F(PatchScriptWriterTest, WorkFolderFollowsTheComponentsTempFolder) {
 }
 
 namespace {
-
-// Files that one test makes outside the work folder, removed when it ends.
-class ScratchFiles {
-public:
-    ScratchFiles() = default;
-    ScratchFiles(const ScratchFiles&) = delete;
-    ScratchFiles& operator=(const ScratchFiles&) = delete;
-    ~ScratchFiles() {
-        for (auto it = paths_.rbegin(); it != paths_.rend(); ++it) {
-            if (!DeleteFileA(it->c_str())) {
-                RemoveDirectoryA(it->c_str());
-            }
-        }
-    }
-    bool Folder(const std::string& path) {
-        paths_.push_back(path);
-        // A folder left by an aborted earlier run is reused.
-        return CreateDirectoryA(path.c_str(), nullptr) != 0 ||
-               GetLastError() == ERROR_ALREADY_EXISTS;
-    }
-    // A file that the code under test makes; removed at the end.
-    void Remove(const std::string& path) { paths_.push_back(path); }
-    void File(const std::string& path, const std::string& bytes) {
-        paths_.push_back(path);
-        std::ofstream(path, std::ios::binary) << bytes;
-    }
-
-private:
-    std::vector<std::string> paths_;
-};
 
 // Runs the script as the patch job does: hidden, in the work folder, waited
 // for with a deadline. Gives cmd's exit code, or -1.
@@ -320,23 +284,17 @@ TEST_F(PatchScriptWriterTest, CmdRunsTheScriptWithAwkwardNamesOnAnotherDrive) {
     // The tool's folder is on Z: while the work folder is on C:; its name and
     // the image names hold a blank, "&", "%" and an "\xE9". A stand-in for
     // bspatch.exe reports what cmd made of the script.
-    ScratchFiles scratch;
-    const std::string tools = "Z:\\tmp\\brivok tools & 50% caf\xE9";
-    const std::string images = "C:\\brivok img & 50% caf\xE9";
-    const bool madeTools = scratch.Folder(tools);
-    const DWORD toolsError = GetLastError();
-    ASSERT_TRUE(madeTools) << toolsError;
-    ASSERT_TRUE(scratch.Folder(images)) << GetLastError();
-    const std::string bspatch = tools + "\\bspatch.exe";
-    scratch.File(bspatch, ReadFile(BRIVOK_STANDIN));
-    const std::string oldName = images + "\\live %TEMP% 5.iso";
-    scratch.File(oldName, "old");
-    const std::string diffName = images + "\\5 to 6 100%.bsdiff";
-    scratch.File(diffName, "diff");
-    const PatchScriptNames names = {bspatch, oldName, images + "\\new 6.iso", diffName};
+    const std::string toolFolder = "Z:\\tmp\\brivok tools & 50% caf\xE9";
+    support::ScratchFolder tools(toolFolder);
+    support::ScratchFolder images("C:\\brivok img & 50% caf\xE9");
+    ASSERT_TRUE(tools.Made()) << toolFolder;
+    ASSERT_TRUE(images.Made()) << images.Path();
+    const std::string bspatch = tools.File("bspatch.exe", support::ReadFile(BRIVOK_STANDIN));
+    const std::string oldName = images.File("live %TEMP% 5.iso", "old");
+    const std::string diffName = images.File("5 to 6 100%.bsdiff", "diff");
+    const PatchScriptNames names = {bspatch, oldName, images.Path() + "new 6.iso", diffName};
     // The stand-in copies the old image to the new one after its report.
     DeleteFileA(names.newName.c_str());
-    scratch.Remove(names.newName);
 
     const PatchScriptLocation location = LocatePatchScript("C:\\windows\\temp");
     WritePatchScript(location.ScriptPath, names);
@@ -345,7 +303,7 @@ TEST_F(PatchScriptWriterTest, CmdRunsTheScriptWithAwkwardNamesOnAnotherDrive) {
     SetEnvironmentVariableA("BRIVOK_RESULT_FOLDER", nullptr);
     ASSERT_EQ(exitCode, 0);
 
-    const std::string expected = "folder " + tools + "\r\n" + "found " + oldName + "\r\n" +
+    const std::string expected = "folder " + toolFolder + "\r\n" + "found " + oldName + "\r\n" +
                                  "missing " + names.newName + "\r\n" + "found " + diffName + "\r\n";
-    EXPECT_EQ(ReadFile(kResultFile), expected);
+    EXPECT_EQ(support::ReadFile(kResultFile), expected);
 }

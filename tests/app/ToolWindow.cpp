@@ -1,5 +1,7 @@
 #include "ToolWindow.h"
 
+#include <gtest/gtest.h>
+
 namespace {
 
 std::string ScreenshotPath(const std::string& name) {
@@ -64,6 +66,7 @@ void ToolWindow::Screenshot(const std::string& name, HWND shown) {
     // window itself, and the capture could come before the rest is drawn.
     RedrawWindow(target, nullptr, nullptr,
                  RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-    support::WaitFor([&] { return support::Responsive(target); });
+    EXPECT_TRUE(support::WaitFor([&] { return support::Responsive(target); }))
+        << "the window does not answer; its picture " << name << " may be stale";
     support::SaveScreenshot(target, ScreenshotPath(name));
 }

@@ -55,7 +55,7 @@ protected:
     // when it does not.
     std::string WaitForLook(HWND button, const Look& look) {
         std::string mismatch = "not captured";
-        support::WaitFor([&] {
+        const bool shown = support::WaitFor([&] {
             TBitmap picture;
             if (!support::CaptureScreenOf(button, picture)) {
                 return false;
@@ -69,7 +69,7 @@ protected:
             }
             return mismatch.empty();
         });
-        return mismatch;
+        return shown ? std::string() : mismatch;
     }
 
     // Tab from the old-image field, which has the focus at the start, to Close.

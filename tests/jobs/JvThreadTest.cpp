@@ -6,11 +6,13 @@
 #include <cstdint>
 #include <stdexcept>
 #include <string>
+#include <thread>
 #include <vector>
 
-#include "jobs/MainThreadPump.h"
 #include "rtl/SysUtils.h"
 #include "rtl/WinHandles.h"
+#include "support/TestApplication.h"
+#include "support/WindowDriver.h"
 
 namespace {
 
@@ -37,7 +39,7 @@ constexpr std::uintptr_t kRaiseCodeSize = 256;  // more than the function takes
 class JvThreadTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        EnsureApplication();
+        support::EnsureApplication();
         jobs_ = new TJvThread(nullptr);
         jobs_->OnFinish = [this](TObject* Sender) {
             log_.push_back("finish");
@@ -53,7 +55,7 @@ protected:
     void TearDown() override { delete jobs_; }
 
     bool WaitAllEnded() {
-        return PumpUntil([this] { return jobs_->RunningCount() == 0; });
+        return support::ServeUntil([this] { return jobs_->RunningCount() == 0; });
     }
 
     TJvThread* jobs_ = nullptr;
@@ -186,18 +188,18 @@ TEST_F(JvThreadTest, NotRunOnCreateStaysCountedUntilTerminateSkipsTheHandler) {
 
 TEST_F(JvThreadTest, AnExceptionInTheJobIsReportedThenTheJobFinishes) {
     jobs_->OnExecute = [](TObject*, void*) { RaiseFileAccessDenied(); };
-    MessageBoxAnswerer answerer("Application Error");
+    support::MessageBoxAnswerer answerer("Application Error");
     ASSERT_NE(jobs_->Execute(nullptr), 0u);
     ASSERT_TRUE(WaitAllEnded());
-    answerer.Join();
-    ASSERT_TRUE(answerer.Seen());
-    EXPECT_EQ(answerer.Owner(), nullptr);
+    const support::MessageBoxInfo& report = answerer.Join();
+    ASSERT_NE(report.window, nullptr) << "no report";
+    EXPECT_EQ(report.owner, nullptr);
     EXPECT_EQ(log_, (std::vector<std::string>{"begin", "finish", "all"}));
 
     // "...at <address relative to the module>.": within the raising function.
     const std::string prefix = "Exception EInOutError in module jobs_win32_tests.exe at ";
     const size_t digits = sizeof(void*) * 2;
-    const std::string& text = answerer.Text();
+    const std::string& text = report.text;
     ASSERT_EQ(text.substr(0, prefix.size()), prefix) << text;
     EXPECT_EQ(text.substr(prefix.size() + digits), ".\r\nFile access denied.\r\n");
     const std::string address = text.substr(prefix.size(), digits);
@@ -212,7 +214,7 @@ TEST_F(JvThreadTest, AnExceptionInTheJobIsReportedThenTheJobFinishes) {
 TEST_F(JvThreadTest, OtherErrorsEndTheJobSilentlyAndAreKept) {
     jobs_->SetFreeOnTerminate(false);
     jobs_->OnExecute = [](TObject*, void*) { throw std::runtime_error("not ours"); };
-    MessageBoxAnswerer answerer("Application Error");
+    support::MessageBoxAnswerer answerer("Application Error");
     ASSERT_NE(jobs_->Execute(nullptr), 0u);
     TThread* worker = nullptr;
     jobs_->Threads().ForEach([&](TThread* thread) {
@@ -221,7 +223,8 @@ TEST_F(JvThreadTest, OtherErrorsEndTheJobSilentlyAndAreKept) {
     });
     ASSERT_NE(worker, nullptr);
     ASSERT_TRUE(WaitAllEnded());
-    EXPECT_FALSE(answerer.Seen());
+    const support::MessageBoxInfo& report = answerer.Join();
+    EXPECT_EQ(report.window, nullptr) << "a report: " << report.text;
     ASSERT_TRUE(worker->FatalException());
     EXPECT_THROW(std::rethrow_exception(worker->FatalException()), std::runtime_error);
     EXPECT_EQ(log_, (std::vector<std::string>{"begin", "finish", "all"}));
@@ -235,7 +238,7 @@ TEST_F(JvThreadTest, AnErrorOfOnFinishStillLetsOnFinishAllRun) {
     };
     ASSERT_NE(jobs_->Execute(nullptr), 0u);
     ASSERT_TRUE(WaitAllEnded());
-    ASSERT_TRUE(PumpUntil([this] { return log_.size() == 3; }));
+    ASSERT_TRUE(support::ServeUntil([this] { return log_.size() == 3; }));
     EXPECT_EQ(log_, (std::vector<std::string>{"begin", "finish", "all"}));
 }
 
@@ -262,7 +265,7 @@ TEST_F(JvThreadTest, ExecuteAndWaitOnTheMainThreadLetsTheEndRun) {
 }
 
 TEST(JvThreadDestruction, WaitsForABlockedJobAndRunsItsFinish) {
-    EnsureApplication();
+    support::EnsureApplication();
     auto* jobs = new TJvThread(nullptr);
     Gate entered;
     Gate release;
@@ -288,15 +291,14 @@ TEST(JvThreadDestruction, WaitsForABlockedJobAndRunsItsFinish) {
     ASSERT_NE(worker, nullptr);
     // Opens the gate only once destruction has begun: it terminates the
     // workers first, and this one stays alive while its handler blocks.
+    bool terminatedFirst = false;
     std::thread releaser([&] {
-        const DWORD start = GetTickCount();
-        while (!worker->Terminated() && GetTickCount() - start < 10000) {
-            Sleep(1);
-        }
+        terminatedFirst = support::WaitFor([&] { return worker->Terminated(); });
         release.Open();
     });
     delete jobs;
     releaser.join();
+    EXPECT_TRUE(terminatedFirst) << "the destruction did not terminate the worker";
     EXPECT_TRUE(handlerReturned);
     EXPECT_TRUE(finishedAfterHandler);
     EXPECT_EQ(finishThread, MainThreadID());
@@ -312,7 +314,7 @@ TEST(JvThreadDialog, ForgetsTheDialogAndItsFormWhenTheyGo) {
         TComponent* CreateDialogForm(TJvThread*) override { return new TComponent(nullptr); }
         void CloseDialogForm(TComponent*) override { ++closes; }
     };
-    EnsureApplication();
+    support::EnsureApplication();
     TComponent owner(nullptr);
     auto* jobs = new TJvThread(&owner);
     auto* dialog = new Dialog(&owner);
@@ -322,7 +324,7 @@ TEST(JvThreadDialog, ForgetsTheDialogAndItsFormWhenTheyGo) {
     TComponent* form = jobs->DialogForm();
     ASSERT_NE(form, nullptr) << "opened when the job started";
     EXPECT_EQ(dialog->ThreadStatusForm(), form);
-    ASSERT_TRUE(PumpUntil([&] { return jobs->RunningCount() == 0; }));
+    ASSERT_TRUE(support::ServeUntil([&] { return jobs->RunningCount() == 0; }));
     EXPECT_EQ(dialog->closes, 1) << "closed when the last job ended";
     EXPECT_EQ(jobs->DialogForm(), form) << "kept until the form itself goes";
     delete form;

@@ -6,8 +6,8 @@
 #include <functional>
 #include <stdexcept>
 
-#include "jobs/MainThreadPump.h"
 #include "rtl/SysUtils.h"
+#include "support/TestApplication.h"
 
 namespace {
 
@@ -32,7 +32,7 @@ private:
 };
 
 TEST(Thread, IsCreatedSuspendedAndRunsItsBodyOnResume) {
-    EnsureApplication();
+    support::EnsureApplication();
     std::atomic<DWORD> bodyThread{0};
     BodyThread thread([&](BodyThread& self) {
         bodyThread = GetCurrentThreadId();
@@ -53,7 +53,7 @@ TEST(Thread, IsCreatedSuspendedAndRunsItsBodyOnResume) {
 }
 
 TEST(Thread, TerminatedBeforeItRunsSkipsTheBodyButNotifiesOnTheMainThread) {
-    EnsureApplication();
+    support::EnsureApplication();
     bool ran = false;
     BodyThread thread([&](BodyThread&) { ran = true; });
     DWORD notifiedOn = 0;
@@ -72,7 +72,7 @@ TEST(Thread, TerminatedBeforeItRunsSkipsTheBodyButNotifiesOnTheMainThread) {
 }
 
 TEST(Thread, KeepsWhatEscapesTheBodyAndTheEndNotification) {
-    EnsureApplication();
+    support::EnsureApplication();
     struct Case {
         const char* name;
         bool bodyThrows;
@@ -106,19 +106,19 @@ TEST(Thread, KeepsWhatEscapesTheBodyAndTheEndNotification) {
 }
 
 TEST(Thread, FreesItselfAfterTheEndNotification) {
-    EnsureApplication();
+    support::EnsureApplication();
     bool destroyed = false;
     bool destroyedBeforeNotification = true;
     auto* thread = new BodyThread([](BodyThread&) {}, &destroyed);
     thread->SetFreeOnTerminate(true);
     thread->OnTerminate = [&](TObject*) { destroyedBeforeNotification = destroyed; };
     thread->Resume();
-    EXPECT_TRUE(PumpUntil([&] { return destroyed; }));
+    EXPECT_TRUE(support::ServeUntil([&] { return destroyed; }));
     EXPECT_FALSE(destroyedBeforeNotification);
 }
 
 TEST(Thread, DestroyingANeverStartedThreadEndsIt) {
-    EnsureApplication();
+    support::EnsureApplication();
     bool ran = false;
     HANDLE copy = nullptr;
     {
@@ -137,7 +137,7 @@ void CALLBACK QuitOnTimer(HWND, UINT, UINT_PTR, DWORD) {
 }
 
 TEST(ApplicationLoop, ServesAWorkerWhileTheMainThreadSitsInRun) {
-    EnsureApplication();
+    support::EnsureApplication();
     std::atomic<DWORD> servedOn{0};
     BodyThread worker([&](BodyThread&) {
         Synchronize([&] { servedOn = GetCurrentThreadId(); });

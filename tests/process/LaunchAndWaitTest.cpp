@@ -2,28 +2,17 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
-
-#include "jobs/MainThreadPump.h"
 #include "process/ProcessTestSupport.h"
+#include "support/Files.h"
+#include "support/ScratchFolder.h"
+#include "support/TestApplication.h"
 
 namespace {
 
+// LaunchAndWait handles the application's messages while it waits.
 class LaunchAndWaitTest : public ::testing::Test {
 protected:
-    void SetUp() override { EnsureApplication(); }
-
-    static std::string ReadFile(const std::string& path) {
-        std::ifstream in(path, std::ios::binary);
-        std::stringstream text;
-        text << in.rdbuf();
-        return text.str();
-    }
-
-    static void WriteFile(const std::string& path, const std::string& text) {
-        std::ofstream(path, std::ios::binary) << text;
-    }
+    void SetUp() override { support::EnsureApplication(); }
 };
 
 TEST_F(LaunchAndWaitTest, WaitsAndGivesTheExitCode) {
@@ -42,8 +31,8 @@ TEST_F(LaunchAndWaitTest, WaitsAndGivesTheExitCode) {
 }
 
 TEST_F(LaunchAndWaitTest, PassesTheQuotedPathAndParametersAndStartsInTheProgramsFolder) {
-    ScratchFolder folder("brivok-launch");
-    const std::string program = folder.CopyHelperAs("record helper.exe");
+    support::ScratchFolder folder(support::TempFolder("brivok-launch"));
+    const std::string program = folder.Copy(HelperPath(), "record helper.exe");
     const std::string output = folder.Path() + "out.txt";
     LaunchOutcome outcome;
     ASSERT_TRUE(
@@ -51,7 +40,7 @@ TEST_F(LaunchAndWaitTest, PassesTheQuotedPathAndParametersAndStartsInThePrograms
     EXPECT_EQ(outcome.exitCode, 0u);
     std::string folderWithoutSlash = folder.Path();
     folderWithoutSlash.pop_back();
-    EXPECT_EQ(ReadFile(output),
+    EXPECT_EQ(support::ReadFile(output),
               "\"" + program + "\" record \"" + output + "\" a  b\n" + folderWithoutSlash + "\n");
 }
 
@@ -106,7 +95,7 @@ TEST_F(LaunchAndWaitTest, MessagesWaitingBeforeTheWaitAreHandledOnlyWhenWaiting)
 }
 
 TEST_F(LaunchAndWaitTest, ABatchScriptRunsThroughTheInterpreter) {
-    ScratchFolder folder("brivok-batch");
+    support::ScratchFolder folder(support::TempFolder("brivok-batch"));
     struct Case {
         const char* name;
         std::string script;
@@ -118,8 +107,7 @@ TEST_F(LaunchAndWaitTest, ABatchScriptRunsThroughTheInterpreter) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        const std::string script = folder.Path() + "PatchISO.bat";
-        WriteFile(script, c.script);
+        const std::string script = folder.File("PatchISO.bat", c.script);
         LaunchOutcome outcome;
         EXPECT_TRUE(LaunchAndWait(script, "", SW_HIDE, true, 0, &outcome));
         EXPECT_TRUE(outcome.ended);

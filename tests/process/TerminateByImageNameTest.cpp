@@ -2,48 +2,49 @@
 
 #include <gtest/gtest.h>
 
-#include <memory>
-#include <vector>
-
 #include "process/ProcessTestSupport.h"
+#include "support/ScratchFolder.h"
+#include "support/WindowDriver.h"
 
 namespace {
 
+using support::ChildProcess;
+
 constexpr DWORD kEndDeadlineMs = 10000;
+constexpr DWORD kRunning = STILL_ACTIVE;  // what WaitForExit gives at its deadline
 
 // Copies of the helper under names that no other process here has.
 class TerminateByImageNameTest : public ::testing::Test {
 protected:
     TerminateByImageNameTest()
-        : folder_("brivok-terminate"),
-          target_(folder_.CopyHelperAs("BrivokTermHelper.exe")),
-          other_(folder_.CopyHelperAs("BrivokTermHelperX.exe")) {}
+        : folder_(support::TempFolder("brivok-terminate")),
+          target_(folder_.Copy(HelperPath(), "BrivokTermHelper.exe")),
+          other_(folder_.Copy(HelperPath(), "BrivokTermHelperX.exe")) {}
 
     // Started and listed: the helper signals once it runs.
-    std::unique_ptr<Child> StartWaiting(const std::string& program, const HelperEvents& events) {
-        auto child = std::make_unique<Child>(program, events.WaitArguments());
-        EXPECT_TRUE(child->Started());
+    static ChildProcess StartWaiting(const std::string& program, const HelperEvents& events) {
+        ChildProcess child;
+        EXPECT_TRUE(child.Start(program, events.WaitArguments()));
         return child;
     }
 
-    ScratchFolder folder_;
+    support::ScratchFolder folder_;
     std::string target_;
     std::string other_;
 };
 
 TEST_F(TerminateByImageNameTest, EndsEveryCopyAndNoOtherName) {
     HelperEvents events("brivok-term-all");
-    auto first = StartWaiting(target_, events);
-    auto second = StartWaiting(target_, events);
-    auto bystander = StartWaiting(other_, events);
+    ChildProcess first = StartWaiting(target_, events);
+    ChildProcess second = StartWaiting(target_, events);
+    ChildProcess bystander = StartWaiting(other_, events);
     ASSERT_TRUE(events.Ready());
 
     EXPECT_TRUE(TerminateByImageName("BrivokTermHelper.exe"));
-    for (Child* child : {first.get(), second.get()}) {
-        ASSERT_TRUE(child->Ended(kEndDeadlineMs));
-        EXPECT_EQ(child->ExitCode(), 0u);
+    for (ChildProcess* child : {&first, &second}) {
+        EXPECT_EQ(child->WaitForExit(kEndDeadlineMs), 0u);
     }
-    EXPECT_FALSE(bystander->Ended(0)) << "a longer name is another image";
+    EXPECT_TRUE(bystander.Running()) << "a longer name is another image";
 }
 
 TEST_F(TerminateByImageNameTest, MatchesIgnoringTheCaseOfTheName) {
@@ -61,16 +62,16 @@ TEST_F(TerminateByImageNameTest, MatchesIgnoringTheCaseOfTheName) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.imageName);
         HelperEvents events(std::string("brivok-term-case") + (c.ends ? "1" : "0"));
-        auto child = StartWaiting(target_, events);
+        ChildProcess child = StartWaiting(target_, events);
         ASSERT_TRUE(events.Ready());
         EXPECT_EQ(TerminateByImageName(c.imageName), c.ends);
-        EXPECT_EQ(child->Ended(c.ends ? kEndDeadlineMs : 0), c.ends);
+        EXPECT_EQ(child.WaitForExit(c.ends ? kEndDeadlineMs : 0), c.ends ? 0u : kRunning);
     }
 }
 
 TEST_F(TerminateByImageNameTest, LeavesNoHandleOpen) {
     HelperEvents events("brivok-term-handles");
-    auto child = StartWaiting(target_, events);
+    ChildProcess child = StartWaiting(target_, events);
     ASSERT_TRUE(events.Ready());
     DWORD before = 0;
     if (!GetProcessHandleCount(GetCurrentProcess(), &before)) {
@@ -80,24 +81,26 @@ TEST_F(TerminateByImageNameTest, LeavesNoHandleOpen) {
     DWORD after = 0;
     ASSERT_TRUE(GetProcessHandleCount(GetCurrentProcess(), &after));
     EXPECT_EQ(after, before);
-    EXPECT_TRUE(child->Ended(kEndDeadlineMs));
+    EXPECT_EQ(child.WaitForExit(kEndDeadlineMs), 0u);
 }
 
 TEST(EndPatchProgramAndTool, EndsEveryPatchProgramThenTheToolWithExitCodeZero) {
-    ScratchFolder folder("brivok-close");
-    const std::string bspatch = folder.CopyHelperAs("bspatch.exe");
-    const std::string tool = folder.CopyHelperAs("BrivokCloseHelper.exe");
+    support::ScratchFolder folder(support::TempFolder("brivok-close"));
+    const std::string bspatch = folder.Copy(HelperPath(), "bspatch.exe");
+    const std::string tool = folder.Copy(HelperPath(), "BrivokCloseHelper.exe");
     HelperEvents events("brivok-close");
-    Child patchA(bspatch, events.WaitArguments());
-    Child patchB(bspatch, events.WaitArguments());
+    ChildProcess patchA;
+    ChildProcess patchB;
+    ASSERT_TRUE(patchA.Start(bspatch, events.WaitArguments()));
+    ASSERT_TRUE(patchB.Start(bspatch, events.WaitArguments()));
     ASSERT_TRUE(events.Ready());
 
-    Child closing(tool, "close \"" + bspatch + "\"");
-    ASSERT_TRUE(closing.Ended(kEndDeadlineMs));
-    EXPECT_EQ(closing.ExitCode(), 0u) << "7 would mean the tool outlived its own Close";
-    for (const Child* patch : {&patchA, &patchB}) {
-        ASSERT_TRUE(patch->Ended(kEndDeadlineMs));
-        EXPECT_EQ(patch->ExitCode(), 0u);
+    ChildProcess closing;
+    ASSERT_TRUE(closing.Start(tool, "close \"" + bspatch + "\""));
+    EXPECT_EQ(closing.WaitForExit(kEndDeadlineMs), 0u)
+        << "7 would mean the tool outlived its own Close";
+    for (ChildProcess* patch : {&patchA, &patchB}) {
+        EXPECT_EQ(patch->WaitForExit(kEndDeadlineMs), 0u);
     }
 }
 

@@ -6,13 +6,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <memory>
 #include <string>
 #include <vector>
 
 #include "rtl/Forms.h"
 #include "rtl/StdCtrls.h"
-#include "support/TestApplication.h"
+#include "support/ControlDriver.h"
+#include "support/FormFixture.h"
 #include "support/WindowDriver.h"
 
 namespace {
@@ -83,56 +83,28 @@ private:
     }
 };
 
-LPARAM At(int x, int y) {
-    return MAKELPARAM(static_cast<WORD>(x), static_cast<WORD>(y));
-}
+using support::At;
+using support::CentreOf;
+using support::Send;
 
-class ControlEventsTest : public ::testing::Test {
+class ControlEventsTest : public support::FormFixture {
 protected:
     void SetUp() override {
-        support::EnsureApplication();
-        // Off every window of ours, and the moves that the pointer's last
-        // trip left in the queue handled now: Wine routes a queued move by
-        // where the pointer is when it is read.
-        SetCursorPos(0, 0);
-        Application->ProcessMessages();
-        form_ = std::make_unique<TForm>(nullptr);
-        form_->SetClientSize(300, 200);
-        form_->SetBounds(40, 40, form_->Width(), form_->Height());
-        a_ = Add(form_.get(), 10, 10, 80, 30);
-        b_ = Add(form_.get(), 100, 10, 80, 30);
-        form_->Show();
-        support::WaitFor([&] { return IsWindowVisible(form_->Handle()) != FALSE; });
-        UpdateWindow(form_->Handle());
-        Application->ProcessMessages();
+        MakeForm(300, 200);
+        a_ = AddRecorder(form_.get(), 10, 10, 80, 30);
+        b_ = AddRecorder(form_.get(), 100, 10, 80, 30);
+        ASSERT_NO_FATAL_FAILURE(ShowForm());
         // Showing focused the first control; the tests start from here.
         for (Recorder* control : {a_, b_}) {
             control->log.clear();
             control->focusReports.clear();
         }
     }
-    void TearDown() override {
-        SetCursorPos(0, 0);
-        form_.reset();
-    }
 
-    Recorder* Add(TWinControl* parent, int left, int top, int width, int height) {
-        auto* control = new Recorder(form_.get());
-        control->SetBounds(left, top, width, height);
-        control->SetParent(parent);
+    Recorder* AddRecorder(TWinControl* parent, int left, int top, int width, int height) {
+        auto* control = Add<Recorder>(parent, left, top, width, height);
         control->SetTabStop(true);
         return control;
-    }
-
-    // Sent, so that the control sees it at once, as from the mouse.
-    static void Send(TWinControl* control, UINT msg, WPARAM wParam, LPARAM lParam) {
-        SendMessageA(control->Handle(), msg, wParam, lParam);
-    }
-
-    static POINT CentreOf(TWinControl* control) {
-        RECT rect{};
-        GetWindowRect(control->Handle(), &rect);
-        return {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
     }
 
     // The pointer really over a control, and the move it makes.
@@ -145,7 +117,6 @@ protected:
         Send(control, WM_MOUSEMOVE, 0, At(client.x, client.y));
     }
 
-    std::unique_ptr<TForm> form_;
     Recorder* a_ = nullptr;
     Recorder* b_ = nullptr;
 };
@@ -261,10 +232,8 @@ TEST_F(ControlEventsTest, DisablingOrHidingAControlUnderThePointerIsALeave) {
 }
 
 TEST_F(ControlEventsTest, TheControlAtAPointIsTheInnermostAndDisabledOnesOnlyWhenAsked) {
-    auto* box = new TCustomGroupBox(form_.get());
-    box->SetBounds(10, 60, 200, 100);
-    box->SetParent(form_.get());
-    Recorder* inner = Add(box, 20, 30, 60, 30);
+    auto* box = Add<TCustomGroupBox>(form_.get(), 10, 60, 200, 100);
+    Recorder* inner = AddRecorder(box, 20, 30, 60, 30);
     const POINT overInner = CentreOf(inner);
     RECT boxRect{};
     GetWindowRect(box->Handle(), &boxRect);
@@ -344,7 +313,7 @@ TEST_F(ControlEventsTest, TabStillMovesTheFocus) {
 }
 
 TEST_F(ControlEventsTest, ColourFontTextAndSystemColourChangesAreReported) {
-    Recorder* child = Add(a_, 2, 2, 10, 10);
+    Recorder* child = AddRecorder(a_, 2, 2, 10, 10);
     form_->SetColor(clWindow);
     a_->SetColor(clBtnShadow);
     form_->SetFont("Arial", -12);

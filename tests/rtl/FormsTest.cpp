@@ -4,14 +4,14 @@
 
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "rtl/Bitmap.h"
 #include "rtl/StdCtrls.h"
-#include "support/TestApplication.h"
+#include "support/ControlDriver.h"
+#include "support/FormFixture.h"
 #include "support/WindowDriver.h"
 
 namespace {
@@ -34,29 +34,9 @@ private:
     TColor right_;
 };
 
-class FormTest : public ::testing::Test {
+class FormTest : public support::FormFixture {
 protected:
-    void SetUp() override {
-        support::EnsureApplication();
-        form_ = std::make_unique<TForm>(nullptr);
-        form_->SetClientSize(300, 200);
-        form_->SetBounds(50, 50, form_->Width(), form_->Height());
-    }
-    void TearDown() override { form_.reset(); }
-
-    template <typename T>
-    T* Add(TWinControl* parent, int left, int top, int width, int height) {
-        auto* control = new T(form_.get());
-        control->SetBounds(left, top, width, height);
-        control->SetParent(parent);
-        return control;
-    }
-
-    void ShowAndWait() {
-        form_->Show();
-        support::WaitFor([&] { return IsWindowVisible(form_->Handle()) != FALSE; });
-        UpdateWindow(form_->Handle());
-    }
+    void SetUp() override { MakeForm(300, 200, 50, 50); }
 
     // Tab as the message loop sees it; Shift through the thread's key state.
     void PressTab(bool shift) {
@@ -69,8 +49,6 @@ protected:
         keys[VK_SHIFT] = 0;
         SetKeyboardState(keys);
     }
-
-    std::unique_ptr<TForm> form_;
 };
 
 TEST_F(FormTest, TabListFollowsTabOrderDepthFirstAndSkipsFrames) {
@@ -92,7 +70,7 @@ TEST_F(FormTest, TabAndShiftTabMoveTheFocusAroundSkippingDisabledControls) {
     auto* disabled = Add<TCustomEdit>(form_.get(), 10, 130, 100, 21);
     auto* last = Add<TCustomEdit>(form_.get(), 10, 160, 100, 21);
     disabled->SetEnabled(false);
-    ShowAndWait();
+    ASSERT_NO_FATAL_FAILURE(ShowForm());
     first->SetFocus();
 
     struct Step {
@@ -111,7 +89,7 @@ TEST_F(FormTest, TabAndShiftTabMoveTheFocusAroundSkippingDisabledControls) {
 TEST_F(FormTest, DisablingTheFocusedControlMovesTheFocusOn) {
     auto* first = Add<TCustomEdit>(form_.get(), 10, 10, 100, 21);
     auto* second = Add<TCustomEdit>(form_.get(), 10, 40, 100, 21);
-    ShowAndWait();
+    ASSERT_NO_FATAL_FAILURE(ShowForm());
     first->SetFocus();
     first->SetEnabled(false);
     EXPECT_EQ(GetFocus(), second->Handle());
@@ -189,14 +167,11 @@ TEST_F(FormTest, AnErrorOfOnChangeReachesTheCodeThatSetTheText) {
 }
 
 TEST_F(FormTest, CustomControlPaintsDoubleBufferedWithSystemColoursResolved) {
-    auto* control = new TwoColourControl(form_.get(), clBtnFace, 0x0000FF);
-    control->SetBounds(10, 10, 40, 20);
-    control->SetParent(form_.get());
-    ShowAndWait();
+    auto* control = Add<TwoColourControl>(form_.get(), 10, 10, 40, 20, clBtnFace, 0x0000FF);
+    ASSERT_NO_FATAL_FAILURE(ShowForm());
 
-    TBitmap printed(40, 20);
-    SendMessageA(control->Handle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(printed.Dc()),
-                 PRF_CLIENT);
+    TBitmap printed;
+    support::Render(control, printed);
     EXPECT_EQ(printed.Pixel(5, 5), GetSysColor(COLOR_BTNFACE));
     EXPECT_EQ(printed.Pixel(35, 15), RGB(0xFF, 0, 0));
 
@@ -209,7 +184,7 @@ TEST_F(FormTest, CustomControlPaintsDoubleBufferedWithSystemColoursResolved) {
 TEST_F(FormTest, GroupBoxInsideShowsTheFaceColour) {
     auto* box = Add<TCustomGroupBox>(form_.get(), 10, 10, 200, 80);
     box->SetCaption("Frame");
-    ShowAndWait();
+    ASSERT_NO_FATAL_FAILURE(ShowForm());
     TBitmap screen;
     ASSERT_TRUE(support::CaptureScreenOf(box->Handle(), screen));
     EXPECT_EQ(screen.Pixel(100, 50), GetSysColor(COLOR_BTNFACE));

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "rtl/SysUtils.h"
+#include "support/TestApplication.h"
 
 namespace {
 
@@ -19,13 +20,9 @@ void RunOnWorker(Work work) {
         work();
         done = true;
     });
-    const DWORD deadline = GetTickCount() + 10000;
-    while (!done && GetTickCount() < deadline) {
-        CheckSynchronize();
-        Sleep(1);
-    }
+    const bool finished = support::ServeUntil([&] { return done.load(); });
     worker.join();
-    ASSERT_TRUE(done) << "worker did not finish";
+    ASSERT_TRUE(finished) << "worker did not finish";
 }
 
 }  // namespace

@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "support/WindowDriver.h"
+
 namespace support {
 
 namespace {
@@ -99,16 +101,14 @@ LRESULT CALLBACK MessageRecorder::Record(HWND window, UINT msg, WPARAM wParam, L
 
 void FlushPending(HWND window) {
     SendMessageA(window, WM_NULL, 0, 0);
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
-    }
+    PumpMessages();
 }
 
 void ExpectTrace(const std::vector<TracedMessage>& actual,
-                 const std::vector<ExpectedMessage>& expected, const std::string& context) {
-    SCOPED_TRACE(context);
+                 const std::vector<ExpectedMessage>& expected, const std::string& context,
+                 std::source_location caller) {
+    const char* file = caller.file_name();
+    const int line = static_cast<int>(caller.line());
     const std::size_t count = std::min(actual.size(), expected.size());
     bool same = actual.size() == expected.size();
     for (std::size_t i = 0; i < count && same; ++i) {
@@ -117,16 +117,17 @@ void ExpectTrace(const std::vector<TracedMessage>& actual,
         if (got.message != want.message ||
             ((want.match & kMatchWParam) != 0 && got.wParam != want.wParam) ||
             ((want.match & kMatchLParam) != 0 && got.lParam != want.lParam)) {
-            ADD_FAILURE() << "message " << i << ": expected " << std::hex << want.message << " wp "
-                          << want.wParam << " lp " << want.lParam << ", got " << got.message
-                          << " wp " << got.wParam << " lp " << got.lParam;
+            ADD_FAILURE_AT(file, line)
+                << context << ": message " << i << ": expected " << std::hex << want.message
+                << " wp " << want.wParam << " lp " << want.lParam << ", got " << got.message
+                << " wp " << got.wParam << " lp " << got.lParam;
             same = false;
         }
     }
     if (!same) {
-        ADD_FAILURE() << "expected trace:\n"
-                      << Describe(expected) << "actual trace:\n"
-                      << Describe(actual);
+        ADD_FAILURE_AT(file, line) << context << ": expected trace:\n"
+                                   << Describe(expected) << "actual trace:\n"
+                                   << Describe(actual);
     }
 }
 

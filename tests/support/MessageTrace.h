@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <source_location>
 #include <string>
 #include <vector>
 
@@ -54,8 +55,10 @@ private:
 // covers everything an action caused.
 void FlushPending(HWND window);
 
-// Compares with gtest; `context` names the action.
+// Compares with gtest; `context` names the action. A mismatch is reported
+// at the caller's line.
 void ExpectTrace(const std::vector<TracedMessage>& actual,
-                 const std::vector<ExpectedMessage>& expected, const std::string& context);
+                 const std::vector<ExpectedMessage>& expected, const std::string& context,
+                 std::source_location caller = std::source_location::current());
 
 }  // namespace support

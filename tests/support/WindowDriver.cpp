@@ -1,6 +1,9 @@
 #include "support/WindowDriver.h"
 
+#include <utility>
 #include <vector>
+
+#include "rtl/Graphics.h"
 
 namespace support {
 
@@ -9,14 +12,6 @@ namespace {
 constexpr DWORD kPollMs = 10;
 constexpr int kFileNameBoxId = 0x47C;   // the Open dialog's file-name combo box
 constexpr int kMessageTextId = 0xFFFF;  // the text of a message box
-
-void PumpMessages() {
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
-    }
-}
 
 struct TopLevelSearch {
     std::string caption;
@@ -86,6 +81,14 @@ BOOL CALLBACK MatchTaskBarWindow(HWND window, LPARAM data) {
 }
 
 }  // namespace
+
+void PumpMessages() {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+}
 
 bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs) {
     const ULONGLONG deadline = GetTickCount64() + timeoutMs;
@@ -160,19 +163,26 @@ void ChildProcess::Terminate() {
 HWND FindTopLevel(const std::string& caption, const std::string& className, DWORD processId,
                   DWORD timeoutMs) {
     TopLevelSearch search{caption, className, processId, nullptr};
-    WaitFor(
+    const bool found = WaitFor(
         [&] {
             EnumWindows(&MatchTopLevel, reinterpret_cast<LPARAM>(&search));
             return search.found != nullptr;
         },
         timeoutMs);
-    return search.found;
+    return found ? search.found : nullptr;
 }
 
 HWND FindChild(HWND parent, const std::string& className, int id) {
     ChildSearch search{className, id, false, {}};
     EnumChildWindows(parent, &MatchChild, reinterpret_cast<LPARAM>(&search));
     return search.found.empty() ? nullptr : search.found.front();
+}
+
+HWND WaitForChild(HWND parent, const std::string& className, int id, DWORD timeoutMs) {
+    HWND child = nullptr;
+    const bool found =
+        WaitFor([&] { return (child = FindChild(parent, className, id)) != nullptr; }, timeoutMs);
+    return found ? child : nullptr;
 }
 
 std::vector<HWND> FindChildren(HWND parent, const std::string& className) {
@@ -238,10 +248,7 @@ bool ChooseInOpenDialog(const std::string& path, const std::string& title, DWORD
         return false;
     }
     // The box may appear a moment after the dialog's frame.
-    HWND nameBox = nullptr;
-    WaitFor(
-        [&] { return (nameBox = FindChild(dialog, "ComboBoxEx32", kFileNameBoxId)) != nullptr; },
-        timeoutMs);
+    HWND nameBox = WaitForChild(dialog, "ComboBoxEx32", kFileNameBoxId, timeoutMs);
     HWND ok = FindChild(dialog, "", IDOK);
     if (nameBox == nullptr || ok == nullptr) {
         return false;
@@ -270,6 +277,7 @@ MessageBoxInfo WaitForMessageBox(const std::string& caption, DWORD processId, DW
         if (HWND text = FindChild(info.window, "Static", kMessageTextId)) {
             info.text = WindowText(text);
         }
+        info.owner = GetWindow(info.window, GW_OWNER);
     }
     return info;
 }
@@ -283,25 +291,66 @@ bool AnswerMessageBox(HWND box, int id, DWORD timeoutMs) {
     return WaitFor([&] { return !IsWindow(box); }, timeoutMs);
 }
 
+MessageBoxAnswerer::MessageBoxAnswerer(std::string caption, std::function<void()> whileOpen,
+                                       DWORD timeoutMs)
+    : caption_(std::move(caption)),
+      whileOpen_(std::move(whileOpen)),
+      watcher_([this, timeoutMs] { Watch(timeoutMs); }) {}
+
+const MessageBoxInfo& MessageBoxAnswerer::Join() {
+    stop_ = true;
+    if (watcher_.joinable()) {
+        watcher_.join();
+    }
+    return box_;
+}
+
+void MessageBoxAnswerer::Watch(DWORD timeoutMs) {
+    // One look per poll (no wait of its own), so that Join ends it soon.
+    const bool ended = WaitFor(
+        [&] {
+            box_ = WaitForMessageBox(caption_, GetCurrentProcessId(), 0);
+            return box_.window != nullptr || stop_;
+        },
+        timeoutMs);
+    if (ended && box_.window != nullptr) {
+        if (whileOpen_) {
+            whileOpen_();
+        }
+        AnswerMessageBox(box_.window);
+    }
+}
+
 bool Responsive(HWND window) {
     DWORD_PTR result = 0;
     return SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2000, &result) != 0;
 }
 
-bool CaptureScreenOf(HWND window, TBitmap& picture) {
+namespace {
+
+// The pixels of `window`'s rectangle in `source`: a DC of the screen, or
+// of the window itself.
+bool CopyWindowPixels(HWND window, HDC source, bool ofWindow, TBitmap& picture) {
     RECT rect{};
     if (!GetWindowRect(window, &rect)) {
         return false;
     }
     picture.SetSize(rect.right - rect.left, rect.bottom - rect.top);
-    if (picture.Empty()) {
-        return false;
-    }
-    HDC screen = GetDC(nullptr);
-    const BOOL copied = BitBlt(picture.Dc(), 0, 0, picture.Width(), picture.Height(), screen,
-                               rect.left, rect.top, SRCCOPY);
-    ReleaseDC(nullptr, screen);
-    return copied != FALSE;
+    const POINT from = ofWindow ? POINT{0, 0} : POINT{rect.left, rect.top};
+    return !picture.Empty() && BitBlt(picture.Dc(), 0, 0, picture.Width(), picture.Height(), source,
+                                      from.x, from.y, SRCCOPY) != FALSE;
+}
+
+}  // namespace
+
+bool CaptureScreenOf(HWND window, TBitmap& picture) {
+    const WindowDc screen(nullptr);
+    return CopyWindowPixels(window, screen.Dc(), false, picture);
+}
+
+bool CaptureWindowOf(HWND window, TBitmap& picture) {
+    const WholeWindowDc drawn(window);
+    return CopyWindowPixels(window, drawn.Dc(), true, picture);
 }
 
 bool SaveScreenshot(HWND window, const std::string& path) {

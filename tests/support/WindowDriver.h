@@ -5,8 +5,11 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <functional>
 #include <string>
+#include <thread>
+#include <utility>
 #include <vector>
 
 #include "rtl/Bitmap.h"
@@ -16,10 +19,14 @@ namespace support {
 
 constexpr DWORD kDefaultTimeoutMs = 10000;
 
+// Handles what is waiting in the calling thread's queue.
+void PumpMessages();
+
 // Polls `condition` until it holds or the deadline passes; pumps the
 // calling thread's messages between polls so that windows of this thread
 // stay alive. True when it held.
-bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs = kDefaultTimeoutMs);
+[[nodiscard]] bool WaitFor(const std::function<bool()>& condition,
+                           DWORD timeoutMs = kDefaultTimeoutMs);
 
 // A started program; terminated (exit code 1) if still running when the
 // object goes.
@@ -53,6 +60,9 @@ HWND FindTopLevel(const std::string& caption, const std::string& className = "",
 
 // A descendant of `parent` with this class (empty: any) and control id.
 HWND FindChild(HWND parent, const std::string& className, int id);
+// The same, waiting until it shows up or the deadline passes (then null).
+HWND WaitForChild(HWND parent, const std::string& className, int id,
+                  DWORD timeoutMs = kDefaultTimeoutMs);
 // Every descendant of `parent` with this class, in the system's order.
 std::vector<HWND> FindChildren(HWND parent, const std::string& className);
 
@@ -81,21 +91,75 @@ void PostKey(HWND window, WORD key, bool alt = false);
 bool ChooseInOpenDialog(const std::string& path, const std::string& title = "Browse",
                         DWORD processId = 0, DWORD timeoutMs = kDefaultTimeoutMs);
 
-// A message box: the top-level dialog captioned `caption`; its text.
+// A message box: the top-level dialog captioned `caption`; its text and
+// owner.
 struct MessageBoxInfo {
     HWND window = nullptr;
     std::string text;
+    HWND owner = nullptr;
 };
 MessageBoxInfo WaitForMessageBox(const std::string& caption, DWORD processId = 0,
                                  DWORD timeoutMs = kDefaultTimeoutMs);
 // Presses the box's button `id` (IDOK by default) and waits until it has gone.
 bool AnswerMessageBox(HWND box, int id = IDOK, DWORD timeoutMs = kDefaultTimeoutMs);
 
+// Runs `work` on a thread of its own: what must happen while this thread
+// sits in a modal loop (a dialog, a message box). Join gives its result.
+template <typename Result>
+class OnThread {
+public:
+    explicit OnThread(std::function<Result()> work)
+        : thread_([this, work = std::move(work)] { result_ = work(); }) {}
+    OnThread(const OnThread&) = delete;
+    OnThread& operator=(const OnThread&) = delete;
+    ~OnThread() { Join(); }
+
+    const Result& Join() {
+        if (thread_.joinable()) {
+            thread_.join();
+        }
+        return result_;
+    }
+
+private:
+    Result result_{};
+    std::thread thread_;  // last: it starts once the rest is there
+};
+
+// Watches on a thread of its own for the message box of this process
+// captioned `caption`, reads it, runs `whileOpen` and presses OK: for the
+// box that the test's own thread, or a worker, shows meanwhile.
+class MessageBoxAnswerer {
+public:
+    explicit MessageBoxAnswerer(std::string caption, std::function<void()> whileOpen = nullptr,
+                                DWORD timeoutMs = kDefaultTimeoutMs);
+    MessageBoxAnswerer(const MessageBoxAnswerer&) = delete;
+    MessageBoxAnswerer& operator=(const MessageBoxAnswerer&) = delete;
+    ~MessageBoxAnswerer() { Join(); }
+
+    // Stops watching and gives the box that showed (its window is gone by
+    // then); a null window when none did.
+    const MessageBoxInfo& Join();
+
+private:
+    void Watch(DWORD timeoutMs);
+
+    std::string caption_;
+    std::function<void()> whileOpen_;
+    std::atomic<bool> stop_{false};
+    MessageBoxInfo box_;
+    std::thread watcher_;  // last: it starts once the rest is there
+};
+
 // Whether the window answers messages (not hung) within a short time.
 bool Responsive(HWND window);
 
 // The window's pixels as shown on the screen (24 bits).
 bool CaptureScreenOf(HWND window, TBitmap& picture);
+// The window's pixels, frame included, as it has drawn them: read from the
+// window itself, for Wine shows what a window draws on the screen only a
+// moment later.
+bool CaptureWindowOf(HWND window, TBitmap& picture);
 // Writes the window's look to `path` as a .bmp; false on failure.
 bool SaveScreenshot(HWND window, const std::string& path);
 

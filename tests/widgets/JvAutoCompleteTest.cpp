@@ -13,8 +13,7 @@
 #include <vector>
 
 #include "rtl/Forms.h"
-#include "support/TestApplication.h"
-#include "support/WindowDriver.h"
+#include "support/FormFixture.h"
 #include "widgets/JvAutoComplete.h"
 #include "widgets/JvToolEdit.h"
 
@@ -266,14 +265,9 @@ private:
     ULONG references_ = 1;
 };
 
-class AutoCompleteBindingTest : public ::testing::Test {
+class AutoCompleteBindingTest : public support::FormFixture {
 protected:
-    void SetUp() override {
-        support::EnsureApplication();
-        form_ = std::make_unique<TForm>(nullptr);
-        form_->SetClientSize(420, 100);
-    }
-    void TearDown() override { form_.reset(); }
+    void SetUp() override { MakeForm(420, 100); }
 
     // Hands out recording objects; the classes in `missing_` are refused
     // as Wine refuses the history and recently-used lists.
@@ -319,7 +313,6 @@ protected:
 
     std::vector<std::string> Take() { return std::exchange(journal_.lines, {}); }
 
-    std::unique_ptr<TForm> form_;
     Journal journal_;
     std::map<std::string, int> made_;
     std::set<std::string> missing_;

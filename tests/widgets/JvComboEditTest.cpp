@@ -8,20 +8,19 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <memory>
 #include <string>
 #include <vector>
 
 #include "rtl/Forms.h"
 #include "rtl/Themes.h"
 #include "support/ClassicLook.h"
+#include "support/Clipboard.h"
+#include "support/FormFixture.h"
 #include "support/MessageTrace.h"
-#include "support/TestApplication.h"
+#include "support/Pixels.h"
 #include "support/WindowDriver.h"
 
 namespace {
-
-using support::ClassicLook;
 
 // A control that logs the dialog keys the form offers it.
 class KeyWitness : public TCustomControl {
@@ -66,32 +65,21 @@ RECT TextRectOf(HWND edit) {
            << "," << after.right << "," << after.bottom;
 }
 
-class ComboEditTest : public ::testing::Test {
+class ComboEditTest : public support::FormFixture {
 protected:
     void SetUp() override {
-        support::EnsureApplication();
-        form_ = std::make_unique<TForm>(nullptr);
-        form_->SetClientSize(420, 140);
-        form_->SetBounds(40, 40, form_->Width(), form_->Height());
+        MakeForm(420, 140);
         form_->OnKeyDown = [this](TObject*, WORD& key, TShiftState shift) {
             formKeys_.push_back(((shift & ssCtrl) != 0 ? "Ctrl+" : "") + std::to_string(key));
         };
-        other_ = new TCustomEdit(form_.get());
-        other_->SetBounds(16, 60, 100, 21);
-        other_->SetParent(form_.get());
-        witness_ = new KeyWitness(form_.get());
-        witness_->SetBounds(200, 60, 20, 20);
-        witness_->SetParent(form_.get());
-        form_->Show();
-        support::WaitFor([&] { return IsWindowVisible(form_->Handle()) != FALSE; });
+        other_ = Add<TCustomEdit>(form_.get(), 16, 60, 100, 21);
+        witness_ = Add<KeyWitness>(form_.get(), 200, 60, 20, 20);
+        ASSERT_NO_FATAL_FAILURE(ShowForm());
     }
-    void TearDown() override { form_.reset(); }
 
     // A field as the main window has them, made after the look is chosen.
     TJvCustomComboEdit* AddField(int tabOrder = 0) {
-        auto* field = new TJvCustomComboEdit(form_.get());
-        field->SetBounds(16, 24, 361, 21);
-        field->SetParent(form_.get());
+        auto* field = Add<TJvCustomComboEdit>(form_.get(), 16, 24, 361, 21);
         field->SetTabOrder(tabOrder);
         field->SetDirectInput(false);
         field->OnButtonClick = [this](TObject*) { ++buttonClicks_; };
@@ -103,7 +91,6 @@ protected:
         return field;
     }
 
-    std::unique_ptr<TForm> form_;
     TCustomEdit* other_ = nullptr;
     KeyWitness* witness_ = nullptr;
     int buttonClicks_ = 0;
@@ -127,12 +114,10 @@ TEST_F(ComboEditTest, TheMainWindowsFieldsPlaceButtonAndTextAsTheBorderAsks) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        std::unique_ptr<ClassicLook> classic;
-        if (c.classic) {
-            classic = std::make_unique<ClassicLook>();
-        } else if (!ThemeServicesEnabled()) {
+        if (!c.classic && !ThemeServicesEnabled()) {
             GTEST_SKIP() << "visual styles are off on this system";
         }
+        support::ClassicLook classic(c.classic);
         TJvCustomComboEdit* field = AddField();
         RECT window{};
         GetWindowRect(field->Handle(), &window);
@@ -437,25 +422,17 @@ TEST_F(ComboEditTest, DisabledItPaintsItsOwnColoursAndDisablesItsButton) {
     auto capture = [&](TBitmap& picture, COLORREF background) {
         RedrawWindow(field->Handle(), nullptr, nullptr,
                      RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_UPDATENOW | RDW_ALLCHILDREN);
-        picture.SetSize(field->Width(), field->Height());
-        WholeWindowDc window(field->Handle());
-        BitBlt(picture.Dc(), 0, 0, picture.Width(), picture.Height(), window.Dc(), 0, 0, SRCCOPY);
+        ASSERT_TRUE(support::CaptureWindowOf(field->Handle(), picture));
         EXPECT_EQ(picture.Pixel(200, 10), background);
     };
     // Text is drawn smoothed: count the pixels near a colour.
     auto count = [](const TBitmap& picture, COLORREF colour) {
-        int n = 0;
-        for (int y = 0; y < picture.Height(); ++y) {
-            for (int x = 0; x < 300; ++x) {
-                const COLORREF p = picture.Pixel(x, y);
-                n += std::abs(GetRValue(p) - GetRValue(colour)) < 48 &&
-                             std::abs(GetGValue(p) - GetGValue(colour)) < 48 &&
-                             std::abs(GetBValue(p) - GetBValue(colour)) < 48
-                         ? 1
-                         : 0;
-            }
-        }
-        return n;
+        return support::CountPixels(picture, {0, 0, 300, picture.Height()},
+                                    [&](int, int, COLORREF p) {
+                                        return std::abs(GetRValue(p) - GetRValue(colour)) < 48 &&
+                                               std::abs(GetGValue(p) - GetGValue(colour)) < 48 &&
+                                               std::abs(GetBValue(p) - GetBValue(colour)) < 48;
+                                    });
     };
     TBitmap look;
     field->SetEnabled(false);
@@ -566,9 +543,7 @@ TEST_F(ComboEditTest, TheEditingCommandsPassOnlyWhenAllowed) {
     field->SetDirectInput(true);
     field->SetText("copied");
     field->SelectAll();
-    OpenClipboard(nullptr);
-    EmptyClipboard();
-    CloseClipboard();
+    ASSERT_TRUE(support::SetClipboardText(""));
     field->SetClipboardCommands(caCut | caPaste | caClear | caUndo);
     EXPECT_EQ(SendMessageA(field->Handle(), WM_COPY, 0, 0), 1) << "copy refused";
     EXPECT_FALSE(IsClipboardFormatAvailable(CF_TEXT));

@@ -7,58 +7,52 @@
 #include <vssym32.h>
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "rtl/Forms.h"
 #include "rtl/SysUtils.h"
 #include "rtl/Themes.h"
+#include "support/ClassicLook.h"
+#include "support/Clipboard.h"
+#include "support/ControlDriver.h"
+#include "support/FormFixture.h"
 #include "support/MessageTrace.h"
-#include "widgets/GlyphPixels.h"
-#include "support/TestApplication.h"
+#include "support/Pixels.h"
+#include "support/ScratchFolder.h"
 #include "support/WindowDriver.h"
+#include "widgets/GlyphPixels.h"
 
 namespace {
 
-class FilenameEditTest : public ::testing::Test {
+class FilenameEditTest : public support::FormFixture {
 protected:
     void SetUp() override {
-        support::EnsureApplication();
-        form_ = std::make_unique<TForm>(nullptr);
-        form_->SetClientSize(420, 120);
-        form_->SetBounds(40, 40, form_->Width(), form_->Height());
-        field_ = new TJvFilenameEdit(form_.get());
-        field_->SetBounds(16, 24, 361, 21);
-        field_->SetParent(form_.get());
+        MakeForm(420, 120);
+        field_ = Add<TJvFilenameEdit>(form_.get(), 16, 24, 361, 21);
         field_->OnChange = [this](TObject* sender) {
             EXPECT_EQ(sender, field_);
             changes_.push_back(field_->Text());
         };
-        other_ = new TCustomEdit(form_.get());
-        other_->SetBounds(16, 60, 100, 21);
-        other_->SetParent(form_.get());
-        form_->Show();
-        support::WaitFor([&] { return IsWindowVisible(form_->Handle()) != FALSE; });
-        UpdateWindow(form_->Handle());
-    }
-    void TearDown() override { form_.reset(); }
-
-    // A folder under the temporary folder with a file in it.
-    static std::string MakeFile(const std::string& folderName, const std::string& fileName) {
-        char temp[MAX_PATH] = {};
-        GetTempPathA(MAX_PATH, temp);
-        const std::string folder = std::string(temp) + folderName;
-        CreateDirectoryA(folder.c_str(), nullptr);
-        const std::string path = folder + "\\" + fileName;
-        HANDLE file =
-            CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-        CloseHandle(file);
-        return path;
+        other_ = Add<TCustomEdit>(form_.get(), 16, 60, 100, 21);
+        ASSERT_NO_FATAL_FAILURE(ShowForm());
     }
 
-    std::unique_ptr<TForm> form_;
+    // The files the tests choose; a blank in its name makes the field quote them.
+    support::ScratchFolder scratch_{support::TempFolder("brivok field test")};
+    // Alt+Down on the field, handled as the message loop would.
+    void AltDown() {
+        support::PostKey(field_->Handle(), VK_DOWN, true);
+        Application->ProcessMessages();
+    }
+    // Alt+Down, and `path` chosen in the Browse dialog it opens; false when
+    // the dialog did not show or close.
+    [[nodiscard]] bool BrowseTo(const std::string& path) {
+        support::OnThread<bool> answer([path] { return support::ChooseInOpenDialog(path); });
+        AltDown();
+        return answer.Join();
+    }
+
     TJvFilenameEdit* field_ = nullptr;
     TCustomEdit* other_ = nullptr;
     std::vector<std::string> changes_;
@@ -151,9 +145,7 @@ TEST_F(FilenameEditTest, WithoutDirectInputTheTextCannotBeEditedButCanBeCopied) 
     field_->SetDirectInput(false);
     field_->SetFileName("C:\\img\\live.iso");
     changes_.clear();
-    OpenClipboard(nullptr);
-    EmptyClipboard();
-    CloseClipboard();
+    ASSERT_TRUE(support::SetClipboardText(""));
 
     struct Action {
         const char* name;
@@ -178,15 +170,7 @@ TEST_F(FilenameEditTest, WithoutDirectInputTheTextCannotBeEditedButCanBeCopied) 
 
     field_->SelectAll();
     SendMessageA(field_->Handle(), WM_COPY, 0, 0);
-    std::string copied;
-    if (OpenClipboard(nullptr)) {
-        if (HANDLE data = GetClipboardData(CF_TEXT)) {
-            copied = static_cast<const char*>(GlobalLock(data));
-            GlobalUnlock(data);
-        }
-        CloseClipboard();
-    }
-    EXPECT_EQ(copied, "C:\\img\\live.iso");
+    EXPECT_EQ(support::ClipboardText(), "C:\\img\\live.iso");
 
     // The same paste goes through once typing is allowed: the refusal above
     // was ours, not an empty clipboard.
@@ -251,13 +235,8 @@ TEST_F(FilenameEditTest, KeepsTheWindowColourAndHasItsButtonAtTheRightEnd) {
     ASSERT_TRUE(support::CaptureScreenOf(field_->Handle(), screen));
     EXPECT_EQ(screen.Pixel(100, 10), GetSysColor(COLOR_WINDOW)) << "not greyed by read-only";
     // The picture: darker than the face around it.
-    const int buttonX = button.left;
-    int dark = 0;
-    for (int x = buttonX; x < buttonX + 21; ++x) {
-        for (int y = 1; y < 20; ++y) {
-            dark += GetRValue(screen.Pixel(x, y)) < 0x60 ? 1 : 0;
-        }
-    }
+    const int dark = support::CountPixels(screen, {button.left, 1, button.left + 21, 20},
+                                          [](int, int, COLORREF p) { return GetRValue(p) < 0x60; });
     EXPECT_GE(dark, 6) << "the glyph";
 }
 
@@ -290,51 +269,48 @@ TEST_F(FilenameEditTest, ADropTakesTheFirstNameThenReportsTheDrop) {
     // The refusal leaves the drop handling; the framework reports it in
     // the error box, captioned with the application's title.
     events.clear();
-    support::MessageBoxInfo box;
-    std::thread answer([&] {
-        box = support::WaitForMessageBox(Application->Title(), GetCurrentProcessId());
-        if (box.window != nullptr) {
-            support::AnswerMessageBox(box.window);
-        }
-    });
+    support::MessageBoxAnswerer answer(Application->Title());
     SendMessageA(field_->Handle(), WM_DROPFILES,
                  reinterpret_cast<WPARAM>(MakeDrop({"C:\\bad?.iso"})), 0);
-    answer.join();
-    EXPECT_EQ(box.text, "Invalid file name - C:\\bad?.iso.");
+    EXPECT_EQ(answer.Join().text, "Invalid file name - C:\\bad?.iso.");
     EXPECT_EQ(events, std::vector<std::string>{}) << "a refused name is not reported as dropped";
     EXPECT_EQ(field_->FileName(), "C:\\My Images\\a.iso");
 }
 
-// Runs the dialog part on a helper thread while this thread is inside the
-// modal dialog.
-class DialogAnswer {
-public:
-    explicit DialogAnswer(std::string path)
-        : thread_([this, path] { chosen_ = support::ChooseInOpenDialog(path); }) {}
-    ~DialogAnswer() { Join(); }
-    bool Join() {
-        if (thread_.joinable()) {
-            thread_.join();
-        }
-        return chosen_;
-    }
-
-private:
-    bool chosen_ = false;
-    std::thread thread_;
+// Reads the open Browse dialog from a helper thread, then cancels it.
+struct DialogView {
+    bool shown = false;
+    std::string folder;
+    std::string nameBox;
+    UINT errorMode = 0;
 };
 
+DialogView ViewAndCancelBrowseDialog(DWORD timeoutMs = support::kDefaultTimeoutMs) {
+    DialogView view;
+    HWND dialog = support::FindTopLevel("Browse", "#32770", GetCurrentProcessId(), timeoutMs);
+    if (dialog == nullptr) {
+        return view;
+    }
+    view.shown = true;
+    // Process-wide: what the dialog runs with.
+    view.errorMode = SetErrorMode(0);
+    SetErrorMode(view.errorMode);
+    // Null when it does not show: the name read is then empty.
+    HWND box = support::WaitForChild(dialog, "ComboBoxEx32", 0x47C);
+    char folder[MAX_PATH] = {};
+    SendMessageA(dialog, CDM_GETFOLDERPATH, sizeof folder, reinterpret_cast<LPARAM>(folder));
+    view.folder = folder;
+    view.nameBox = support::WindowText(box);
+    PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+    return view;
+}
+
 TEST_F(FilenameEditTest, AltDownOpensTheDialogAndTheChosenPathBecomesTheText) {
-    const std::string path = MakeFile("brivok dialog test", "new image.iso");
+    const std::string path = scratch_.File("new image.iso");
     field_->SetDirectInput(false);
     field_->SetFilter("Ovru ISO image file (*.ISO)|*.ISO");
     other_->SetFocus();
-    {
-        DialogAnswer answer(path);
-        support::PostKey(field_->Handle(), VK_DOWN, true);
-        Application->ProcessMessages();
-        EXPECT_TRUE(answer.Join()) << "the Browse dialog did not show or close";
-    }
+    EXPECT_TRUE(BrowseTo(path)) << "the Browse dialog did not show or close";
     EXPECT_EQ(field_->Text(), "\"" + path + "\"");
     EXPECT_EQ(field_->FileName(), path);
     EXPECT_EQ(changes_.size(), 1u);
@@ -345,17 +321,12 @@ TEST_F(FilenameEditTest, AltDownOpensTheDialogAndTheChosenPathBecomesTheText) {
 TEST_F(FilenameEditTest, AClickOnTheButtonOpensTheDialogAndCancelChangesNothing) {
     field_->SetFileName("C:\\keep.iso");
     changes_.clear();
-    std::thread cancel([] {
-        HWND dialog = support::FindTopLevel("Browse", "#32770", GetCurrentProcessId());
-        if (dialog != nullptr) {
-            PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
-        }
-    });
+    support::OnThread<DialogView> cancel([] { return ViewAndCancelBrowseDialog(); });
     HWND button = field_->Button()->Handle();
     PostMessageA(button, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
     PostMessageA(button, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
     Application->ProcessMessages();
-    cancel.join();
+    EXPECT_TRUE(cancel.Join().shown) << "no Browse dialog";
     EXPECT_EQ(field_->Text(), "C:\\keep.iso");
     EXPECT_TRUE(changes_.empty());
     EXPECT_EQ(GetFocus(), field_->Handle());
@@ -375,7 +346,7 @@ TEST_F(FilenameEditTest, AValueWhoseRestHoldsARefusedCharacterIsRefusedToo) {
 }
 
 TEST_F(FilenameEditTest, ADroppedFolderIsTakenLikeAFileAndALongNameWhole) {
-    const std::string file = MakeFile("brivok drop folder", "x.iso");
+    const std::string file = scratch_.File("x.iso");
     const std::string folder = file.substr(0, file.rfind('\\'));
     SendMessageA(field_->Handle(), WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop({folder})), 0);
     EXPECT_EQ(field_->Text(), "\"" + folder + "\"");
@@ -400,17 +371,10 @@ TEST_F(FilenameEditTest, WithMultiSelectADropTakesEveryNameAndARefusedOneNoneOfT
     EXPECT_EQ(field_->Dialog()->Files, (std::vector<std::string>{"C:\\a.iso", "C:\\b.iso"}));
     EXPECT_EQ(dropped, 1);
 
-    support::MessageBoxInfo box;
-    std::thread answer([&] {
-        box = support::WaitForMessageBox(Application->Title(), GetCurrentProcessId());
-        if (box.window != nullptr) {
-            support::AnswerMessageBox(box.window);
-        }
-    });
+    support::MessageBoxAnswerer answer(Application->Title());
     SendMessageA(field_->Handle(), WM_DROPFILES,
                  reinterpret_cast<WPARAM>(MakeDrop({"C:\\c.iso", "C:\\d|.iso"})), 0);
-    answer.join();
-    EXPECT_EQ(box.text, "Invalid file name - C:\\d|.iso.");
+    EXPECT_EQ(answer.Join().text, "Invalid file name - C:\\d|.iso.");
     EXPECT_EQ(field_->FileName(), "C:\\a.iso") << "nothing half taken";
     EXPECT_EQ(field_->Dialog()->Files.size(), 2u);
     EXPECT_EQ(dropped, 1);
@@ -421,70 +385,16 @@ TEST_F(FilenameEditTest, WithMultiSelectADropTakesEveryNameAndARefusedOneNoneOfT
     EXPECT_TRUE(field_->Dialog()->Files.empty());
 }
 
-// Reads the open Browse dialog from a helper thread, then cancels it.
-struct DialogView {
-    bool shown = false;
-    std::string folder;
-    std::string nameBox;
-    UINT errorMode = 0;
-};
-
-class DialogWatcher {
-public:
-    explicit DialogWatcher(DWORD timeoutMs = support::kDefaultTimeoutMs)
-        : thread_([this, timeoutMs] {
-              HWND dialog =
-                  support::FindTopLevel("Browse", "#32770", GetCurrentProcessId(), timeoutMs);
-              if (dialog == nullptr) {
-                  return;
-              }
-              view_.shown = true;
-              // Process-wide: what the dialog runs with.
-              view_.errorMode = SetErrorMode(0);
-              SetErrorMode(view_.errorMode);
-              HWND box = nullptr;
-              support::WaitFor([&] {
-                  return (box = support::FindChild(dialog, "ComboBoxEx32", 0x47C)) != nullptr;
-              });
-              char folder[MAX_PATH] = {};
-              SendMessageA(dialog, CDM_GETFOLDERPATH, sizeof folder,
-                           reinterpret_cast<LPARAM>(folder));
-              view_.folder = folder;
-              view_.nameBox = support::WindowText(box);
-              PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
-          }) {}
-    ~DialogWatcher() { Join(); }
-    const DialogView& Join() {
-        if (thread_.joinable()) {
-            thread_.join();
-        }
-        return view_;
-    }
-
-private:
-    DialogView view_;
-    std::thread thread_;
-};
-
 TEST_F(FilenameEditTest, AnEmptiedFieldBrowsesFromTheLastChosenFileWithTheErrorModeSet) {
-    const std::string path = MakeFile("brivok dialog test", "chosen image.iso");
+    const std::string path = scratch_.File("chosen image.iso");
     const std::string folder = path.substr(0, path.rfind('\\'));
     field_->SetDirectInput(false);
-    {
-        DialogAnswer answer(path);
-        support::PostKey(field_->Handle(), VK_DOWN, true);
-        Application->ProcessMessages();
-        ASSERT_TRUE(answer.Join());
-    }
+    ASSERT_TRUE(BrowseTo(path));
     field_->Clear();
     const UINT before = SetErrorMode(SEM_NOGPFAULTERRORBOX);
-    DialogView view;
-    {
-        DialogWatcher watcher;
-        support::PostKey(field_->Handle(), VK_DOWN, true);
-        Application->ProcessMessages();
-        view = watcher.Join();
-    }
+    support::OnThread<DialogView> watcher([] { return ViewAndCancelBrowseDialog(); });
+    AltDown();
+    const DialogView& view = watcher.Join();
     ASSERT_TRUE(view.shown);
     EXPECT_EQ(view.errorMode, static_cast<UINT>(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX));
     EXPECT_EQ(SetErrorMode(before), static_cast<UINT>(SEM_NOGPFAULTERRORBOX))
@@ -497,7 +407,7 @@ TEST_F(FilenameEditTest, AnEmptiedFieldBrowsesFromTheLastChosenFileWithTheErrorM
 }
 
 TEST_F(FilenameEditTest, TheDialogEventsCanStopItChangeTheNameOrHaveItRefused) {
-    const std::string path = MakeFile("brivok dialog test", "picked.iso");
+    const std::string path = scratch_.File("picked.iso");
     field_->SetFileName("C:\\keep.iso");
     changes_.clear();
 
@@ -508,10 +418,9 @@ TEST_F(FilenameEditTest, TheDialogEventsCanStopItChangeTheNameOrHaveItRefused) {
         action = false;
     };
     {
-        DialogWatcher watcher(2000);
-        support::PostKey(field_->Handle(), VK_DOWN, true);
-        Application->ProcessMessages();
         // The watcher gives up at its deadline when no dialog shows.
+        support::OnThread<DialogView> watcher([] { return ViewAndCancelBrowseDialog(2000); });
+        AltDown();
         EXPECT_FALSE(watcher.Join().shown);
     }
     EXPECT_EQ(names, std::vector<std::string>{"C:\\keep.iso"});
@@ -538,22 +447,10 @@ TEST_F(FilenameEditTest, TheDialogEventsCanStopItChangeTheNameOrHaveItRefused) {
             EXPECT_EQ(name, path);
             name = c.changedTo;
         };
-        support::MessageBoxInfo box;
-        std::thread errors([&] {
-            if (!c.box.empty()) {
-                box = support::WaitForMessageBox(Application->Title(), GetCurrentProcessId());
-                support::AnswerMessageBox(box.window);
-            }
-        });
-        {
-            DialogAnswer answer(path);
-            support::PostKey(field_->Handle(), VK_DOWN, true);
-            Application->ProcessMessages();
-            EXPECT_TRUE(answer.Join());
-        }
-        errors.join();
+        support::MessageBoxAnswerer errors(Application->Title());
+        EXPECT_TRUE(BrowseTo(path));
+        EXPECT_EQ(errors.Join().text, c.box);
         EXPECT_EQ(field_->Text(), c.text);
-        EXPECT_EQ(box.text, c.box);
         EXPECT_EQ(field_->InitialDir(), c.initialDir);
     }
 }
@@ -606,7 +503,7 @@ TEST_F(FilenameEditTest, ADialogOfAnotherKindKeepsTheSettingsOfTheOldOne) {
 }
 
 TEST_F(FilenameEditTest, LongAndShortNamesOfTheFileTheFieldNames) {
-    const std::string path = MakeFile("brivok names", "a rather long name.iso");
+    const std::string path = scratch_.File("a rather long name.iso");
     field_->SetFileName(path);
     EXPECT_EQ(field_->LongFileName(), "a rather long name.iso");
     const std::string shortName = field_->ShortFileName();
@@ -641,13 +538,8 @@ TEST_F(FilenameEditTest, TheButtonShowsTheThemesFolderPictureAndSwitchesWithTheT
     EXPECT_EQ(second->Button()->Images(), shared);
     EXPECT_EQ(shared->Count(), loaded);
 
-    auto render = [&](TBitmap& picture) {
-        picture.SetSize(button->Width(), button->Height());
-        SendMessageA(button->Handle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(picture.Dc()),
-                     PRF_CLIENT);
-    };
     TBitmap look;
-    render(look);
+    support::Render(button, look);
     RECT content{};
     {
         ThemeData theme(button->Handle(), L"BUTTON");
@@ -660,18 +552,19 @@ TEST_F(FilenameEditTest, TheButtonShowsTheThemesFolderPictureAndSwitchesWithTheT
     EXPECT_TRUE(glyphs::Shows(look, themed, x, y)) << "the themed folder at " << x << "," << y;
 
     // The theme switched off: a system-colour change brings the classic one.
-    SetThemeAppProperties(0);
-    SendMessageA(form_->Handle(), WM_SYSCOLORCHANGE, 0, 0);
-    const int classicIndex = button->ImageIndex();
-    EXPECT_NE(classicIndex, themedIndex);
-    EXPECT_EQ(second->Button()->ImageIndex(), classicIndex);
-    render(look);
-    // Inside the two frame steps and one more pixel: (3, 3) to (W - 3, H - 3).
-    const int cx = 3 + (button->Width() - 6) / 2 - 7;
-    const int cy = 3 + (button->Height() - 6) / 2 - 6;
-    EXPECT_TRUE(glyphs::Shows(look, classic, cx, cy))
-        << "the classic folder at " << cx << "," << cy;
-    SetThemeAppProperties(STAP_ALLOW_NONCLIENT | STAP_ALLOW_CONTROLS);
+    {
+        support::ClassicLook classicLook;
+        SendMessageA(form_->Handle(), WM_SYSCOLORCHANGE, 0, 0);
+        const int classicIndex = button->ImageIndex();
+        EXPECT_NE(classicIndex, themedIndex);
+        EXPECT_EQ(second->Button()->ImageIndex(), classicIndex);
+        support::Render(button, look);
+        // Inside the two frame steps and one more pixel: (3, 3) to (W - 3, H - 3).
+        const int cx = 3 + (button->Width() - 6) / 2 - 7;
+        const int cy = 3 + (button->Height() - 6) / 2 - 6;
+        EXPECT_TRUE(glyphs::Shows(look, classic, cx, cy))
+            << "the classic folder at " << cx << "," << cy;
+    }
     SendMessageA(form_->Handle(), WM_SYSCOLORCHANGE, 0, 0);
     EXPECT_EQ(button->ImageIndex(), themedIndex) << "and back, without loading again";
     EXPECT_EQ(shared->Count(), loaded + 1);

@@ -10,16 +10,18 @@
 #include <commctrl.h>
 #include <uxtheme.h>
 
-#include <memory>
 #include <string>
 
 #include "rtl/Bitmap.h"
 #include "rtl/Forms.h"
 #include "rtl/StdCtrls.h"
-#include "support/TestApplication.h"
+#include "support/ControlDriver.h"
+#include "support/FormFixture.h"
 #include "support/WindowDriver.h"
 
 namespace {
+
+using support::TextSize;
 
 constexpr int kWidth = 393;
 constexpr int kHeight = 65;
@@ -34,58 +36,25 @@ BOOL CALLBACK FindTooltip(HWND window, LPARAM data) {
     return TRUE;
 }
 
-class GroupBoxTest : public ::testing::Test {
+class GroupBoxTest : public support::FormFixture {
 protected:
     void SetUp() override {
-        support::EnsureApplication();
-        SetCursorPos(0, 0);
-        form_ = std::make_unique<TForm>(nullptr);
-        form_->SetClientSize(460, 200);
-        form_->SetBounds(40, 40, form_->Width(), form_->Height());
-        box_ = new TJvGroupBox(form_.get());
+        MakeForm(460, 200);
+        box_ = Add<TJvGroupBox>(form_.get(), 32, 24, kWidth, kHeight);
         box_->SetCaption("Original");
-        box_->SetBounds(32, 24, kWidth, kHeight);
-        box_->SetParent(form_.get());
-        first_ = AddEdit(box_, 24);
-        second_ = AddEdit(box_, 40);
-        other_ = AddEdit(form_.get(), 120);
-        form_->Show();
-        support::WaitFor([&] { return IsWindowVisible(form_->Handle()) != FALSE; });
-        UpdateWindow(form_->Handle());
+        first_ = Add<TCustomEdit>(box_, 16, 24, 100, 14);
+        second_ = Add<TCustomEdit>(box_, 16, 40, 100, 14);
+        other_ = Add<TCustomEdit>(form_.get(), 16, 120, 100, 14);
+        ASSERT_NO_FATAL_FAILURE(ShowForm());
         // The classic look for this box alone; the theme stays on elsewhere.
         // Windows switches a window's theme off for an empty class list;
         // Wine takes an empty list as none given and keeps the theme, so
         // the list names a class that no theme has.
         SetWindowTheme(box_->Handle(), L" ", L" ");
     }
-    void TearDown() override {
-        SetCursorPos(0, 0);
-        form_.reset();
-    }
 
-    TCustomEdit* AddEdit(TWinControl* parent, int top) {
-        auto* edit = new TCustomEdit(form_.get());
-        edit->SetBounds(16, top, 100, 14);
-        edit->SetParent(parent);
-        return edit;
-    }
+    void Picture(TBitmap& picture) { support::Render(box_, picture, PRF_CLIENT | PRF_ERASEBKGND); }
 
-    void Picture(TBitmap& picture) {
-        picture.SetSize(box_->Width(), box_->Height());
-        SendMessageA(box_->Handle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(picture.Dc()),
-                     PRF_CLIENT | PRF_ERASEBKGND);
-    }
-
-    // The text height of "0" and the width of the caption in the box's font.
-    SIZE Measure(const std::string& text) {
-        WindowDc dc(box_->Handle());
-        SelectGuard font(dc.Dc(), box_->Font());
-        SIZE size{};
-        GetTextExtentPoint32A(dc.Dc(), text.c_str(), static_cast<int>(text.size()), &size);
-        return size;
-    }
-
-    std::unique_ptr<TForm> form_;
     TJvGroupBox* box_ = nullptr;
     TCustomEdit* first_ = nullptr;
     TCustomEdit* second_ = nullptr;
@@ -102,8 +71,8 @@ TEST_F(GroupBoxTest, Defaults) {
 }
 
 TEST_F(GroupBoxTest, TheClassicFrameIsAShadowLineWithAHighlightLineBelowAndRight) {
-    const int th = Measure("0").cy;
-    const int tw = Measure("Original").cx;
+    const int th = TextSize(box_, "0").cy;
+    const int tw = TextSize(box_, "Original").cx;
     const int shadowTop = th / 2 - 1;
     const COLORREF shadow = GetSysColor(COLOR_BTNSHADOW);
     const COLORREF highlight = GetSysColor(COLOR_BTNHIGHLIGHT);
@@ -146,8 +115,8 @@ TEST_F(GroupBoxTest, TheClassicFrameIsAShadowLineWithAHighlightLineBelowAndRight
 
 TEST_F(GroupBoxTest, TheMainWindowsFontPutsTheFrameAtRowsFiveAndSix) {
     // The layout's font is 13 pixels high; the frame's lines follow from it.
-    if (Measure("0").cy != 13) {
-        GTEST_SKIP() << "the substitute font here is " << Measure("0").cy << " pixels high";
+    if (TextSize(box_, "0").cy != 13) {
+        GTEST_SKIP() << "the substitute font here is " << TextSize(box_, "0").cy << " pixels high";
     }
     TBitmap picture;
     Picture(picture);
@@ -156,8 +125,8 @@ TEST_F(GroupBoxTest, TheMainWindowsFontPutsTheFrameAtRowsFiveAndSix) {
 }
 
 TEST_F(GroupBoxTest, FlatFrameEmptyCaptionAndRightToLeft) {
-    const int shadowTop = Measure("0").cy / 2 - 1;
-    const int tw = Measure("Original").cx;
+    const int shadowTop = TextSize(box_, "0").cy / 2 - 1;
+    const int tw = TextSize(box_, "Original").cx;
     const COLORREF shadow = GetSysColor(COLOR_BTNSHADOW);
     const COLORREF face = GetSysColor(COLOR_BTNFACE);
     {
@@ -198,7 +167,7 @@ TEST_F(GroupBoxTest, WhatThePlatformsBoxPaintsAtOnceIsPaintedOverAgain) {
     // The platform's box draws itself at once on some messages, not through
     // WM_PAINT; its frame leaves a gap around the caption where ours does
     // not (x = 7 and x = 8 + caption width carry our shadow line).
-    const int shadowTop = Measure("0").cy / 2 - 1;
+    const int shadowTop = TextSize(box_, "0").cy / 2 - 1;
     const COLORREF shadow = GetSysColor(COLOR_BTNSHADOW);
     struct Case {
         const char* name;
@@ -215,18 +184,19 @@ TEST_F(GroupBoxTest, WhatThePlatformsBoxPaintsAtOnceIsPaintedOverAgain) {
         SCOPED_TRACE(c.name);
         SendMessageA(box_->Handle(), c.message, c.wParam, reinterpret_cast<LPARAM>(c.text));
         UpdateWindow(box_->Handle());
-        const int tw = Measure(box_->Caption()).cx;
-        TBitmap screen;
-        ASSERT_TRUE(support::CaptureScreenOf(box_->Handle(), screen));
-        EXPECT_EQ(screen.Pixel(7, shadowTop), shadow);
-        EXPECT_EQ(screen.Pixel(8 + tw, shadowTop), shadow);
+        const int tw = TextSize(box_, box_->Caption()).cx;
+        // Read from the window itself: the screen shows it a moment later.
+        TBitmap drawn;
+        ASSERT_TRUE(support::CaptureWindowOf(box_->Handle(), drawn));
+        EXPECT_EQ(drawn.Pixel(7, shadowTop), shadow);
+        EXPECT_EQ(drawn.Pixel(8 + tw, shadowTop), shadow);
     }
 }
 
 TEST_F(GroupBoxTest, ADisabledCaptionIsEmbossed) {
     box_->SetEnabled(false);
-    const int th = Measure("0").cy;
-    const int tw = Measure("Original").cx;
+    const int th = TextSize(box_, "0").cy;
+    const int tw = TextSize(box_, "Original").cx;
     const COLORREF shadow = GetSysColor(COLOR_BTNSHADOW);
     const COLORREF highlight = GetSysColor(COLOR_BTNHIGHLIGHT);
     TBitmap picture;

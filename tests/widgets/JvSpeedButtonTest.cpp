@@ -15,8 +15,9 @@
 #include "rtl/Forms.h"
 #include "rtl/Themes.h"
 #include "support/ClassicLook.h"
-#include "support/TestApplication.h"
-#include "support/WindowDriver.h"
+#include "support/ControlDriver.h"
+#include "support/FormFixture.h"
+#include "support/Pixels.h"
 #include "widgets/JvButtonColors.h"
 #include "widgets/JvGlyphCache.h"
 
@@ -26,106 +27,62 @@ constexpr COLORREF kFuchsia = RGB(255, 0, 255);
 constexpr COLORREF kRed = RGB(255, 0, 0);
 constexpr COLORREF kBlue = RGB(0, 0, 255);
 
-LPARAM At(int x, int y) {
-    return MAKELPARAM(static_cast<WORD>(x), static_cast<WORD>(y));
-}
-
 // A picture of `width` x `height`: a fuchsia (see-through) frame of two
 // pixels around a filled inside, one cell per colour side by side.
 void MakePicture(TBitmap& picture, int width, int height, const std::vector<COLORREF>& cells) {
-    picture.SetSize(width * static_cast<int>(cells.size()), height);
-    for (int y = 0; y < height; ++y) {
-        std::uint8_t* row = picture.ScanLine(y);
-        for (int x = 0; x < picture.Width(); ++x) {
-            const int inCell = x % width;
-            const bool inside = inCell >= 2 && inCell < width - 2 && y >= 2 && y < height - 2;
-            const COLORREF colour = inside ? cells[static_cast<std::size_t>(x / width)] : kFuchsia;
-            row[x * 3] = GetBValue(colour);
-            row[x * 3 + 1] = GetGValue(colour);
-            row[x * 3 + 2] = GetRValue(colour);
-        }
-    }
-}
-
-// The button's look as it paints it.
-void Render(TWinControl* control, TBitmap& picture) {
-    picture.SetSize(control->Width(), control->Height());
-    SendMessageA(control->Handle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(picture.Dc()),
-                 PRF_CLIENT);
-}
-
-bool SamePixels(const TBitmap& a, const TBitmap& b) {
-    if (a.Width() != b.Width() || a.Height() != b.Height()) {
-        return false;
-    }
-    for (int y = 0; y < a.Height(); ++y) {
-        for (int x = 0; x < a.Width(); ++x) {
-            if (a.Pixel(x, y) != b.Pixel(x, y)) {
-                return false;
-            }
-        }
-    }
-    return true;
+    support::Paint(picture, width * static_cast<int>(cells.size()), height, [&](int x, int y) {
+        const int inCell = x % width;
+        const bool inside = inCell >= 2 && inCell < width - 2 && y >= 2 && y < height - 2;
+        return inside ? cells[static_cast<std::size_t>(x / width)] : kFuchsia;
+    });
 }
 
 // Where pixels of `colour` lie: their bounding box, empty when none.
 RECT BoxOf(const TBitmap& picture, COLORREF colour) {
-    RECT box{picture.Width(), picture.Height(), 0, 0};
-    for (int y = 0; y < picture.Height(); ++y) {
-        for (int x = 0; x < picture.Width(); ++x) {
-            if (picture.Pixel(x, y) == colour) {
-                box.left = std::min<LONG>(box.left, x);
-                box.top = std::min<LONG>(box.top, y);
-                box.right = std::max<LONG>(box.right, x + 1);
-                box.bottom = std::max<LONG>(box.bottom, y + 1);
-            }
-        }
-    }
-    return box.left < box.right ? box : RECT{};
+    return support::BoxOf(picture, support::Whole(picture),
+                          [&](int, int, COLORREF pixel) { return pixel == colour; });
 }
 
+using support::At;
 using support::ClassicLook;
+using support::Render;
+using support::SamePixels;
 
-class SpeedButtonTest : public ::testing::Test {
+class SpeedButtonTest : public support::FormFixture {
 protected:
     void SetUp() override {
-        support::EnsureApplication();
-        form_ = std::make_unique<TForm>(nullptr);
-        form_->SetClientSize(200, 100);
-        form_->SetBounds(60, 60, form_->Width(), form_->Height());
+        MakeForm(200, 100, 60, 60);
         images_ = std::make_unique<TCustomImageList>(nullptr, 14, 12);
         TBitmap picture;
         MakePicture(picture, 14, 12, {kRed});
         ASSERT_EQ(images_->AddMasked(picture.Handle(), kFuchsia), 0);
-        button_ = new TJvImageSpeedButton(form_.get());
-        button_->SetBounds(10, 10, 21, 19);
-        button_->SetParent(form_.get());
+        button_ = Add<TJvImageSpeedButton>(form_.get(), 10, 10, 21, 19);
         button_->SetImages(images_.get());
         button_->SetImageIndex(0);
         button_->OnClick = [this](TObject*) { ++clicks_; };
-        form_->Show();
-        support::WaitFor([&] { return IsWindowVisible(form_->Handle()) != FALSE; });
-        Application->ProcessMessages();
-    }
-    void TearDown() override {
-        SetCursorPos(0, 0);
-        form_.reset();
-        images_.reset();
+        ASSERT_NO_FATAL_FAILURE(ShowForm());
     }
 
     void Send(UINT msg, WPARAM wParam, LPARAM lParam) {
-        SendMessageA(button_->Handle(), msg, wParam, lParam);
+        support::Send(button_, msg, wParam, lParam);
     }
 
     // The pointer over the button, as the mouse would bring it.
-    void PointAtButton() {
-        RECT rect{};
-        GetWindowRect(button_->Handle(), &rect);
-        SetCursorPos((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
-        Send(WM_MOUSEMOVE, 0, At(button_->Width() / 2, button_->Height() / 2));
+    void PointAtButton() { support::MovePointer(button_, button_); }
+
+    // The button's look, held down by the mouse when `pressed` (and released
+    // off the button afterwards).
+    void RenderHeld(bool pressed, TBitmap& look) {
+        if (pressed) {
+            Send(WM_LBUTTONDOWN, MK_LBUTTON, At(5, 5));
+        }
+        Render(button_, look);
+        if (pressed) {
+            Send(WM_LBUTTONUP, 0, At(80, 5));
+        }
     }
 
-    std::unique_ptr<TForm> form_;
+    // Goes after the form (the fixture's TearDown), which its button uses.
     std::unique_ptr<TCustomImageList> images_;
     TJvImageSpeedButton* button_ = nullptr;
     int clicks_ = 0;
@@ -379,14 +336,8 @@ TEST_F(SpeedButtonTest, WithoutThemesTheFrameIsDrawnInTheFacesLightAndDarkColour
         if (c.hot) {
             PointAtButton();
         }
-        if (c.pressed) {
-            Send(WM_LBUTTONDOWN, MK_LBUTTON, At(5, 5));
-        }
         TBitmap look;
-        Render(button_, look);
-        if (c.pressed) {
-            Send(WM_LBUTTONUP, 0, At(80, 5));
-        }
+        RenderHeld(c.pressed, look);
         const POINT points[6] = {{0, h / 2},     {1, h / 2}, {w - 1, h / 2},
                                  {w - 2, h / 2}, {w / 2, 0}, {w / 2, h - 1}};
         const char* names[6] = {"left", "inner left", "right", "inner right", "top", "bottom"};
@@ -413,10 +364,7 @@ TEST_F(SpeedButtonTest, TheEditsPictureIsCentredInThePictureAreaAndMovesWhenPres
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        std::unique_ptr<ClassicLook> classic;
-        if (c.classic) {
-            classic = std::make_unique<ClassicLook>();
-        }
+        ClassicLook classic(c.classic);
         // The picture area: the element's content rectangle under themes;
         // inside the two frame steps and one more pixel without.
         RECT area{3, 3, 18, 16};
@@ -428,14 +376,8 @@ TEST_F(SpeedButtonTest, TheEditsPictureIsCentredInThePictureAreaAndMovesWhenPres
                                           c.pressed ? PBS_PRESSED : PBS_NORMAL, &all, &area);
         }
         const POINT offset = !c.pressed ? POINT{0, 0} : c.classic ? POINT{1, 1} : POINT{1, 0};
-        if (c.pressed) {
-            Send(WM_LBUTTONDOWN, MK_LBUTTON, At(5, 5));
-        }
         TBitmap look;
-        Render(button_, look);
-        if (c.pressed) {
-            Send(WM_LBUTTONUP, 0, At(80, 5));
-        }
+        RenderHeld(c.pressed, look);
         // The picture's red inside starts two pixels into it.
         const int x = area.left + (area.right - area.left) / 2 - 7 + offset.x;
         const int y = area.top + (area.bottom - area.top) / 2 - 6 + offset.y;

@@ -7,69 +7,58 @@
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <memory>
 #include <string>
 
 #include "rtl/Bitmap.h"
 #include "rtl/Forms.h"
 #include "rtl/StdCtrls.h"
-#include "support/TestApplication.h"
+#include "support/ControlDriver.h"
+#include "support/FormFixture.h"
+#include "support/Pixels.h"
 #include "support/WindowDriver.h"
-#include "widgets/PointerMoves.h"
 #include "widgets/XPButtonLook.h"
 
 namespace {
 
-using widgets_test::CentreOf;
-using widgets_test::Send;
+using support::CentreOf;
+using support::Send;
 
 using namespace xp_look;
 
-class XPButtonTest : public ::testing::Test {
+constexpr COLORREF kMagenta = RGB(255, 0, 255);  // see-through in a glyph
+
+class XPButtonTest : public support::FormFixture {
 public:  // the table-driven cases reach the fixture through a reference
+    using FormFixture::form_;
+
     void SetUp() override {
-        support::EnsureApplication();
-        SetCursorPos(0, 0);
-        form_ = std::make_unique<TForm>(nullptr);
-        form_->SetClientSize(300, 100);
-        form_->SetBounds(60, 60, form_->Width(), form_->Height());
-        edit_ = new TCustomEdit(form_.get());
-        edit_->SetBounds(10, 60, 100, 21);
-        edit_->SetParent(form_.get());
+        MakeForm(300, 100, 60, 60);
+        edit_ = Add<TCustomEdit>(form_.get(), 10, 60, 100, 21);
         button_ = MakeButton();
-        next_ = new TJvXPButton(form_.get());
+        next_ = Add<TJvXPButton>(form_.get(), 150, 20, kWidth, kHeight);
         next_->SetCaption("Close");
-        next_->SetBounds(150, 20, next_->Width(), next_->Height());
-        next_->SetParent(form_.get());
         next_->OnClick = [this](TObject*) { ++nextClicks_; };
-        form_->Show();
-        support::WaitFor([&] { return IsWindowVisible(form_->Handle()) != FALSE; });
-        UpdateWindow(form_->Handle());
+        ASSERT_NO_FATAL_FAILURE(ShowForm());
         edit_->SetFocus();
         Application->ProcessMessages();
         clicks_ = 0;
         nextClicks_ = 0;
     }
-    void TearDown() override {
-        PointerAway();
-        form_.reset();
-    }
 
     TJvXPButton* MakeButton() {
-        auto* button = new TJvXPButton(form_.get());
+        auto* button = Add<TJvXPButton>(form_.get(), 32, 20, kWidth, kHeight);
         button->SetCaption("Patch");
-        button->SetBounds(32, 20, button->Width(), button->Height());
-        button->SetParent(form_.get());
         button->OnClick = [this, button](TObject* sender) {
             EXPECT_EQ(sender, button);
             ++clicks_;
         };
         return button;
     }
-    // A fresh button in place of the old one, the edit focused, for the
-    // next case of a table (a new form would cost Wine seconds).
+    // A fresh button in place of the old one, the edit focused, the keys
+    // up, for the next case of a table (a new form would cost Wine seconds).
     void NewButton() {
         PointerAway();
+        ReleaseKeys();
         delete button_;
         button_ = MakeButton();
         edit_->SetFocus();
@@ -77,25 +66,13 @@ public:  // the table-driven cases reach the fixture through a reference
         clicks_ = 0;
         nextClicks_ = 0;
     }
-    // Wine routes a queued pointer move by its position when it is read: a
-    // move left over from one case would reach the next case's window at
-    // the same place. Let every move arrive first, then release the keys.
-    void PointerAway() {
-        ReleaseCapture();
-        Application->ProcessMessages();
-        SetCursorPos(0, 0);
-        support::WaitFor([&] { return !button_->MouseInControl() && !next_->MouseInControl(); },
-                         3000);
-        BYTE keys[256]{};
-        SetKeyboardState(keys);
-    }
 
     void Post(UINT msg, WPARAM wParam, LPARAM lParam) {
         PostMessageA(button_->Handle(), msg, wParam, lParam);
         Application->ProcessMessages();
     }
     // The pointer over `over`; the button gets the move (it may hold the capture).
-    void PointerOver(TWinControl* over) { widgets_test::MovePointer(over, button_); }
+    void PointerOver(TWinControl* over) { support::MovePointer(over, button_); }
     // A key as the keyboard sends it, through the loop's dialog-key routing.
     static void Key(TWinControl* target, WORD key) {
         support::PostKey(target->Handle(), key);
@@ -109,13 +86,8 @@ public:  // the table-driven cases reach the fixture through a reference
         SetKeyboardState(keys);
     }
 
-    void Picture(TBitmap& picture) {
-        picture.SetSize(button_->Width(), button_->Height());
-        SendMessageA(button_->Handle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(picture.Dc()),
-                     PRF_CLIENT);
-    }
+    void Picture(TBitmap& picture) { support::Render(button_, picture); }
 
-    std::unique_ptr<TForm> form_;
     TCustomEdit* edit_ = nullptr;
     TJvXPButton* button_ = nullptr;
     TJvXPButton* next_ = nullptr;
@@ -231,31 +203,17 @@ TEST_F(XPButtonTest, EachStateShowsItsRingFaceAndBorder) {
     }
 }
 
-// The box around the pixels that differ from the face: the caption's ink.
+// The box around the pixels inside the ring that differ from the face: the
+// caption's ink.
 RECT InkBox(const TBitmap& picture, const Look& look) {
-    RECT box{kWidth, kHeight, 0, 0};
-    for (int y = 3; y < kHeight - 3; ++y) {
-        for (int x = 3; x < kWidth - 3; ++x) {
-            if (picture.Pixel(x, y) != ExpectedFace(look, x, y)) {
-                box.left = std::min<LONG>(box.left, x);
-                box.top = std::min<LONG>(box.top, y);
-                box.right = std::max<LONG>(box.right, x + 1);
-                box.bottom = std::max<LONG>(box.bottom, y + 1);
-            }
-        }
-    }
-    return box;
+    return support::BoxOf(picture, {3, 3, kWidth - 3, kHeight - 3},
+                          [&](int x, int y, COLORREF p) { return p != ExpectedFace(look, x, y); });
 }
 
 TEST_F(XPButtonTest, TheCaptionIsCentredAndMovesOnePixelWhenPressed) {
     TBitmap idle;
     Picture(idle);
-    SIZE text{};
-    {
-        WindowDc dc(button_->Handle());
-        SelectGuard font(dc.Dc(), button_->Font());
-        GetTextExtentPoint32A(dc.Dc(), "Patch", 5, &text);
-    }
+    const SIZE text = support::TextSize(button_, "Patch");
     const RECT idleInk = InkBox(idle, {Ring::kNone, false, kBorder});
     const int left = (kWidth - text.cx) / 2;
     const int top = (kHeight - text.cy) / 2;
@@ -278,13 +236,8 @@ TEST_F(XPButtonTest, TheCaptionIsCentredAndMovesOnePixelWhenPressed) {
 
 TEST_F(XPButtonTest, ADisabledCaptionIsEmbossed) {
     auto count = [](const TBitmap& picture, COLORREF color) {
-        int n = 0;
-        for (int y = 3; y < kHeight - 3; ++y) {
-            for (int x = 10; x < kWidth - 10; ++x) {
-                n += picture.Pixel(x, y) == color ? 1 : 0;
-            }
-        }
-        return n;
+        return support::CountPixels(picture, {10, 3, kWidth - 10, kHeight - 3},
+                                    [&](int, int, COLORREF p) { return p == color; });
     };
     const COLORREF text = GetSysColor(COLOR_WINDOWTEXT);
     const COLORREF shadow = GetSysColor(COLOR_BTNSHADOW);
@@ -298,17 +251,15 @@ TEST_F(XPButtonTest, ADisabledCaptionIsEmbossed) {
     EXPECT_GT(count(disabled, shadow), 0);
     // The highlight copy shows one pixel right of and below the shadow copy
     // where the shadow does not cover it.
-    int highlightBelowShadow = 0;
     const COLORREF highlight = GetSysColor(COLOR_BTNHIGHLIGHT);
-    for (int y = 3; y < kHeight - 4; ++y) {
-        for (int x = 10; x < kWidth - 11; ++x) {
-            if (disabled.Pixel(x, y) == shadow && disabled.Pixel(x + 1, y + 1) == highlight &&
-                ExpectedFace({Ring::kNone, false, kDisabledBorder}, x + 1, y + 1) != highlight) {
-                ++highlightBelowShadow;
-            }
-        }
-    }
-    EXPECT_GT(highlightBelowShadow, 0);
+    EXPECT_GT(support::CountPixels(disabled, {10, 3, kWidth - 11, kHeight - 4},
+                                   [&](int x, int y, COLORREF p) {
+                                       return p == shadow &&
+                                              disabled.Pixel(x + 1, y + 1) == highlight &&
+                                              ExpectedFace({Ring::kNone, false, kDisabledBorder},
+                                                           x + 1, y + 1) != highlight;
+                                   }),
+              0);
 }
 
 TEST_F(XPButtonTest, TheFocusRectangleShowsOnlyWhenAskedFor) {
@@ -522,16 +473,8 @@ TEST_F(XPButtonTest, SettersRepaintOnlyOnANewValue) {
 
 // A glyph of one colour with a magenta lower-left pixel, the transparent one.
 void MakeGlyph(TBitmap& glyph, int width, int height, COLORREF color) {
-    glyph.SetSize(width, height);
-    for (int y = 0; y < height; ++y) {
-        std::uint8_t* row = glyph.ScanLine(y);
-        for (int x = 0; x < width; ++x) {
-            const COLORREF pixel = (x == 0 && y == height - 1) ? RGB(255, 0, 255) : color;
-            row[x * 3] = GetBValue(pixel);
-            row[x * 3 + 1] = GetGValue(pixel);
-            row[x * 3 + 2] = GetRValue(pixel);
-        }
-    }
+    support::Paint(glyph, width, height,
+                   [&](int x, int y) { return x == 0 && y == height - 1 ? kMagenta : color; });
 }
 
 TEST_F(XPButtonTest, TheGlyphStandsBesideTheCaptionAsTheLayoutSays) {
@@ -541,12 +484,7 @@ TEST_F(XPButtonTest, TheGlyphStandsBesideTheCaptionAsTheLayoutSays) {
     MakeGlyph(glyph, kGlyph, kGlyph, red);
     button_->SetBounds(button_->Left(), button_->Top(), 90, 50);
     button_->SetGlyph(glyph);
-    SIZE text{};
-    {
-        WindowDc dc(button_->Handle());
-        SelectGuard font(dc.Dc(), button_->Font());
-        GetTextExtentPoint32A(dc.Dc(), "Patch", 5, &text);
-    }
+    const SIZE text = support::TextSize(button_, "Patch");
     const int w = 90;
     const int h = 50;
     const int sp = 3;
@@ -574,19 +512,11 @@ TEST_F(XPButtonTest, TheGlyphStandsBesideTheCaptionAsTheLayoutSays) {
         TBitmap picture;
         Picture(picture);
         // The glyph's red square without its transparent corner.
-        RECT box{w, h, 0, 0};
-        int transparentShown = 0;
-        for (int y = 0; y < h; ++y) {
-            for (int x = 0; x < w; ++x) {
-                const COLORREF pixel = picture.Pixel(x, y);
-                transparentShown += pixel == RGB(255, 0, 255) ? 1 : 0;
-                if (pixel == red) {
-                    box = {std::min<LONG>(box.left, x), std::min<LONG>(box.top, y),
-                           std::max<LONG>(box.right, x + 1), std::max<LONG>(box.bottom, y + 1)};
-                }
-            }
-        }
-        EXPECT_EQ(transparentShown, 0);
+        EXPECT_EQ(support::CountPixels(picture, support::Whole(picture),
+                                       [](int, int, COLORREF p) { return p == kMagenta; }),
+                  0);
+        const RECT box = support::BoxOf(picture, support::Whole(picture),
+                                        [&](int, int, COLORREF p) { return p == red; });
         EXPECT_EQ(box.left, c.glyphAt.x);
         EXPECT_EQ(box.top, c.glyphAt.y);
         EXPECT_EQ(box.right - box.left, kGlyph);
@@ -602,14 +532,8 @@ TEST_F(XPButtonTest, ADisabledGlyphIsGreyedUnlessAutoGrayIsOff) {
     auto has = [&](COLORREF color) {
         TBitmap picture;
         Picture(picture);
-        for (int y = 0; y < kHeight; ++y) {
-            for (int x = 0; x < kWidth; ++x) {
-                if (picture.Pixel(x, y) == color) {
-                    return true;
-                }
-            }
-        }
-        return false;
+        return support::CountPixels(picture, support::Whole(picture),
+                                    [&](int, int, COLORREF p) { return p == color; }) > 0;
     };
     EXPECT_TRUE(has(RGB(185, 185, 185))) << "(255 + 0 + 0) div 3 + 100";
     EXPECT_FALSE(has(RGB(255, 0, 0)));

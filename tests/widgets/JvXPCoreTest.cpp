@@ -6,21 +6,20 @@
 
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <string>
 #include <vector>
 
 #include "rtl/Forms.h"
 #include "rtl/StdCtrls.h"
-#include "support/TestApplication.h"
-#include "support/WindowDriver.h"
-#include "widgets/PointerMoves.h"
+#include "support/ControlDriver.h"
+#include "support/FormFixture.h"
 
 namespace {
 
-using widgets_test::CentreOf;
-using widgets_test::MovePointer;
-using widgets_test::Send;
+using support::At;
+using support::CentreOf;
+using support::MovePointer;
+using support::Send;
 
 using Log = std::vector<std::string>;
 
@@ -106,45 +105,19 @@ private:
     Log& log_;
 };
 
-LPARAM At(int x, int y) {
-    return MAKELPARAM(static_cast<WORD>(x), static_cast<WORD>(y));
-}
-
-class XPCoreTest : public ::testing::Test {
+class XPCoreTest : public support::FormFixture {
 public:  // the table-driven cases reach the fixture through a reference
+    using FormFixture::form_;
+
     void SetUp() override {
-        support::EnsureApplication();
-        SetCursorPos(0, 0);
-        form_ = std::make_unique<TForm>(nullptr);
-        form_->SetClientSize(320, 120);
-        form_->SetBounds(60, 60, form_->Width(), form_->Height());
-        edit_ = new TCustomEdit(form_.get());
-        edit_->SetBounds(10, 60, 100, 21);
-        edit_->SetParent(form_.get());
-        a_ = Add("a", 10, 10);
-        b_ = Add("b", 120, 10);
-        form_->Show();
-        support::WaitFor([&] { return IsWindowVisible(form_->Handle()) != FALSE; });
-        UpdateWindow(form_->Handle());
+        MakeForm(320, 120, 60, 60);
+        edit_ = Add<TCustomEdit>(form_.get(), 10, 60, 100, 21);
+        a_ = AddTraced("a", 10, 10);
+        b_ = AddTraced("b", 120, 10);
+        ASSERT_NO_FATAL_FAILURE(ShowForm());
         edit_->SetFocus();
         Application->ProcessMessages();
         log_.clear();
-    }
-    void TearDown() override {
-        PointerAway();
-        form_.reset();
-    }
-
-    // Wine routes a queued pointer move by its position when it is read: a
-    // move left over from one case would reach the next case's window at
-    // the same place. Let every move arrive first.
-    void PointerAway() {
-        ReleaseCapture();
-        Application->ProcessMessages();
-        SetCursorPos(0, 0);
-        support::WaitFor(
-            [&] { return (a_ == nullptr || !a_->MouseInControl()) && !b_->MouseInControl(); },
-            3000);
     }
 
     // Fresh controls for the next case of a table (a new form would cost
@@ -153,18 +126,16 @@ public:  // the table-driven cases reach the fixture through a reference
         PointerAway();
         delete a_;
         delete b_;
-        a_ = Add("a", 10, 10);
-        b_ = Add("b", 120, 10);
+        a_ = AddTraced("a", 10, 10);
+        b_ = AddTraced("b", 120, 10);
         form_->SetColor(clBtnFace);
         edit_->SetFocus();
         Application->ProcessMessages();
     }
 
-    TracedControl* Add(const std::string& name, int left, int top) {
-        auto* control = new TracedControl(form_.get(), log_);
+    TracedControl* AddTraced(const std::string& name, int left, int top) {
+        auto* control = Add<TracedControl>(form_.get(), left, top, 80, 24, log_);
         control->SetName(name);
-        control->SetBounds(left, top, 80, 24);
-        control->SetParent(form_.get());
         return control;
     }
 
@@ -180,7 +151,6 @@ public:  // the table-driven cases reach the fixture through a reference
     }
 
     Log log_;
-    std::unique_ptr<TForm> form_;
     TCustomEdit* edit_ = nullptr;
     TracedControl* a_ = nullptr;
     TracedControl* b_ = nullptr;
