@@ -99,13 +99,6 @@ protected:
                 area.top + (area.bottom - area.top) / 2 - 6};
     }
 
-    // The button's pixels as the screen shows them once `condition` holds.
-    bool WaitForButton(HWND button, TBitmap& screen,
-                       const std::function<bool(const TBitmap&)>& condition) {
-        return support::WaitFor(
-            [&] { return support::CaptureScreenOf(button, screen) && condition(screen); });
-    }
-
     void ShotOfField(HWND field, const std::string& state) {
         support::SaveScreenshot(field, ScreenshotPath("e2e-field-" + Look() + "-" + state));
     }
@@ -153,8 +146,8 @@ TEST_F(FileFieldsLookTest, TheButtonsShowTheirPictureHotPressedAndDisabled) {
     HWND field = tool_.oldField;
     const POINT at = PicturePlace(button);
     TBitmap idle;
-    ASSERT_TRUE(WaitForButton(button, idle,
-                              [&](const TBitmap& s) { return Shows(s, picture, at.x, at.y); }))
+    ASSERT_TRUE(support::CaptureScreenWhen(
+        button, idle, [&](const TBitmap& s) { return Shows(s, picture, at.x, at.y); }))
         << "the folder picture at " << at.x << "," << at.y;
     ShotOfField(field, "idle");
     support::SaveScreenshot(tool_.window, ScreenshotPath("e2e-fields-" + Look()));
@@ -165,13 +158,13 @@ TEST_F(FileFieldsLookTest, TheButtonsShowTheirPictureHotPressedAndDisabled) {
     GetWindowRect(button, &rect);
     SetCursorPos((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
     if (Themed()) {
-        EXPECT_TRUE(WaitForButton(button, screen, differs)) << "hot under the pointer";
+        EXPECT_TRUE(support::CaptureScreenWhen(button, screen, differs)) << "hot under the pointer";
         ShotOfField(field, "hot");
     }
 
     const SIZE size = support::ClientSize(button);
     PostMessageA(button, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(size.cx / 2, size.cy / 2));
-    EXPECT_TRUE(WaitForButton(button, screen, [&](const TBitmap& s) {
+    EXPECT_TRUE(support::CaptureScreenWhen(button, screen, [&](const TBitmap& s) {
         // Pressed, the picture moves one pixel right (and down, classic).
         return Shows(s, picture, at.x + 1, at.y + (Themed() ? 0 : 1));
     })) << "the pressed look";
@@ -179,20 +172,20 @@ TEST_F(FileFieldsLookTest, TheButtonsShowTheirPictureHotPressedAndDisabled) {
     // Released outside: no dialog, drawn up again.
     PostMessageA(button, WM_LBUTTONUP, 0, MAKELPARAM(static_cast<WORD>(-30), 5));
     SetCursorPos(0, 0);
-    EXPECT_TRUE(WaitForButton(button, screen,
-                              [&](const TBitmap& s) { return Shows(s, picture, at.x, at.y); }));
+    EXPECT_TRUE(support::CaptureScreenWhen(
+        button, screen, [&](const TBitmap& s) { return Shows(s, picture, at.x, at.y); }));
     EXPECT_EQ(support::FindTopLevel("Browse", "#32770", tool_.process.Id(), 1000), nullptr)
         << "released outside, the button does nothing";
 
     EnableWindow(field, FALSE);
-    EXPECT_TRUE(WaitForButton(button, screen, [&](const TBitmap& s) {
+    EXPECT_TRUE(support::CaptureScreenWhen(button, screen, [&](const TBitmap& s) {
         return AllGrey(s, at.x, at.y);
     })) << "the disabled picture";
     EXPECT_FALSE(IsWindowEnabled(button)) << "the button is disabled with its field";
     ShotOfField(field, "disabled");
     EnableWindow(field, TRUE);
-    EXPECT_TRUE(WaitForButton(button, screen,
-                              [&](const TBitmap& s) { return Shows(s, picture, at.x, at.y); }));
+    EXPECT_TRUE(support::CaptureScreenWhen(
+        button, screen, [&](const TBitmap& s) { return Shows(s, picture, at.x, at.y); }));
 }
 
 TEST_F(FileFieldsLookTest, TheFocusedFieldShowsAThinCaretAndTabSelectsNothing) {

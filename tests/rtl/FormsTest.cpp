@@ -176,7 +176,9 @@ TEST_F(FormTest, CustomControlPaintsDoubleBufferedWithSystemColoursResolved) {
     EXPECT_EQ(printed.Pixel(35, 15), RGB(0xFF, 0, 0));
 
     TBitmap screen;
-    ASSERT_TRUE(support::CaptureScreenOf(control->Handle(), screen));
+    EXPECT_TRUE(support::CaptureScreenWhen(control->Handle(), screen, [](const TBitmap& s) {
+        return s.Pixel(5, 5) == GetSysColor(COLOR_BTNFACE) && s.Pixel(35, 15) == RGB(0xFF, 0, 0);
+    }));
     EXPECT_EQ(screen.Pixel(5, 5), GetSysColor(COLOR_BTNFACE)) << "as shown on the screen";
     EXPECT_EQ(screen.Pixel(35, 15), RGB(0xFF, 0, 0));
 }
@@ -186,7 +188,9 @@ TEST_F(FormTest, GroupBoxInsideShowsTheFaceColour) {
     box->SetCaption("Frame");
     ASSERT_NO_FATAL_FAILURE(ShowForm());
     TBitmap screen;
-    ASSERT_TRUE(support::CaptureScreenOf(box->Handle(), screen));
+    EXPECT_TRUE(support::CaptureScreenWhen(box->Handle(), screen, [](const TBitmap& s) {
+        return s.Pixel(100, 50) == GetSysColor(COLOR_BTNFACE);
+    }));
     EXPECT_EQ(screen.Pixel(100, 50), GetSysColor(COLOR_BTNFACE));
 }
 

@@ -348,6 +348,11 @@ bool CaptureScreenOf(HWND window, TBitmap& picture) {
     return CopyWindowPixels(window, screen.Dc(), false, picture);
 }
 
+bool CaptureScreenWhen(HWND window, TBitmap& picture,
+                       const std::function<bool(const TBitmap&)>& shows) {
+    return WaitFor([&] { return CaptureScreenOf(window, picture) && shows(picture); });
+}
+
 bool CaptureWindowOf(HWND window, TBitmap& picture) {
     const WholeWindowDc drawn(window);
     return CopyWindowPixels(window, drawn.Dc(), true, picture);

@@ -156,6 +156,11 @@ bool Responsive(HWND window);
 
 // The window's pixels as shown on the screen (24 bits).
 bool CaptureScreenOf(HWND window, TBitmap& picture);
+// Captures the window's place on the screen until `shows` holds for the
+// picture or the deadline passes, for Wine shows what a window draws only a
+// moment later; the last capture stays in `picture` for the checks after.
+[[nodiscard]] bool CaptureScreenWhen(HWND window, TBitmap& picture,
+                                     const std::function<bool(const TBitmap&)>& shows);
 // The window's pixels, frame included, as it has drawn them: read from the
 // window itself, for Wine shows what a window draws on the screen only a
 // moment later.

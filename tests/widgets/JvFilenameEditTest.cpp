@@ -232,7 +232,9 @@ TEST_F(FilenameEditTest, KeepsTheWindowColourAndHasItsButtonAtTheRightEnd) {
     EXPECT_EQ(button.bottom, 20);
 
     TBitmap screen;
-    ASSERT_TRUE(support::CaptureScreenOf(field_->Handle(), screen));
+    EXPECT_TRUE(support::CaptureScreenWhen(field_->Handle(), screen, [](const TBitmap& s) {
+        return s.Pixel(100, 10) == GetSysColor(COLOR_WINDOW);
+    })) << "not greyed by read-only";
     EXPECT_EQ(screen.Pixel(100, 10), GetSysColor(COLOR_WINDOW)) << "not greyed by read-only";
     // The picture: darker than the face around it.
     const int dark = support::CountPixels(screen, {button.left, 1, button.left + 21, 20},
