@@ -17,6 +17,10 @@ brivok_start_display --private || exit 1
 trap brivok_stop_all EXIT
 brivok_start_wine
 brivok_wine_managed N
+# The resolution tests set the prefix's LogPixels for each start of the
+# tool and put it back; one cut off in between would leave it for every
+# test after it. The tests start at 96 dpi.
+"$BRIVOK_WINE" reg delete 'HKCU\Control Panel\Desktop' /v LogPixels /f >/dev/null 2>&1 || true
 
 echo "== Windows tests under Wine in $(basename "$BRIVOK_TEST_TREE") ($BRIVOK_TEST_TREE_REASON)"
 # Serial: the GUI tests share one display and the keyboard focus.

@@ -3,6 +3,8 @@
 #include "rtl/Controls.h"
 
 #include <algorithm>
+#include <utility>
+#include <vector>
 
 void TWinControl::SetParent(TWinControl* parent) {
     if (parent == parent_) {
@@ -22,6 +24,7 @@ void TWinControl::SetParent(TWinControl* parent) {
         CreateHandle();
     }
     UpdateAnchorRules();
+    ScaleForPPI(parent_->currentPPI_);
 }
 
 TWinControl* TWinControl::Outermost() {
@@ -38,7 +41,7 @@ TForm* TWinControl::ParentForm() {
 
 void TWinControl::OnSize(WPARAM kind) {
     ReadBoundsFromWindow();
-    if (kind != SIZE_MINIMIZED) {
+    if (kind != SIZE_MINIMIZED && !scaling_) {
         AlignControls();
     }
 }
@@ -137,6 +140,29 @@ void TWinControl::AlignControls() {
                          SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
         }
     }
+}
+
+void TWinControl::ScaleForPPI(int ppi) {
+    if (ppi > 0 && ppi != currentPPI_) {
+        ChangeScale(ppi, currentPPI_);
+    }
+}
+
+void TWinControl::ChangeScale(int newPPI, int oldPPI) {
+    const bool outerScaling = std::exchange(scaling_, true);
+    currentPPI_ = newPPI;
+    // The parent first: a child's distances to the edges are measured in
+    // the parent's new client area.
+    ScaleOwnBounds(newPPI, oldPPI);
+    for (TWinControl* child : std::vector<TWinControl*>(controls_)) {
+        child->ChangeScale(newPPI, oldPPI);
+    }
+    scaling_ = outerScaling;
+}
+
+void TWinControl::ScaleOwnBounds(int newPPI, int oldPPI) {
+    const ScalableBounds scaled = ScaleBounds({left_, top_, width_, height_}, newPPI, oldPPI);
+    SetBounds(scaled.left, scaled.top, scaled.width, scaled.height);
 }
 
 int TWinControl::TabOrder() const {

@@ -13,6 +13,7 @@
 
 #include "rtl/Classes.h"
 #include "rtl/Graphics.h"
+#include "rtl/Scaling.h"
 
 class TForm;
 
@@ -104,6 +105,12 @@ public:
     RECT ClientRect() const;
     int ClientWidth() const;
     int ClientHeight() const;
+
+    // The resolution the control's lengths are at: the design's 96 until it
+    // is scaled. A control given a parent at another resolution takes that.
+    int CurrentPPI() const { return currentPPI_; }
+    // Scales the control and everything inside it to `ppi`.
+    void ScaleForPPI(int ppi);
 
     // Which parent edges the control keeps its distance to when the parent's
     // client area changes; left and right together stretch it.
@@ -281,6 +288,14 @@ protected:
     // The font that the controls inside borrow.
     virtual HFONT FontForControls();
 
+    // Scales from `oldPPI` to `newPPI`: the own bounds, then the children.
+    // A control with lengths of its own scales them in its override, after
+    // the base. No anchor rule moves a child meanwhile: each takes its own
+    // scaled place.
+    virtual void ChangeScale(int newPPI, int oldPPI);
+    // The own bounds' part of it; a form scales its client size instead.
+    virtual void ScaleOwnBounds(int newPPI, int oldPPI);
+
     // Records a visibility that the window already has (the system showed or
     // hid it), without showing or hiding it again.
     void RecordVisible(bool visible) { visible_ = visible; }
@@ -344,6 +359,8 @@ private:
     TAnchors anchors_ = akLeft | akTop;
     int rightGap_ = 0;  // distance to the parent's right client edge
     int bottomGap_ = 0;
+    int currentPPI_ = kDesignPPI;
+    bool scaling_ = false;  // inside ChangeScale: no anchor moves
     std::atomic<bool> enabled_{true};
     bool visible_ = true;
     TColor color_ = clBtnFace;

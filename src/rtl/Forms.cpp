@@ -2,9 +2,29 @@
 
 #include <commctrl.h>
 
+#include <utility>
+
 #include "rtl/Application.h"
 
 namespace {
+
+// The resolution the system draws the window at: its monitor's where each
+// monitor has its own (GetDpiForWindow, from Windows 10 1607 on, looked up
+// here), the system's otherwise.
+int MonitorPPI(HWND window) {
+    using GetDpiForWindowProc = UINT(WINAPI*)(HWND);
+    // Through the generic function type, which the compiler accepts for any cast.
+    using Generic = void (*)();
+    const auto getDpiForWindow = reinterpret_cast<GetDpiForWindowProc>(reinterpret_cast<Generic>(
+        GetProcAddress(GetModuleHandleA("user32.dll"), "GetDpiForWindow")));
+    if (getDpiForWindow != nullptr && window != nullptr) {
+        if (const UINT dpi = getDpiForWindow(window); dpi > 0) {
+            return static_cast<int>(dpi);
+        }
+    }
+    WindowDc screen(nullptr);
+    return GetDeviceCaps(screen.Dc(), LOGPIXELSY);
+}
 
 void InitCommonControlsOnce() {
     static const bool done = [] {
@@ -97,6 +117,8 @@ void TForm::SetFont(const std::string& name, int height) {
     }
     // Controls hold the old handle until they get the new one.
     std::swap(font_, font);
+    fontName_ = name;
+    fontHeight_ = height;
     if (Handle() == nullptr) {
         return;
     }
@@ -272,12 +294,43 @@ void TForm::CenterOnDesktop() {
 }
 
 void TForm::DoCreate() {
+    ScaleForPPI(MonitorPPI(Handle()));
     if (position_ == TPosition::poDesktopCenter) {
         CenterOnDesktop();
     }
     TNotifyEvent handler = OnCreate;
     if (handler) {
         handler(this);
+    }
+}
+
+void TForm::ChangeScale(int newPPI, int oldPPI) {
+    const int fontHeight = ScaleValue(fontHeight_, newPPI, oldPPI);
+    if (newPPI < oldPPI) {
+        SetFont(fontName_, fontHeight);
+    }
+    TWinControl::ChangeScale(newPPI, oldPPI);
+    if (newPPI > oldPPI) {
+        SetFont(fontName_, fontHeight);
+    }
+}
+
+void TForm::ScaleOwnBounds(int newPPI, int oldPPI) {
+    if (dpiChangeBounds_) {
+        const RECT place = *std::exchange(dpiChangeBounds_, std::nullopt);
+        SetBounds(place.left, place.top, place.right - place.left, place.bottom - place.top);
+        return;
+    }
+    SetClientSize(ScaleValue(ClientWidth(), newPPI, oldPPI),
+                  ScaleValue(ClientHeight(), newPPI, oldPPI));
+}
+
+void TForm::OnDpiChanged(int ppi, const RECT& suggested) {
+    // The system's rectangle keeps the window's place on the new monitor.
+    dpiChangeBounds_ = suggested;
+    ScaleForPPI(ppi);
+    if (dpiChangeBounds_) {
+        ScaleOwnBounds(ppi, ppi);  // the same resolution: only the place changes
     }
 }
 
@@ -329,6 +382,11 @@ LRESULT TForm::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
             break;
         case WM_CLOSE:
             OnCloseRequest();
+            return 0;
+        case WM_DPICHANGED:
+            if (lParam != 0) {
+                OnDpiChanged(LOWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+            }
             return 0;
     }
     return TWinControl::WindowProc(msg, wParam, lParam);

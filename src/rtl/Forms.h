@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -33,7 +34,8 @@ public:
     TPosition Position() const { return position_; }
     void SetPosition(TPosition position) { position_ = position; }
 
-    // The form's font; every control on the form borrows it.
+    // The form's font; every control on the form borrows it. The height is
+    // in pixels at the form's resolution, negative for the character height.
     void SetFont(const std::string& name, int height);
     HFONT FontHandle() const { return font_.Get(); }
 
@@ -69,8 +71,16 @@ protected:
     void CreateParams(TCreateParams& params) override;
     LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
     // Derived forms call this at the end of their constructor, when every
-    // control exists and carries its layout: it runs OnCreate.
+    // control exists and carries its layout, given at 96 dpi: the form
+    // scales to its monitor's resolution, then runs OnCreate.
     void DoCreate();
+    // The font scales with the rest, in the order that never makes a field
+    // grow to fit it: a larger font after the larger bounds, a smaller one
+    // before the smaller bounds.
+    void ChangeScale(int newPPI, int oldPPI) override;
+    // The client area scales; on a change of monitor the form takes the
+    // rectangle the system proposes instead.
+    void ScaleOwnBounds(int newPPI, int oldPPI) override;
 
     // The controls on the form borrow its font and show their hints through
     // its tooltip; it remembers the focused one.
@@ -92,6 +102,8 @@ private:
     // WM_SYSCOMMAND; true when the form did the command itself.
     bool OnSysCommand(WPARAM command);
     void OnCloseRequest();
+    // WM_DPICHANGED: moved to a monitor of another resolution.
+    void OnDpiChanged(int ppi, const RECT& suggested);
 
     void AddHintTool(TWinControl* control);
     // The tooltip asks for a control's text.
@@ -101,6 +113,10 @@ private:
     void FocusActiveControl();
 
     GdiObject<HFONT> font_;
+    std::string fontName_;
+    int fontHeight_ = 0;
+    // The rectangle the system proposes, while the form scales for it.
+    std::optional<RECT> dpiChangeBounds_;
     HWND tooltip_ = nullptr;  // owned
     std::string hintText_;    // the tooltip reads it after we return
     std::wstring hintTextWide_;

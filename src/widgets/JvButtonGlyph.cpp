@@ -103,6 +103,26 @@ bool DrawOnColour(const TCustomImageList& images, int index, COLORREF transparen
     return true;
 }
 
+// Every pixel of `picture` but the see-through ones as a `scale` x `scale`
+// block of `target`, which is `scale` times as large.
+void EnlargeOpaque(const TBitmap& picture, COLORREF transparent, int scale, TBitmap& target) {
+    for (int y = 0; y < picture.Height(); ++y) {
+        const std::uint8_t* row = picture.ScanLine(y);
+        for (int x = 0; x < picture.Width(); ++x) {
+            const COLORREF pixel = PixelOf(row, x);
+            if (pixel == transparent) {
+                continue;
+            }
+            for (int blockY = 0; blockY < scale; ++blockY) {
+                std::uint8_t* out = target.ScanLine(y * scale + blockY);
+                for (int blockX = 0; blockX < scale; ++blockX) {
+                    SetPixelOf(out, x * scale + blockX, pixel);
+                }
+            }
+        }
+    }
+}
+
 }  // namespace
 
 TJvxButtonGlyph::TJvxButtonGlyph() {
@@ -163,30 +183,59 @@ SIZE TJvxButtonGlyph::PictureSize(const TCustomImageList* images, int index) con
 }
 
 RECT TJvxButtonGlyph::Draw(HDC dc, const DrawParams& params) {
-    const SIZE size = PictureSize(params.images, params.imageIndex);
-    if (size.cx <= 0 || size.cy <= 0) {
+    const SIZE picture = PictureSize(params.images, params.imageIndex);
+    if (picture.cx <= 0 || picture.cy <= 0) {
         return {};
     }
+    const int scale = std::max(1, params.scale);
     GlyphLayoutInput layout;
     layout.areaWidth = params.area.right - params.area.left;
     layout.areaHeight = params.area.bottom - params.area.top;
-    layout.glyphWidth = size.cx;
-    layout.glyphHeight = size.cy;
+    layout.glyphWidth = picture.cx * scale;
+    layout.glyphHeight = picture.cy * scale;
     layout.layout = params.layout;
     layout.margin = params.margin;
     layout.spacing = params.spacing;
     const GlyphPlacement place = PlaceGlyph(layout);
     const int x = params.area.left + place.glyphX + params.offset.x;
     const int y = params.area.top + place.glyphY + params.offset.y;
+    if (scale == 1) {
+        DrawPicture(dc, x, y, params);
+    } else {
+        DrawEnlarged(dc, x, y, picture, params);
+    }
+    return {x, y, x + layout.glyphWidth, y + layout.glyphHeight};
+}
+
+void TJvxButtonGlyph::DrawPicture(HDC dc, int x, int y, const DrawParams& params) {
     if (params.images != nullptr && params.images->ValidIndex(params.imageIndex)) {
         DrawImage(dc, x, y, params);
-    } else {
-        const int picture = BitmapPicture(params.state);
-        if (list_ != nullptr && picture >= 0) {
-            ImageList_Draw(list_->Handle(), picture, dc, x, y, ILD_TRANSPARENT);
-        }
+        return;
     }
-    return {x, y, x + size.cx, y + size.cy};
+    const int picture = BitmapPicture(params.state);
+    if (list_ != nullptr && picture >= 0) {
+        ImageList_Draw(list_->Handle(), picture, dc, x, y, ILD_TRANSPARENT);
+    }
+}
+
+void TJvxButtonGlyph::DrawEnlarged(HDC dc, int x, int y, SIZE size, const DrawParams& params) {
+    // Drawn at its own size over the see-through colour first, in whatever
+    // look the state gives it; each of its other pixels then becomes a
+    // block over what lies beneath. Never stretched: crisp.
+    const int scale = params.scale;
+    TBitmap picture(size.cx, size.cy);
+    TBitmap enlarged(size.cx * scale, size.cy * scale);
+    if (picture.Empty() || enlarged.Empty()) {
+        return;
+    }
+    const COLORREF transparent = ColorToRGB(TransparentColor());
+    GdiObject<HBRUSH> brush(CreateSolidBrush(transparent));
+    const RECT all{0, 0, size.cx, size.cy};
+    FillRect(picture.Dc(), &all, brush.Get());
+    DrawPicture(picture.Dc(), 0, 0, params);
+    BitBlt(enlarged.Dc(), 0, 0, enlarged.Width(), enlarged.Height(), dc, x, y, SRCCOPY);
+    EnlargeOpaque(picture, transparent, scale, enlarged);
+    BitBlt(dc, x, y, enlarged.Width(), enlarged.Height(), enlarged.Dc(), 0, 0, SRCCOPY);
 }
 
 void TJvxButtonGlyph::DrawImage(HDC dc, int x, int y, const DrawParams& params) {

@@ -56,6 +56,7 @@ public:
         TButtonLayout layout = TButtonLayout::blGlyphTop;
         int margin = -1;
         int spacing = 1;
+        int scale = 1;  // each pixel of the picture a block this many pixels wide
     };
     // Draws the picture; returns where it went (empty without a picture).
     RECT Draw(HDC dc, const DrawParams& params);
@@ -73,6 +74,10 @@ private:
     static std::size_t Slot(TButtonState state) { return static_cast<std::size_t>(state); }
     int BitmapPicture(TButtonState state);
     int MakeBitmapPicture(TButtonState state);
+    // The picture at its own size with its top-left corner at (x, y).
+    void DrawPicture(HDC dc, int x, int y, const DrawParams& params);
+    // The picture `size` large at params.scale times that size.
+    void DrawEnlarged(HDC dc, int x, int y, SIZE size, const DrawParams& params);
     void DrawImage(HDC dc, int x, int y, const DrawParams& params);
     int ImagePicture(const TCustomImageList* images, int index, bool embossed);
 

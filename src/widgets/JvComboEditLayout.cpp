@@ -7,6 +7,9 @@
 
 namespace {
 
+// Between the text and the button's holder, at 96 dpi.
+constexpr int kButtonGap = 2;
+
 // The text height of a font: its character height, read through a screen
 // device context that is released at once.
 int TextHeightOf(HFONT font) {
@@ -49,7 +52,14 @@ void TJvCustomComboEdit::LayoutButtonHolder() {
 }
 
 void TJvCustomComboEdit::InternalMargins(int& /*left*/, int& right) {
-    right += holder_->Width() + 2;
+    right += holder_->Width() + ScaleValue(kButtonGap, CurrentPPI(), kDesignPPI);
+}
+
+void TJvCustomComboEdit::ChangeScale(int newPPI, int oldPPI) {
+    TCustomEdit::ChangeScale(newPPI, oldPPI);
+    savedButtonWidth_ = ScaleValue(savedButtonWidth_, newPPI, oldPPI);
+    LayoutButtonHolder();
+    UpdateTextRect();
 }
 
 void TJvCustomComboEdit::EnsureMinHeight() {

@@ -7,7 +7,7 @@
 
 namespace {
 
-// The caption starts this far from the frame's left (or right) end.
+// The caption starts this far from the frame's left (or right) end, at 96 dpi.
 constexpr int kCaptionIndent = 8;
 // The font's colour: the group box takes its form's font, clWindowText.
 constexpr TColor kFontColor = clWindowText;
@@ -169,11 +169,12 @@ void TJvGroupBox::PaintCaption(HDC dc, const RECT& frame, int textHeight) {
     if (caption.empty()) {
         return;
     }
-    RECT text{kCaptionIndent, 0, 0, textHeight};
+    const int indent = ScaleValue(kCaptionIndent, CurrentPPI(), kDesignPPI);
+    RECT text{indent, 0, 0, textHeight};
     if (UseRightToLeftAlignment()) {
         SIZE extent{};
         GetTextExtentPoint32A(dc, caption.c_str(), static_cast<int>(caption.size()), &extent);
-        text.left = frame.right - extent.cx - kCaptionIndent;
+        text.left = frame.right - extent.cx - indent;
     }
     const UINT flags = DrawTextBiDiModeFlags(DT_SINGLELINE);
     SetBkMode(dc, OPAQUE);

@@ -231,5 +231,6 @@ void TJvCustomSpeedButton::DrawGlyph(TCanvas& canvas, const RECT& area, TButtonS
     params.layout = layout_;
     params.margin = margin_;
     params.spacing = spacing_;
+    params.scale = PictureScale(CurrentPPI());
     glyph_.Draw(canvas.Dc(), params);
 }

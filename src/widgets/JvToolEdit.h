@@ -183,12 +183,16 @@ protected:
     void EnabledChanged() override;
     void SysColorChanged() override;
     void Notification(TComponent* component, TOperation operation) override;
+    // The holder and the button scale as children, the kept width of a
+    // hidden button with them; the holder then goes where the layout puts
+    // it at the edit's new size.
+    void ChangeScale(int newPPI, int oldPPI) override;
 
     // Lays the text rectangle out again after a change of the border.
     virtual void BorderChanged();
     // After every re-lay-out; empty here.
     virtual void UpdateControls() {}
-    // Widens the right text margin by the button's holder.
+    // Widens the right text margin by the button's holder and a gap.
     virtual void InternalMargins(int& left, int& right);
     virtual void AttachAutoComplete();
     virtual void ApplyAutoCompleteOptions();

@@ -2,9 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
 #include <cstring>
-#include <limits>
 
 namespace {
 
@@ -114,23 +112,6 @@ int RoundHalfEven(double value) {
         result = floor + 1.0;
     }
     return static_cast<int>(result);
-}
-
-int MulDivRound(int a, int b, int c) {
-    if (c == 0) {
-        return -1;
-    }
-    const long long product = static_cast<long long>(a) * b;
-    long long quotient = product / c;
-    const long long remainder = product % c;
-    // Halves away from zero: compare twice the remainder with the divisor.
-    if (std::llabs(remainder) * 2 >= std::llabs(static_cast<long long>(c))) {
-        quotient += ((product < 0) != (c < 0)) ? -1 : 1;
-    }
-    if (quotient > std::numeric_limits<int>::max() || quotient < std::numeric_limits<int>::min()) {
-        return -1;
-    }
-    return static_cast<int>(quotient);
 }
 
 std::vector<TRgb> GradientColorTable(TRgb start, TRgb end, int colors,

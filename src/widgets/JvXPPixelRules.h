@@ -7,6 +7,8 @@
 #include <functional>
 #include <vector>
 
+#include "rtl/Scaling.h"  // MulDivRound, which cuts the band edges
+
 struct TRgb {
     std::uint8_t r = 0;
     std::uint8_t g = 0;
@@ -27,11 +29,6 @@ bool HorizontalBands(TJvXPGradientDirection direction);
 
 // Nearest integer, halves to the even neighbour (2.5 -> 2, 3.5 -> 4).
 int RoundHalfEven(double value);
-
-// a * b / c over a 64-bit intermediate, rounded to the nearest integer with
-// halves away from zero; -1 when c is 0 or the result does not fit, as the
-// platform's MulDiv answers.
-int MulDivRound(int a, int b, int c);
 
 // The `colors` entries of a gradient, entry 0 at the top or left: from
 // `start` to `end` for left-to-right and top-to-bottom, reversed for the

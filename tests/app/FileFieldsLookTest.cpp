@@ -7,8 +7,6 @@
 #include <windows.h>
 
 #include <shlobj.h>
-#include <uxtheme.h>
-#include <vssym32.h>
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -48,14 +46,7 @@ std::string ScreenshotPath(const std::string& name) {
 
 // A 14 x 12 bitmap of the program's resources.
 std::vector<long> ProgramPicture(const char* name) {
-    HMODULE program = LoadLibraryExA(support::WindowsPathOfUnix(BRIVOK_EXE_PATH).c_str(), nullptr,
-                                     LOAD_LIBRARY_AS_DATAFILE);
-    if (program == nullptr) {
-        return {};
-    }
-    std::vector<long> pixels = glyphs::ResourcePicture(program, name);
-    FreeLibrary(program);
-    return pixels;
+    return glyphs::ProgramPicture(support::WindowsPathOfUnix(BRIVOK_EXE_PATH), name);
 }
 
 bool Shows(const TBitmap& screen, const std::vector<long>& picture, int x, int y) {
@@ -82,22 +73,6 @@ protected:
         SetForegroundWindow(tool_.window);
     }
     void TearDown() override { SetCursorPos(0, 0); }
-
-    // Where the picture lies in the button: centred in the push button's
-    // content rectangle, or inside the drawn frame.
-    POINT PicturePlace(HWND button) const {
-        const SIZE size = support::ClientSize(button);
-        RECT area{3, 3, size.cx - 3, size.cy - 3};
-        if (Themed()) {
-            ThemeData theme(button, L"BUTTON");
-            TBitmap scratch(size.cx, size.cy);
-            RECT all{0, 0, size.cx, size.cy};
-            GetThemeBackgroundContentRect(theme.Get(), scratch.Dc(), BP_PUSHBUTTON, PBS_NORMAL,
-                                          &all, &area);
-        }
-        return {area.left + (area.right - area.left) / 2 - 7,
-                area.top + (area.bottom - area.top) / 2 - 6};
-    }
 
     void ShotOfField(HWND field, const std::string& state) {
         support::SaveScreenshot(field, ScreenshotPath("e2e-field-" + Look() + "-" + state));
@@ -144,7 +119,7 @@ TEST_F(FileFieldsLookTest, TheButtonsShowTheirPictureHotPressedAndDisabled) {
     ASSERT_EQ(picture.size(), 168u) << "the program carries its pictures";
     HWND button = buttons_[0];
     HWND field = tool_.oldField;
-    const POINT at = PicturePlace(button);
+    const POINT at = glyphs::PicturePlace(button, Themed());
     TBitmap idle;
     ASSERT_TRUE(support::CaptureScreenWhen(
         button, idle, [&](const TBitmap& s) { return Shows(s, picture, at.x, at.y); }))

@@ -55,6 +55,11 @@ const Program kPrograms[] = {
          "dependency/dependentAssembly/assemblyIdentity language=*"
          " name=Microsoft.Windows.Common-Controls processorArchitecture=*"
          " publicKeyToken=6595b64144ccf1df type=win32 version=6.0.0.0",
+         "{asm.v3}application/windowsSettings"
+         "/{http://schemas.microsoft.com/SMI/2005/WindowsSettings}dpiAware \"true\"",
+         "{asm.v3}application/windowsSettings"
+         "/{http://schemas.microsoft.com/SMI/2016/WindowsSettings}dpiAwareness"
+         " \"PerMonitorV2, System\"",
      },
      "Brivok Patch",
      "BrivokPatch.exe"},

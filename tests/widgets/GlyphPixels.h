@@ -5,10 +5,15 @@
 
 #include <windows.h>
 
+#include <uxtheme.h>
+#include <vssym32.h>
+
+#include <string>
 #include <vector>
 
 #include "rtl/Bitmap.h"
 #include "rtl/Graphics.h"
+#include "rtl/Themes.h"
 
 namespace glyphs {
 
@@ -35,17 +40,48 @@ inline std::vector<long> ResourcePicture(HMODULE module, const char* name) {
     return pixels;
 }
 
-// Whether every opaque pixel of `picture` shows at (x, y) of `screen`.
-inline bool Shows(const TBitmap& screen, const std::vector<long>& picture, int x, int y) {
-    for (int row = 0; row < kHeight; ++row) {
-        for (int column = 0; column < kWidth; ++column) {
-            const long want = picture[static_cast<std::size_t>(row * kWidth + column)];
+// The same from the program file at `path` (a Windows path).
+inline std::vector<long> ProgramPicture(const std::string& path, const char* name) {
+    HMODULE program = LoadLibraryExA(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    if (program == nullptr) {
+        return {};
+    }
+    std::vector<long> pixels = ResourcePicture(program, name);
+    FreeLibrary(program);
+    return pixels;
+}
+
+// Whether every opaque pixel of `picture` shows at (x, y) of `screen`, as
+// a block of `scale` x `scale` pixels when the picture is drawn enlarged.
+inline bool Shows(const TBitmap& screen, const std::vector<long>& picture, int x, int y,
+                  int scale = 1) {
+    for (int row = 0; row < kHeight * scale; ++row) {
+        for (int column = 0; column < kWidth * scale; ++column) {
+            const long want =
+                picture[static_cast<std::size_t>(row / scale * kWidth + column / scale)];
             if (want >= 0 && screen.Pixel(x + column, y + row) != static_cast<COLORREF>(want)) {
                 return false;
             }
         }
     }
     return true;
+}
+
+// Where a field's button shows its picture, drawn `scale` times its size:
+// centred in the push button's content rectangle, or inside the drawn
+// frame.
+inline POINT PicturePlace(HWND button, bool themed, int scale = 1) {
+    RECT client{};
+    GetClientRect(button, &client);
+    RECT area{3, 3, client.right - 3, client.bottom - 3};
+    if (themed) {
+        ThemeData theme(button, L"BUTTON");
+        TBitmap scratch(client.right, client.bottom);
+        GetThemeBackgroundContentRect(theme.Get(), scratch.Dc(), BP_PUSHBUTTON, PBS_NORMAL, &client,
+                                      &area);
+    }
+    return {area.left + (area.right - area.left) / 2 - kWidth * scale / 2,
+            area.top + (area.bottom - area.top) / 2 - kHeight * scale / 2};
 }
 
 }  // namespace glyphs

@@ -1,8 +1,8 @@
-// The looks of the 73 x 21 XP button worked out from the drawing rules, not
-// from the code that draws them: the 64-colour gradient tables (steps
-// rounded half to even), their band edges (halves away from zero), the
-// dithered first row of each band, the ring's two-pixel band around the
-// inset face, and the border colours.
+// The looks of the XP button (73 x 21 unless told) worked out from the
+// drawing rules, not from the code that draws them: the 64-colour gradient
+// tables (steps rounded half to even), their band edges (halves away from
+// zero), the dithered first row of each band, the ring's two-pixel band
+// around the inset face, and the border colours.
 #pragma once
 
 #include <windows.h>
@@ -63,24 +63,28 @@ struct Look {
     Ring ring;
     bool pressedFace;
     COLORREF border;
+    int width = kWidth;  // the button's size; the rules hold at any size below 127 high
+    int height = kHeight;
 };
 
 // The face at an inner point (1 ... W - 2, 1 ... H - 2) away from the
 // caption: with a ring, two pixels of the ring's gradient show around the
-// background gradient, which keeps its idle size (71 x 19) and is copied
-// from its top-left corner to (3, 3).
+// background gradient, which keeps its idle size (W - 2 x H - 2) and is
+// copied from its top-left corner to (3, 3).
 inline COLORREF ExpectedFace(const Look& look, int x, int y) {
+    const int w = look.width;
+    const int h = look.height;
     if (look.pressedFace) {
-        return GradientRow(kPressed, kHeight - 2, y - 1);
+        return GradientRow(kPressed, h - 2, y - 1);
     }
     if (look.ring != Ring::kNone) {
-        const bool band = x <= 2 || x >= kWidth - 3 || y <= 2 || y >= kHeight - 3;
+        const bool band = x <= 2 || x >= w - 3 || y <= 2 || y >= h - 3;
         if (band) {
-            return GradientRow(look.ring == Ring::kHot ? kHotRing : kFocusRing, kHeight - 2, y - 1);
+            return GradientRow(look.ring == Ring::kHot ? kHotRing : kFocusRing, h - 2, y - 1);
         }
-        return GradientRow(kFace, kHeight - 2, y - 3);
+        return GradientRow(kFace, h - 2, y - 3);
     }
-    return GradientRow(kFace, kHeight - 2, y - 1);
+    return GradientRow(kFace, h - 2, y - 1);
 }
 
 // Checks the face at inner points left and right of the caption, top to
@@ -99,9 +103,11 @@ inline std::string FirstFaceMismatch(const TBitmap& picture, const Look& look, i
         wsprintfA(text, "pixel %d, %d is %06lX, not %06lX", x, y, actual, expected);
         return text;
     };
-    for (int y = 1; y <= kHeight - 2; ++y) {
-        for (const int x : {1, 2, 3, 5, 9, 63, 67, 69, 70, 71}) {
-            const bool corner = (x <= 2 || x >= kWidth - 3) && (y <= 2 || y >= kHeight - 3);
+    const int w = look.width;
+    const int h = look.height;
+    for (int y = 1; y <= h - 2; ++y) {
+        for (const int x : {1, 2, 3, 5, 9, w - 10, w - 6, w - 4, w - 3, w - 2}) {
+            const bool corner = (x <= 2 || x >= w - 3) && (y <= 2 || y >= h - 3);
             if (corner) {
                 continue;  // the rounded border and the corner lines
             }
@@ -110,8 +116,8 @@ inline std::string FirstFaceMismatch(const TBitmap& picture, const Look& look, i
             }
         }
     }
-    for (const int y : {1, 2, 18, 19}) {
-        for (int x = 5; x < kWidth - 5; ++x) {
+    for (const int y : {1, 2, h - 3, h - 2}) {
+        for (int x = 5; x < w - 5; ++x) {
             if (std::string error = check(x, y); !error.empty()) {
                 return error;
             }
