@@ -93,15 +93,15 @@ protected:
     void ExpectLook(HWND button, Ring ring) {
         const SIZE size = support::ClientSize(button);
         std::string mismatch;
-        support::WaitFor([&] {
+        EXPECT_TRUE(support::WaitFor([&] {
             TBitmap screen;
             mismatch = support::CaptureScreenOf(button, screen)
                            ? xp_look::FirstFaceMismatch(
                                  screen, {ring, false, xp_look::kBorder, size.cx, size.cy})
                            : "not captured";
             return mismatch.empty();
-        });
-        EXPECT_EQ(mismatch, "") << support::WindowText(button);
+        })) << support::WindowText(button)
+            << ": " << mismatch;
     }
 
     void ExpectTheScaledTable() {
