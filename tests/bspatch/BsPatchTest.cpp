@@ -285,3 +285,59 @@ TEST(PatchApply, BzipFaultsNameTheBlockAndOffset) {
     EXPECT_EQ(FailureOf(Bytes(4, 0), badControl),
               "P: corrupt control block at offset 32: bad bzip2 stream header");
 }
+
+namespace {
+
+// The patch as a source whose reads fail from `failAt` on, as a bad sector,
+// a dropped share or a file that shrank after it was opened make them.
+class FailingSource : public ByteSource {
+public:
+    FailingSource(const Bytes& data, uint64_t failAt) : data_(data), failAt_(failAt) {}
+    uint64_t Size() const override { return data_.size(); }
+    void ReadAt(uint64_t offset, uint8_t* buffer, size_t size) override {
+        if (offset + size > failAt_) {
+            throw PatchError(ExitCode::Io, "P: read failed: Input/output error");
+        }
+        std::copy_n(data_.begin() + static_cast<ptrdiff_t>(offset), size, buffer);
+    }
+
+private:
+    const Bytes& data_;
+    uint64_t failAt_;
+};
+
+}  // namespace
+
+TEST(PatchApply, AReadThatFailsAnywhereEndsTheRunWithThatError) {
+    // A dozen blocks at level 1: the decoders start while the scanners still
+    // read ahead for markers, which is where a failure once freed a
+    // scheduler under its running jobs.
+    const Bytes old = RandomBytes(400000, 21);
+    const Bytes diff = Join({Bytes(1000, 0), TextBytes(399000, 22)});
+    const Bytes extra = RandomBytes(800000, 23);
+    const std::vector<Triple> triples = {{400000, 800000, 0}};
+    const Bytes patch =
+        AssemblePatch(Bzip2(ControlBlock(triples), 9), Bzip2(diff, 1), Bzip2(extra, 1), 1200000);
+    std::vector<PatchOptions> modes(4);
+    modes[0].streams.threaded = false;
+    for (size_t i = 1; i < modes.size(); ++i) {
+        modes[i].workers = i == 3 ? 4 : i;
+    }
+    for (uint64_t failAt = 0; failAt < patch.size(); failAt += patch.size() / 23 + 1) {
+        for (const PatchOptions& options : modes) {
+            SCOPED_TRACE("fails at " + std::to_string(failAt) + ", " +
+                         std::to_string(options.streams.threaded ? options.workers : 0) +
+                         " workers");
+            MemorySource oldSource(old);
+            FailingSource patchSource(patch, failAt);
+            VectorSink sink;
+            try {
+                ApplyPatch(oldSource, patchSource, sink, "P", options);
+                ADD_FAILURE() << "applied";
+            } catch (const PatchError& e) {
+                EXPECT_EQ(e.Code(), ExitCode::Io);
+                EXPECT_STREQ(e.what(), "P: read failed: Input/output error");
+            }
+        }
+    }
+}

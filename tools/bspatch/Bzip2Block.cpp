@@ -435,7 +435,7 @@ private:
     // The four bytes and their repeats become one run; runs of one byte that
     // follow each other with nothing between are merged.
     void Unrle(DecodedBlock& block) const {
-        std::vector<DecodedBlock::Record>& records = block.records;
+        std::vector<DecodedBlock::Record>& records = scratch_.records;
         records.clear();
         uint8_t* const text = block.bytes.data();
         uint8_t* out = text;
@@ -475,6 +475,7 @@ private:
             records.push_back({open, 0});
         }
         block.bytes.resize(static_cast<size_t>(out - text));
+        block.records = std::vector<DecodedBlock::Record>(records.begin(), records.end());
     }
 
     static uint32_t Crc(const DecodedBlock& block) {
