@@ -286,28 +286,6 @@ TEST(PatchApply, BzipFaultsNameTheBlockAndOffset) {
               "P: corrupt control block at offset 32: bad bzip2 stream header");
 }
 
-namespace {
-
-// The patch as a source whose reads fail from `failAt` on, as a bad sector,
-// a dropped share or a file that shrank after it was opened make them.
-class FailingSource : public ByteSource {
-public:
-    FailingSource(const Bytes& data, uint64_t failAt) : data_(data), failAt_(failAt) {}
-    uint64_t Size() const override { return data_.size(); }
-    void ReadAt(uint64_t offset, uint8_t* buffer, size_t size) override {
-        if (offset + size > failAt_) {
-            throw PatchError(ExitCode::Io, "P: read failed: Input/output error");
-        }
-        std::copy_n(data_.begin() + static_cast<ptrdiff_t>(offset), size, buffer);
-    }
-
-private:
-    const Bytes& data_;
-    uint64_t failAt_;
-};
-
-}  // namespace
-
 TEST(PatchApply, AReadThatFailsAnywhereEndsTheRunWithThatError) {
     // A dozen blocks at level 1: the decoders start while the scanners still
     // read ahead for markers, which is where a failure once freed a
@@ -329,7 +307,7 @@ TEST(PatchApply, AReadThatFailsAnywhereEndsTheRunWithThatError) {
                          std::to_string(options.streams.threaded ? options.workers : 0) +
                          " workers");
             MemorySource oldSource(old);
-            FailingSource patchSource(patch, failAt);
+            FailingSource patchSource(patch, failAt, "P: read failed: Input/output error");
             VectorSink sink;
             try {
                 ApplyPatch(oldSource, patchSource, sink, "P", options);
@@ -339,5 +317,50 @@ TEST(PatchApply, AReadThatFailsAnywhereEndsTheRunWithThatError) {
                 EXPECT_STREQ(e.what(), "P: read failed: Input/output error");
             }
         }
+    }
+}
+
+TEST(PatchApply, ReadsOfTheOldFileCostWhatTheAccessNeeds) {
+    // The old file as a source that counts what is read of it.
+    class CountingSource : public MemorySource {
+    public:
+        using MemorySource::MemorySource;
+        void ReadAt(uint64_t offset, uint8_t* buffer, size_t size) override {
+            bytes += size;
+            ++reads;
+            MemorySource::ReadAt(offset, buffer, size);
+        }
+        uint64_t bytes = 0, reads = 0;
+    };
+    const Bytes old = RandomBytes(4 << 20, 31);
+    struct Case {
+        const char* name;
+        std::vector<Triple> triples;
+        uint64_t maxBytes, maxReads;
+    };
+    std::vector<Triple> jumps, forward;
+    for (int i = 0; i < 2000; ++i) {
+        jumps.push_back({1, 0, i % 2 == 0 ? 2 << 20 : -(2 << 20)});  // back and forth by 2 MB
+        forward.push_back({1500, 0, i % 3});                         // small seeks on
+    }
+    const Case cases[] = {
+        {"back and forth", jumps, 256 << 10, 64},
+        {"forward", forward, old.size(), old.size() / (256 << 10) + 2},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        int64_t newSize = 0;
+        for (const Triple& t : c.triples) {
+            newSize += t.add;
+        }
+        const Bytes diff = RandomBytes(static_cast<size_t>(newSize), 32);
+        const Bytes patch = BuildPatch(c.triples, diff, {}, newSize);
+        CountingSource oldSource(old);
+        MemorySource patchSource(patch);
+        VectorSink sink;
+        ApplyPatch(oldSource, patchSource, sink, "P");
+        EXPECT_TRUE(sink.bytes == Reference(old, c.triples, diff, {}));
+        EXPECT_LE(oldSource.bytes, c.maxBytes);
+        EXPECT_LE(oldSource.reads, c.maxReads);
     }
 }

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <cstring>
 #include <span>
+#include <string>
+#include <utility>
 
 #include "PatchError.h"
 
@@ -58,6 +60,26 @@ public:
 
 private:
     std::span<const uint8_t> data_;
+};
+
+// A buffer whose reads fail from `failAt` on, as a bad sector, a dropped
+// share or a file that shrank after it was opened make them: they throw
+// PatchError (I/O) with `message`. Used by the tests and the fuzz targets.
+class FailingSource : public MemorySource {
+public:
+    FailingSource(std::span<const uint8_t> data, uint64_t failAt, std::string message)
+        : MemorySource(data), failAt_(failAt), message_(std::move(message)) {}
+
+    void ReadAt(uint64_t offset, uint8_t* buffer, size_t size) override {
+        if (offset + size > failAt_) {
+            throw PatchError(ExitCode::Io, message_);
+        }
+        MemorySource::ReadAt(offset, buffer, size);
+    }
+
+private:
+    uint64_t failAt_;
+    std::string message_;
 };
 
 }  // namespace bspatch
