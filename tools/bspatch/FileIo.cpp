@@ -16,7 +16,9 @@ void InputFile::ReadAt(uint64_t offset, uint8_t* buffer, size_t size) {
 
 std::string TempPathFor(const std::string& targetPath, unsigned pid, unsigned attempt) {
     constexpr size_t kMaxName = 255;
-    const std::string suffix = "." + std::to_string(pid) + "-" + std::to_string(attempt) + ".tmp";
+    // Appended piece by piece: GCC 12 warns (falsely) on a chain of + here.
+    std::string suffix = ".";
+    suffix.append(std::to_string(pid)).append("-").append(std::to_string(attempt)).append(".tmp");
     const size_t nameStart = targetPath.find_last_of("/\\") + 1;  // 0 without a folder
     const size_t nameLength = targetPath.size() - nameStart;
     // The process id and attempt keep runs apart, not the name: it may lose
