@@ -31,6 +31,16 @@ public:
     virtual ~ByteSink() = default;
     virtual void Write(const uint8_t* data, size_t size) = 0;
 
+    // Writes up to `size` bytes of `source` from `offset` (inside it) as
+    // they are, where the sink can without passing them through memory (a
+    // copy inside the system); returns how many, 0 where it cannot.
+    virtual uint64_t CopyFrom(ByteSource& source, uint64_t offset, uint64_t size) {
+        (void)source;
+        (void)offset;
+        (void)size;
+        return 0;
+    }
+
     // `count` copies of `byte`; a sink may do better than bytes for zeros.
     virtual void WriteRun(uint8_t byte, uint64_t count) {
         uint8_t chunk[4096];

@@ -102,6 +102,18 @@ void OutputFile::WriteRun(uint8_t byte, uint64_t count) {
     }
 }
 
+uint64_t OutputFile::CopyFrom(ByteSource& source, uint64_t offset, uint64_t size) {
+    const auto* file = dynamic_cast<InputFile*>(&source);
+    if (file == nullptr || !copyRange_) {
+        return 0;
+    }
+    Flush();
+    const uint64_t copied =
+        os::CopyRange(file->Handle(), file->Path(), offset, handle_, tempPath_, size);
+    copyRange_ = copied != 0;  // once refused, always refused between these files
+    return copied;
+}
+
 bool SameFile(const std::string& a, const std::string& b) {
     return os::SameFile(a, b);
 }

@@ -23,6 +23,7 @@ public:
     uint64_t Size() const override { return size_; }
     void ReadAt(uint64_t offset, uint8_t* buffer, size_t size) override;
     const std::string& Path() const { return path_; }
+    const FileHandle& Handle() const { return handle_; }
 
 private:
     std::string path_;
@@ -46,6 +47,8 @@ public:
     // Long runs of zeros are not written where the file can be extended
     // over them, which leaves a hole where the file system has holes.
     void WriteRun(uint8_t byte, uint64_t count) override;
+    // Large pieces of an InputFile are copied inside the system where it can.
+    uint64_t CopyFrom(ByteSource& source, uint64_t offset, uint64_t size) override;
     // Writes what is buffered, flushes the file to the disk and moves it
     // onto the target.
     void Commit();
@@ -60,6 +63,7 @@ private:
     std::unique_ptr<uint8_t[]> buffer_;
     size_t capacity_;
     size_t buffered_ = 0;
+    bool copyRange_ = true;  // until the system refuses
     bool committed_ = false;
 };
 

@@ -155,6 +155,34 @@ bool TryExtend(FileHandle& file, const std::string& path, uint64_t count) {
     return true;
 }
 
+uint64_t CopyRange(const FileHandle& from, const std::string& fromPath, uint64_t offset,
+                   FileHandle& to, const std::string& toPath, uint64_t size) {
+    uint64_t copied = 0;
+    while (copied < size) {
+        off_t at = static_cast<off_t>(offset + copied);
+        size_t want = static_cast<size_t>(std::min<uint64_t>(size - copied, 1u << 30));
+        ssize_t n = ::copy_file_range(Fd(from), &at, Fd(to), nullptr, want, 0);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n < 0 && (errno == ENOSYS || errno == EXDEV || errno == EINVAL || errno == EOPNOTSUPP ||
+                      errno == EBADF || errno == EPERM)) {
+            break;  // not between these files: the caller copies through memory
+        }
+        if (n < 0 && (errno == ENOSPC || errno == EDQUOT || errno == EFBIG)) {
+            IoFailure(toPath, "write failed", LastReason());
+        }
+        if (n < 0) {
+            IoFailure(fromPath, "read failed", LastReason());
+        }
+        if (n == 0) {
+            IoFailure(fromPath, "read failed", "unexpected end of file");
+        }
+        copied += static_cast<uint64_t>(n);
+    }
+    return copied;
+}
+
 void Replace(FileHandle& file, const std::string& path, const std::string& target) {
     struct stat existing;
     if (::stat(target.c_str(), &existing) == 0 &&

@@ -35,6 +35,12 @@ void WriteAll(FileHandle& file, const std::string& path, const uint8_t* data, si
 // file as it was, where the file system refuses to grow a file that way.
 bool TryExtend(FileHandle& file, const std::string& path, uint64_t count);
 
+// Copies up to `size` bytes of `from` at `offset` to `to` at its position,
+// which moves on, inside the system; returns how many, 0 where the system
+// cannot copy between these files.
+uint64_t CopyRange(const FileHandle& from, const std::string& fromPath, uint64_t offset,
+                   FileHandle& to, const std::string& toPath, uint64_t size);
+
 // Makes the written file `path` the file `target`, durably: its data and the
 // new name reach the disk before this returns (an existing target keeps its
 // permission bits). Closes the handle.

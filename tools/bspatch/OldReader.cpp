@@ -10,6 +10,9 @@ constexpr size_t kSumBuffer = 64 * 1024;
 // page or two of the system's cache, and small seeks back stay inside.
 constexpr size_t kJumpRead = 16 * 1024;
 constexpr uint64_t kAlign = 4096;
+// Runs of zero diff bytes at least this long are copied file to file (the
+// bytes pass through memory once, not twice).
+constexpr size_t kDirectCopy = 64 * 1024;
 
 }  // namespace
 
@@ -25,7 +28,7 @@ void OldReader::AddTo(int64_t position, uint8_t* data, size_t size) {
             }
             data += n;
         },
-        [&](size_t n) { data += n; });
+        [&](size_t n) { data += n; }, [](uint64_t, size_t) { return uint64_t{0}; });
 }
 
 void OldReader::WriteSum(int64_t position, size_t size, uint8_t add, ByteSink& out) {
@@ -49,11 +52,15 @@ void OldReader::WriteSum(int64_t position, size_t size, uint8_t add, ByteSink& o
                 n -= m;
             }
         },
-        [&](size_t n) { out.WriteRun(add, n); });
+        [&](size_t n) { out.WriteRun(add, n); },
+        [&](uint64_t at, size_t n) {
+            return add == 0 && n >= kDirectCopy ? out.CopyFrom(file_, at, n) : 0;
+        });
 }
 
-template <typename Inside, typename Outside>
-void OldReader::Visit(int64_t position, size_t size, Inside inside, Outside outside) {
+template <typename Inside, typename Outside, typename Direct>
+void OldReader::Visit(int64_t position, size_t size, Inside inside, Outside outside,
+                      Direct direct) {
     if (position < 0) {
         uint64_t below = static_cast<uint64_t>(-(position + 1)) + 1;
         size_t n = static_cast<size_t>(std::min<uint64_t>(below, size));
@@ -63,6 +70,15 @@ void OldReader::Visit(int64_t position, size_t size, Inside inside, Outside outs
     }
     uint64_t at = static_cast<uint64_t>(position);
     while (size != 0 && at < size_) {
+        if (!InWindow(at)) {
+            const size_t n = static_cast<size_t>(direct(at, std::min<uint64_t>(size, size_ - at)));
+            if (n != 0) {
+                bytesRead_ += n;
+                size -= n;
+                at += n;
+                continue;
+            }
+        }
         Window& window = WindowAt(at, size);
         size_t offset = static_cast<size_t>(at - window.start);
         size_t n = std::min(size, window.length - offset);
@@ -73,6 +89,12 @@ void OldReader::Visit(int64_t position, size_t size, Inside inside, Outside outs
     if (size != 0) {
         outside(size);
     }
+}
+
+bool OldReader::InWindow(uint64_t at) const {
+    return std::any_of(std::begin(windows_), std::end(windows_), [at](const Window& window) {
+        return at >= window.start && at - window.start < window.length;
+    });
 }
 
 OldReader::Window& OldReader::WindowAt(uint64_t at, size_t want) {

@@ -26,7 +26,8 @@ public:
 
     // Writes the old bytes at [position, position + size), each plus `add`,
     // to `out`: a run of diff bytes. Where `add` is 0 they go out straight
-    // from the window.
+    // from the window, or, for a long run, from the file to `out` inside the
+    // system where `out` can do that.
     void WriteSum(int64_t position, size_t size, uint8_t add, ByteSink& out);
 
     // Bytes read from the file so far.
@@ -44,12 +45,15 @@ private:
 
     // Calls inside(old bytes, n) for the parts of [position, position + size)
     // in the file and outside(n) for the parts before or after it, in order.
-    template <typename Inside, typename Outside>
-    void Visit(int64_t position, size_t size, Inside inside, Outside outside);
+    // direct(position, n) may take a long part of it first, where no window
+    // holds it, and returns how much it took.
+    template <typename Inside, typename Outside, typename Direct>
+    void Visit(int64_t position, size_t size, Inside inside, Outside outside, Direct direct);
 
     // The window that holds the byte at `at` (inside the file), filled if
     // need be for an access of `want` bytes from there.
     Window& WindowAt(uint64_t at, size_t want);
+    bool InWindow(uint64_t at) const;
     void Fill(Window& window, uint64_t start, size_t length);
 
     ByteSource& file_;
