@@ -9,6 +9,7 @@
 #include <chrono>
 #include <optional>
 #include <thread>
+#include <utility>
 
 #include "BlockScanner.h"
 #include "Bzip2Decoder.h"
@@ -308,6 +309,10 @@ TEST(ParallelBzip2, BothStreamsShareOnePool) {
 }
 
 namespace {
+
+// A job handed to the pool is run or withdrawn, never lost between a slot
+// that waits for it and a queue that could not take it.
+static_assert(noexcept(std::declval<DecodePool&>().Submit(std::declval<DecodePool::Job&>())));
 
 // What the memory bound counts for a decoded block of `symbols` symbols:
 // its bytes, and a run record per five symbols at most.
