@@ -371,11 +371,19 @@ private:
         }
         uint32_t* backward = scratch_.backward.data();
         uint32_t* forward = scratch_.forward.data();
-        for (uint32_t i = 0; i < length_; ++i) {
-            uint32_t byte = backward[i] & 0xFF;
-            uint32_t row = start[byte]++;
-            backward[i] = (row << 8) | byte;
-            forward[row] = (i << 8) | byte;
+        // A run of one byte in the last column takes rows that follow each
+        // other: its count stays in a register, where a count in memory
+        // would make each row wait for the one before it.
+        for (uint32_t i = 0; i < length_;) {
+            const uint32_t byte = backward[i];  // still the bare byte from here on
+            uint32_t row = start[byte];
+            do {
+                backward[i] = (row << 8) | byte;
+                forward[row] = (i << 8) | byte;
+                ++row;
+                ++i;
+            } while (i < length_ && backward[i] == byte);
+            start[byte] = row;
         }
     }
 

@@ -53,9 +53,7 @@ void OldReader::WriteSum(int64_t position, size_t size, uint8_t add, ByteSink& o
             }
         },
         [&](size_t n) { out.WriteRun(add, n); },
-        [&](uint64_t at, size_t n) {
-            return add == 0 && n >= kDirectCopy ? out.CopyFrom(file_, at, n) : 0;
-        });
+        [&](uint64_t at, size_t n) { return add == 0 ? out.CopyFrom(file_, at, n) : 0; });
 }
 
 template <typename Inside, typename Outside, typename Direct>
@@ -70,7 +68,7 @@ void OldReader::Visit(int64_t position, size_t size, Inside inside, Outside outs
     }
     uint64_t at = static_cast<uint64_t>(position);
     while (size != 0 && at < size_) {
-        if (!InWindow(at)) {
+        if (size >= kDirectCopy && !InWindow(at)) {
             const size_t n = static_cast<size_t>(direct(at, std::min<uint64_t>(size, size_ - at)));
             if (n != 0) {
                 bytesRead_ += n;
@@ -98,6 +96,16 @@ bool OldReader::InWindow(uint64_t at) const {
 }
 
 OldReader::Window& OldReader::WindowAt(uint64_t at, size_t want) {
+    Window& last = windows_[lastWindow_];
+    if (at >= last.start && at - last.start < last.length) {
+        return last;  // most accesses: no need to look further, nor to count the use
+    }
+    Window& found = FindWindow(at, want);
+    lastWindow_ = static_cast<int>(&found - windows_);
+    return found;
+}
+
+OldReader::Window& OldReader::FindWindow(uint64_t at, size_t want) {
     Window* oldest = &windows_[0];
     for (Window& window : windows_) {
         if (at >= window.start && at - window.start < window.length) {

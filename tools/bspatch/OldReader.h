@@ -53,6 +53,7 @@ private:
     // The window that holds the byte at `at` (inside the file), filled if
     // need be for an access of `want` bytes from there.
     Window& WindowAt(uint64_t at, size_t want);
+    Window& FindWindow(uint64_t at, size_t want);
     bool InWindow(uint64_t at) const;
     void Fill(Window& window, uint64_t start, size_t length);
 
@@ -60,6 +61,7 @@ private:
     const uint64_t size_;
     const size_t capacity_;  // of each window
     Window windows_[kWindows];
+    int lastWindow_ = 0;  // the window of the last access
     uint64_t clock_ = 0;
     uint64_t bytesRead_ = 0;
     std::unique_ptr<uint8_t[]> sum_;
