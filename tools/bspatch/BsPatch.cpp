@@ -94,9 +94,6 @@ public:
         CheckAllUsed();
     }
 
-    // Bytes of the new file written so far.
-    int64_t Produced() const { return produced_; }
-
 private:
     uint64_t DiffBegin() const {
         return kHeaderSize + static_cast<uint64_t>(header_.controlLength);
@@ -199,7 +196,7 @@ private:
     PatchStream extra_;
     OldReader old_;
     ByteSink& out_;
-    int64_t produced_ = 0;  // the new position
+    int64_t produced_ = 0;  // the new position: bytes of the new file written so far
     int64_t oldPos_ = 0;
     int64_t nextOldPos_ = 0;  // after the triple in hand
     uint64_t tripleIndex_ = 0;

@@ -32,16 +32,17 @@ OutputFile::OutputFile(const std::string& targetPath, size_t bufferSize)
       buffer_(std::make_unique_for_overwrite<uint8_t[]>(std::max<size_t>(bufferSize, 1))),
       capacity_(std::max<size_t>(bufferSize, 1)) {
     // The number steps over a stale file that a killed run may have left.
+    // Each name is in the signal handler's hands before the file exists, so
+    // that no moment leaves it behind.
     for (unsigned attempt = 0; !handle_.IsOpen(); ++attempt) {
         tempPath_ = TempPathFor(targetPath, os::ProcessId(), attempt);
-        handle_ = os::CreateNew(tempPath_, targetPath);
-    }
-    try {
         os::RemoveOnSignal(tempPath_);
-    } catch (...) {
-        handle_.CloseQuietly();
-        os::Remove(tempPath_);
-        throw;
+        try {
+            handle_ = os::CreateNew(tempPath_, targetPath);
+        } catch (...) {
+            os::ClearRemoveOnSignal();
+            throw;
+        }
     }
 }
 
