@@ -17,7 +17,11 @@ constexpr size_t kDirectCopy = 64 * 1024;
 }  // namespace
 
 OldReader::OldReader(ByteSource& file, size_t buffered)
-    : file_(file), size_(file.Size()), capacity_(std::max<size_t>(buffered / kWindows, 1)) {}
+    : file_(file),
+      size_(file.Size()),
+      // No larger than the file: a small one costs no more than itself.
+      capacity_(static_cast<size_t>(
+          std::clamp<uint64_t>(size_, 1, std::max<size_t>(buffered / kWindows, 1)))) {}
 
 void OldReader::AddTo(int64_t position, uint8_t* data, size_t size) {
     Visit(
