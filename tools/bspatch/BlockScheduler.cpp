@@ -28,6 +28,9 @@ BlockScheduler::BlockScheduler(const StreamRange& range, uint64_t firstBit, uint
       lookahead_(std::max<size_t>(lookahead, 1)),
       maxSlots_(4 * lookahead_ + 16),
       scanner_(range, firstBit) {
+    // Room for every candidate that can be passed while it runs, so that
+    // dropping one (also in the destructor) allocates nothing.
+    dropped_.reserve(maxSlots_);
     // Nothing after this may throw: the jobs started here point back at a
     // scheduler whose destructor would not run.
     std::lock_guard<std::mutex> lock(mutex_);
