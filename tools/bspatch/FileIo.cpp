@@ -65,6 +65,18 @@ void OutputFile::Flush() {
     size_t size = buffered_;
     buffered_ = 0;
     os::WriteAll(handle_, tempPath_, buffer_.get(), size);
+    Advance(size);
+}
+
+void OutputFile::Advance(uint64_t bytes) {
+    // The disk writes start while the rest is still being made, every 8 MB,
+    // so that the flush in Commit finds little left to wait for.
+    constexpr uint64_t kWritebackStep = 8 << 20;
+    written_ += bytes;
+    if (written_ - writebackFrom_ >= kWritebackStep) {
+        os::StartWriteback(handle_, writebackFrom_, written_ - writebackFrom_);
+        writebackFrom_ = written_;
+    }
 }
 
 void OutputFile::Write(const uint8_t* data, size_t size) {
@@ -73,6 +85,7 @@ void OutputFile::Write(const uint8_t* data, size_t size) {
         // where they are, without a copy into the buffer.
         Flush();
         os::WriteAll(handle_, tempPath_, data, size);
+        Advance(size);
         return;
     }
     if (size > capacity_ - buffered_) {
@@ -88,6 +101,8 @@ void OutputFile::WriteRun(uint8_t byte, uint64_t count) {
     if (byte == 0 && count >= kHoleMin) {
         Flush();
         if (os::TryExtend(handle_, tempPath_, count)) {
+            written_ += count;  // a hole: nothing to write back
+            writebackFrom_ = written_;
             return;
         }
         // The file system does not grow files that way: the zeros are written.
@@ -111,6 +126,7 @@ uint64_t OutputFile::CopyFrom(ByteSource& source, uint64_t offset, uint64_t size
     Flush();
     const uint64_t copied =
         os::CopyRange(file->Handle(), file->Path(), offset, handle_, tempPath_, size);
+    Advance(copied);
     copyRange_ = copied != 0;  // once refused, always refused between these files
     return copied;
 }

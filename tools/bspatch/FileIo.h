@@ -56,6 +56,7 @@ public:
 
 private:
     void Flush();
+    void Advance(uint64_t bytes);  // after `bytes` more reached the file
 
     std::string targetPath_;
     std::string tempPath_;
@@ -63,7 +64,9 @@ private:
     std::unique_ptr<uint8_t[]> buffer_;
     size_t capacity_;
     size_t buffered_ = 0;
-    bool copyRange_ = true;  // until the system refuses
+    bool copyRange_ = true;       // until the system refuses
+    uint64_t written_ = 0;        // bytes of the file so far
+    uint64_t writebackFrom_ = 0;  // where the disk writes have not been started
     bool committed_ = false;
 };
 

@@ -183,6 +183,17 @@ uint64_t CopyRange(const FileHandle& from, const std::string& fromPath, uint64_t
     return copied;
 }
 
+void StartWriteback(FileHandle& file, uint64_t offset, uint64_t length) noexcept {
+#ifdef SYNC_FILE_RANGE_WRITE
+    ::sync_file_range(Fd(file), static_cast<off_t>(offset), static_cast<off_t>(length),
+                      SYNC_FILE_RANGE_WRITE);
+#else
+    (void)file;
+    (void)offset;
+    (void)length;
+#endif
+}
+
 void Replace(FileHandle& file, const std::string& path, const std::string& target) {
     struct stat existing;
     if (::stat(target.c_str(), &existing) == 0 &&

@@ -41,6 +41,10 @@ bool TryExtend(FileHandle& file, const std::string& path, uint64_t count);
 uint64_t CopyRange(const FileHandle& from, const std::string& fromPath, uint64_t offset,
                    FileHandle& to, const std::string& toPath, uint64_t size);
 
+// Starts writing [offset, offset + length) of the file to the disk, without
+// waiting (a hint: where the system has no such call, nothing happens).
+void StartWriteback(FileHandle& file, uint64_t offset, uint64_t length) noexcept;
+
 // Makes the written file `path` the file `target`, durably: its data and the
 // new name reach the disk before this returns (an existing target keeps its
 // permission bits). Closes the handle.

@@ -164,6 +164,8 @@ uint64_t CopyRange(const FileHandle&, const std::string&, uint64_t, FileHandle&,
     return 0;  // no copy of a byte range between two files here
 }
 
+void StartWriteback(FileHandle&, uint64_t, uint64_t) noexcept {}  // FlushFileBuffers does it all
+
 void Replace(FileHandle& file, const std::string& path, const std::string& target) {
     // The data first, then the name: after a power loss NEW is either the
     // old file or the whole new one.
