@@ -252,7 +252,8 @@ measure() {
     shift
     [ "$warm" = 1 ] && bash -c "$*" >/dev/null # warm-up, and the page cache
     for ((r = 0; r < runs; r++)); do
-        rm -f "$out"
+        # No dirty data of an earlier run for a flush of this one to wait for.
+        rm -f "$out" && sync
         start=$EPOCHREALTIME
         /usr/bin/time -f %M -o "$work/time.txt" bash -c "$*" >/dev/null
         times+=("$(awk -v a="$start" -v b="$EPOCHREALTIME" 'BEGIN {printf "%.3f", b - a}')")
