@@ -1,27 +1,43 @@
 #!/usr/bin/env bash
-# Benchmark of our bspatch against Debian's, on the same run, on two patches:
+# Benchmark of our bspatch against Debian's, on the same run, on five
+# patches made with Debian's bsdiff or by hand, and its memory on two more:
 #  - zero-heavy: between two ISO images of about SIZE_MB megabytes (default
 #    100) built with xorriso from trees of system files that differ as an
 #    update does (every 97th file edited in three places, one file grown, a
 #    few removed, five added: 6 MB of new data), so that the diff stream is
 #    nearly all runs of zero bytes;
 #  - extra-heavy: between an image of a quarter of that tree and one with
-#    24 MB of fresh data added, so that the extra stream dominates.
-# The patches are made with Debian's bsdiff (slow: about 17 times the old
-# size in memory) and cached under build/bench.
+#    24 MB of fresh data added, so that the extra stream dominates;
+#  - ISO update: two images of about SIZE_MB megabytes of package files
+#    (.deb), the second a point release that replaces one package in seven
+#    by a new version (a few bytes of its files changed, packed anew), so
+#    that its files also move inside the image;
+#  - shuffled: an 8 MB file of system files against the same file with its
+#    4 KB pieces in another order: reads of the old file jump all the time;
+#  - back and forth: a patch made by hand, 200 000 one-byte adds that jump
+#    back and forth by 2 MB in a 4 MB old file (430 bytes of patch).
+# The patches are made once (bsdiff is slow: about 17 times the old size in
+# memory) and cached under build/bench.
 #
 # For each patch it prints the median wall time of RUNS runs (default 5,
 # after one warm-up run) and the peak resident memory of: the I/O floor
-# (reading OLD with cat, writing NEW with cp), bzip2 -dc of the patch's diff
+# (reading OLD with cat, writing NEW with cp, and that with NEW flushed to
+# the disk with sync, as ours flushes it), bzip2 -dc of the patch's diff
 # and extra streams alone, Debian's bspatch, ours with one worker and ours
 # with a worker per processor; then the ratios of the goals, and the load.
 # BASELINE=PROGRAM adds another bspatch to compare with (say, a build of an
-# earlier revision). Not a test: run it by hand, e.g.
-# `bench/bspatch_bench.sh 100`.
+# earlier revision; on the back-and-forth patch it runs once, as an old
+# version may take minutes there).
+#
+# Memory: the peak RSS of ours with 1, 2 and 16 workers against the bound
+# 18 MB + 18.1 MB x N, on two patches made by make_memory_patch.cpp: blocks
+# full of false block markers that decode whole, and blocks of run records.
+# Not a test: run it by hand, e.g. `bench/bspatch_bench.sh 100`.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 size_mb=${1:-100}
 runs=${RUNS:-5}
+warm=1
 work="$root/build/bench"
 mkdir -p "$work"
 
@@ -30,6 +46,9 @@ mkdir -p "$work"
 echo "== building bspatch -O3 into $work"
 g++ -std=c++20 -O3 -DNDEBUG -pthread -I"$root/tools/bspatch" "$root"/tools/bspatch/*.cpp \
     -o "$work/bspatch"
+g++ -std=c++20 -O2 -I"$root/tests" -I"$root/tests/bspatch" "$root/tests/bspatch/Bzip2Streams.cpp" \
+    "$root/tests/bspatch/TestFiles.cpp" "$root/bench/make_memory_patch.cpp" -lbz2 \
+    -o "$work/make_memory_patch"
 
 # make_tree DIR MB: regular files of 4 KB..8 MB from /usr in a fixed order,
 # until the size is reached.
@@ -83,31 +102,135 @@ make_patch() {
     xorriso -as mkisofs -quiet -R -o "$data/old.iso" "$data/treeA" 2>/dev/null
     xorriso -as mkisofs -quiet -R -o "$data/new.iso" "$data/treeB" 2>/dev/null
     rm -rf "$data/treeA" "$data/treeB"
-    echo "== bsdiff (this takes a while)"
-    /usr/bin/time -f "bsdiff: %e s wall, %M KB peak" \
-        bsdiff "$data/old.iso" "$data/new.iso" "$data/patch.tmp"
-    mv "$data/patch.tmp" "$data/patch"
+    bsdiff_files "$data" old.iso new.iso
 }
 
+# bsdiff_files DATA OLD NEW: bsdiff's patch DATA/patch between two files of DATA.
+bsdiff_files() {
+    echo "== bsdiff of $1/$2 (this takes a while)"
+    /usr/bin/time -f "bsdiff: %e s wall, %M KB peak" bsdiff "$1/$2" "$1/$3" "$1/patch.tmp"
+    mv "$1/patch.tmp" "$1/patch"
+}
+
+# make_packages DIR MB: package files of about MB megabytes, taken from apt's
+# cache where it holds enough, else packed with dpkg-deb from the files of
+# installed packages; each between 50 KB and 8 MB, in the order of names.
+make_packages() {
+    local dir=$1 budget=$(($2 * 1024 * 1024)) total=0 f s p stage
+    mkdir -p "$dir/pool"
+    if [ "$(du -sm /var/cache/apt/archives | cut -f1)" -gt $(($2 * 2)) ]; then
+        while IFS= read -r f; do
+            s=$(stat -c %s "$f")
+            [ $s -lt 51200 ] || [ $s -gt 8388608 ] || [ $((total + s)) -gt $budget ] && continue
+            cp "$f" "$dir/pool/"
+            total=$((total + s))
+            [ $total -gt $((budget - budget / 100)) ] && break
+        done < <(find /var/cache/apt/archives -name '*.deb' | sort)
+        return
+    fi
+    stage=$(mktemp -d)
+    while IFS= read -r p; do
+        rm -rf "$stage/pkg" && mkdir -p "$stage/pkg/DEBIAN"
+        dpkg -L "$p" 2>/dev/null | while IFS= read -r f; do
+            [ -f "$f" ] && [ ! -L "$f" ] && cp --parents "$f" "$stage/pkg/" 2>/dev/null
+        done
+        printf 'Package: %s\nVersion: 1.0\nArchitecture: all\nMaintainer: bench <b@example.org>\nDescription: %s\n' \
+            "$p" "$p" >"$stage/pkg/DEBIAN/control"
+        dpkg-deb -Zxz -b "$stage/pkg" "$dir/pool/${p}_1.0_all.deb" >/dev/null 2>&1 || continue
+        s=$(stat -c %s "$dir/pool/${p}_1.0_all.deb")
+        if [ $s -lt 51200 ] || [ $s -gt 8388608 ] || [ $((total + s)) -gt $budget ]; then
+            rm -f "$dir/pool/${p}_1.0_all.deb"
+            continue
+        fi
+        total=$((total + s))
+        [ $total -gt $((budget - budget / 100)) ] && break
+    done < <(dpkg-query -W -f '${Package}\n' | sort)
+    rm -rf "$stage"
+}
+
+# point_release DIR: every 7th package replaced by a new version: three
+# places of its largest file changed, its version raised, packed anew.
+point_release() {
+    local pool=$1/pool files i f stage big s k name
+    mapfile -t files < <(find "$pool" -name '*.deb' | sort)
+    stage=$(mktemp -d)
+    for ((i = 3; i < ${#files[@]}; i += 7)); do
+        f=${files[$i]}
+        rm -rf "$stage/pkg"
+        dpkg-deb -R "$f" "$stage/pkg"
+        big=$(find "$stage/pkg" -path "$stage/pkg/DEBIAN" -prune -o -type f -printf '%s %p\n' |
+            sort -n | tail -n 1 | cut -d' ' -f2-)
+        if [ -n "$big" ]; then
+            s=$(stat -c %s "$big")
+            for k in 1 2 3; do
+                printf 'point release %d' $k |
+                    dd of="$big" bs=1 seek=$(((s * k) / 4)) conv=notrunc status=none
+            done
+        fi
+        sed -i 's/^Version: \(.*\)$/Version: \1+u1/' "$stage/pkg/DEBIAN/control"
+        name=$(basename "$f" .deb)
+        rm -f "$f"
+        dpkg-deb -Zxz -b "$stage/pkg" "$pool/${name%%_*}_new+u1.deb" >/dev/null
+    done
+    rm -rf "$stage"
+}
+
+# image_pair DATA DESCRIPTION MAKE EDIT: unless cached, DATA/treeA made by
+# the command MAKE, DATA/treeB a copy of it changed by the command EDIT,
+# their ISO images and bsdiff's patch.
+image_pair() {
+    local data=$1
+    [ -f "$data/patch" ] && return
+    mkdir -p "$data"
+    echo "== $2"
+    $3 "$data/treeA"
+    cp -a "$data/treeA" "$data/treeB"
+    $4 "$data/treeB"
+    make_patch "$data"
+}
+whole_tree() { make_tree "$1" "$size_mb"; }
+quarter_tree() { make_tree "$1" $((size_mb / 4)); }
+update_tree() { edit_tree "$1" && add_files "$1" 400000 800000 1200000 1600000 2000000; }
+grow_tree() { edit_tree "$1" && add_files "$1" 6000000 6000000 6000000 6000000; }
+all_packages() { make_packages "$1" "$size_mb"; }
+
 zero="$work/data-$size_mb"
-if [ ! -f "$zero/patch" ]; then
-    mkdir -p "$zero"
-    echo "== zero-heavy: two trees of about $size_mb MB from /usr"
-    make_tree "$zero/treeA" "$size_mb"
-    cp -a "$zero/treeA" "$zero/treeB"
-    edit_tree "$zero/treeB"
-    add_files "$zero/treeB" 400000 800000 1200000 1600000 2000000
-    make_patch "$zero"
-fi
+image_pair "$zero" "zero-heavy: two trees of about $size_mb MB from /usr" whole_tree update_tree
 extra="$work/extra-$size_mb"
-if [ ! -f "$extra/patch" ]; then
-    mkdir -p "$extra"
-    echo "== extra-heavy: a tree of about $((size_mb / 4)) MB and one with 24 MB added"
-    make_tree "$extra/treeA" $((size_mb / 4))
-    cp -a "$extra/treeA" "$extra/treeB"
-    edit_tree "$extra/treeB"
-    add_files "$extra/treeB" 6000000 6000000 6000000 6000000
-    make_patch "$extra"
+image_pair "$extra" "extra-heavy: a tree of about $((size_mb / 4)) MB and one with 24 MB added" \
+    quarter_tree grow_tree
+iso="$work/iso-$size_mb"
+image_pair "$iso" "ISO update: package files of about $size_mb MB, one in seven replaced" \
+    all_packages point_release
+shuffled="$work/shuffled"
+if [ ! -f "$shuffled/patch" ]; then
+    mkdir -p "$shuffled"
+    echo "== shuffled: 8 MB of system files, its 4 KB pieces in another order"
+    make_tree "$shuffled/tree" 9
+    find "$shuffled/tree" -type f | sort | xargs cat >"$shuffled/all.bin"
+    head -c 8388608 "$shuffled/all.bin" >"$shuffled/old.bin"
+    rm -rf "$shuffled/tree" "$shuffled/all.bin"
+    perl -e 'srand(11); local $/ = \4096; my @p = <STDIN>;
+        for (my $i = @p - 1; $i > 0; $i--) { my $j = int(rand($i + 1)); @p[$i, $j] = @p[$j, $i] }
+        print @p' <"$shuffled/old.bin" >"$shuffled/new.bin"
+    bsdiff_files "$shuffled" old.bin new.bin
+fi
+jumps="$work/back-and-forth"
+if [ ! -f "$jumps/patch" ]; then
+    mkdir -p "$jumps"
+    echo "== back and forth: 200 000 one-byte adds, jumping 2 MB each way"
+    head -c 4194304 /dev/urandom >"$jumps/old.bin"
+    # One patch integer: 8 bytes little-endian, sign and magnitude.
+    perl -e 'sub off { my $v = shift; my $s = $v < 0 ? 128 : 0; $v = -$v if $v < 0;
+            my @b = map { ($v >> (8 * $_)) & 255 } 0 .. 7; $b[7] |= $s; pack("C8", @b) }
+        print off(1), off(0), off($_ % 2 ? -2097152 : 2097152) for 0 .. 199999' |
+        bzip2 -9 >"$jumps/control.bz2"
+    head -c 200000 /dev/zero | tr '\0' '\1' | bzip2 -9 >"$jumps/diff.bz2"
+    : | bzip2 -9 >"$jumps/extra.bz2"
+    perl -e 'sub off { pack("Q<", shift) } print "BSDIFF40", off(-s $ARGV[0]), off(-s $ARGV[1]),
+        off(200000)' "$jumps/control.bz2" "$jumps/diff.bz2" >"$jumps/patch.tmp"
+    cat "$jumps/control.bz2" "$jumps/diff.bz2" "$jumps/extra.bz2" >>"$jumps/patch.tmp"
+    mv "$jumps/patch.tmp" "$jumps/patch"
 fi
 
 # The patch's diff and extra streams, for bzip2 -dc alone.
@@ -127,9 +250,10 @@ split_streams() { # DATA
 measure() {
     local label=$1 times=() peak=0 rss r median start
     shift
-    bash -c "$*" >/dev/null # warm-up, and the page cache
+    [ "$warm" = 1 ] && bash -c "$*" >/dev/null # warm-up, and the page cache
     for ((r = 0; r < runs; r++)); do
-        rm -f "$out"
+        # No dirty data of an earlier run for a flush of this one to wait for.
+        rm -f "$out" && sync
         start=$EPOCHREALTIME
         /usr/bin/time -f %M -o "$work/time.txt" bash -c "$*" >/dev/null
         times+=("$(awk -v a="$start" -v b="$EPOCHREALTIME" 'BEGIN {printf "%.3f", b - a}')")
@@ -147,16 +271,25 @@ check() { cmp -s "$out" "$new" || { echo "wrong output of $1" >&2; exit 1; }; }
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN {printf "%.2f", a / b}'; }
 echo "== machine: $(nproc) processors, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2- | sed 's/^ //')"
 echo "== load before: $(cut -d' ' -f1-3 /proc/loadavg); $runs runs each"
-for kind in zero-heavy extra-heavy; do
-    data=$zero
-    [ $kind = extra-heavy ] && data=$extra
-    old=$data/old.iso new=$data/new.iso patch=$data/patch out=$data/out
+for kind in zero-heavy extra-heavy iso-update shuffled back-and-forth; do
+    case $kind in
+        zero-heavy) data=$zero old=$data/old.iso new=$data/new.iso ;;
+        extra-heavy) data=$extra old=$data/old.iso new=$data/new.iso ;;
+        iso-update) data=$iso old=$data/old.iso new=$data/new.iso ;;
+        shuffled) data=$shuffled old=$data/old.bin new=$data/new.bin ;;
+        back-and-forth) data=$jumps old=$data/old.bin new=$data/new.bin ;;
+    esac
+    patch=$data/patch out=$data/out
     export old new patch out
+    [ -f "$new" ] || /usr/bin/bspatch "$old" "$new" "$patch"
     split_streams "$data"
     echo "== $kind: $(stat -c %s "$old") -> $(stat -c %s "$new") bytes, patch $(stat -c %s "$patch")" \
         "(diff stream $(stat -c %s "$data/diff.bz2"), extra stream $(stat -c %s "$data/extra.bz2"))"
     measure "I/O floor (cat, cp)" 'cat "$old" >/dev/null && cp "$new" "$out"'
     floor=$last
+    # Ours flushes NEW to the disk before it replaces the old one; so does this.
+    measure "I/O floor with fsync" 'cat "$old" >/dev/null && cp "$new" "$out" && sync "$out"'
+    durable=$last
     measure "bzip2 -dc diff stream" "bzip2 -dc '$data/diff.bz2'"
     measure "bzip2 -dc extra stream" "bzip2 -dc '$data/extra.bz2'"
     bzextra=$last
@@ -164,17 +297,41 @@ for kind in zero-heavy extra-heavy; do
     check "Debian bspatch"
     debian=$last
     if [ -n "${BASELINE:-}" ]; then
+        saved=$runs
+        [ $kind = back-and-forth ] && runs=1 warm=0
         measure "baseline $(basename "$BASELINE")" "'$BASELINE' \"\$old\" \"\$out\" \"\$patch\""
+        runs=$saved warm=1
         check "the baseline"
     fi
     measure "ours, 1 worker" "BSPATCH_WORKERS=1 '$work/bspatch' \"\$old\" \"\$out\" \"\$patch\""
     check "ours, 1 worker"
+    one=$last
     measure "ours, $(nproc) workers" "'$work/bspatch' \"\$old\" \"\$out\" \"\$patch\""
     check "ours, all workers"
     ours=$last
-    echo "  ours / I/O floor $(ratio "$ours" "$floor"), ours / bzip2 -dc extra $(ratio "$ours" "$bzextra")," \
-        "ours / Debian $(ratio "$ours" "$debian")"
+    echo "  ours / I/O floor $(ratio "$ours" "$floor") (with fsync $(ratio "$ours" "$durable")," \
+        "ours / bzip2 -dc extra $(ratio "$ours" "$bzextra")," \
+        "ours / Debian $(ratio "$ours" "$debian"), 1 worker / $(nproc) workers $(ratio "$one" "$ours")"
     rm -f "$out"
 done
+
+# Peak RSS in MB of one run: PROGRAM WORKERS OLD PATCH.
+peak_mb() {
+    BSPATCH_WORKERS=$2 /usr/bin/time -f %M -o "$work/time.txt" "$1" "$3" "$work/mem.out" "$4"
+    awk -v k="$(tail -n 1 "$work/time.txt")" 'BEGIN {printf "%.1f", k / 1024}'
+}
+echo "== memory: peak RSS against the bound 18 MB + 18.1 MB x N"
+for kind in false-blocks records; do
+    [ -f "$work/$kind.patch" ] ||
+        "$work/make_memory_patch" $kind "$work/$kind.old" "$work/$kind.patch"
+    line="  $kind:"
+    for n in 1 2 16; do
+        line+=" N=$n $(peak_mb "$work/bspatch" $n "$work/$kind.old" "$work/$kind.patch") MB"
+        [ -n "${BASELINE:-}" ] &&
+            line+=" (baseline $(peak_mb "$BASELINE" $n "$work/$kind.old" "$work/$kind.patch"))"
+        line+=" of $(awk -v n=$n 'BEGIN {printf "%.1f", 18 + 18.1 * n}');"
+    done
+    echo "$line"
+done
 echo "== load after: $(cut -d' ' -f1-3 /proc/loadavg)"
-rm -f "$work/time.txt"
+rm -f "$work/time.txt" "$work/mem.out"

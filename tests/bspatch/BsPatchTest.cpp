@@ -285,3 +285,82 @@ TEST(PatchApply, BzipFaultsNameTheBlockAndOffset) {
     EXPECT_EQ(FailureOf(Bytes(4, 0), badControl),
               "P: corrupt control block at offset 32: bad bzip2 stream header");
 }
+
+TEST(PatchApply, AReadThatFailsAnywhereEndsTheRunWithThatError) {
+    // A dozen blocks at level 1: the decoders start while the scanners still
+    // read ahead for markers, which is where a failure once freed a
+    // scheduler under its running jobs.
+    const Bytes old = RandomBytes(400000, 21);
+    const Bytes diff = Join({Bytes(1000, 0), TextBytes(399000, 22)});
+    const Bytes extra = RandomBytes(800000, 23);
+    const std::vector<Triple> triples = {{400000, 800000, 0}};
+    const Bytes patch =
+        AssemblePatch(Bzip2(ControlBlock(triples), 9), Bzip2(diff, 1), Bzip2(extra, 1), 1200000);
+    std::vector<PatchOptions> modes(4);
+    modes[0].streams.threaded = false;
+    for (size_t i = 1; i < modes.size(); ++i) {
+        modes[i].workers = i == 3 ? 4 : i;
+    }
+    for (uint64_t failAt = 0; failAt < patch.size(); failAt += patch.size() / 23 + 1) {
+        for (const PatchOptions& options : modes) {
+            SCOPED_TRACE("fails at " + std::to_string(failAt) + ", " +
+                         std::to_string(options.streams.threaded ? options.workers : 0) +
+                         " workers");
+            MemorySource oldSource(old);
+            FailingSource patchSource(patch, failAt, "P: read failed: Input/output error");
+            VectorSink sink;
+            try {
+                ApplyPatch(oldSource, patchSource, sink, "P", options);
+                ADD_FAILURE() << "applied";
+            } catch (const PatchError& e) {
+                EXPECT_EQ(e.Code(), ExitCode::Io);
+                EXPECT_STREQ(e.what(), "P: read failed: Input/output error");
+            }
+        }
+    }
+}
+
+TEST(PatchApply, ReadsOfTheOldFileCostWhatTheAccessNeeds) {
+    // The old file as a source that counts what is read of it.
+    class CountingSource : public MemorySource {
+    public:
+        using MemorySource::MemorySource;
+        void ReadAt(uint64_t offset, uint8_t* buffer, size_t size) override {
+            bytes += size;
+            ++reads;
+            MemorySource::ReadAt(offset, buffer, size);
+        }
+        uint64_t bytes = 0, reads = 0;
+    };
+    const Bytes old = RandomBytes(4 << 20, 31);
+    struct Case {
+        const char* name;
+        std::vector<Triple> triples;
+        uint64_t maxBytes, maxReads;
+    };
+    std::vector<Triple> jumps, forward;
+    for (int i = 0; i < 2000; ++i) {
+        jumps.push_back({1, 0, i % 2 == 0 ? 2 << 20 : -(2 << 20)});  // back and forth by 2 MB
+        forward.push_back({1500, 0, i % 3});                         // small seeks on
+    }
+    const Case cases[] = {
+        {"back and forth", jumps, 256 << 10, 64},
+        {"forward", forward, old.size(), old.size() / (256 << 10) + 2},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        int64_t newSize = 0;
+        for (const Triple& t : c.triples) {
+            newSize += t.add;
+        }
+        const Bytes diff = RandomBytes(static_cast<size_t>(newSize), 32);
+        const Bytes patch = BuildPatch(c.triples, diff, {}, newSize);
+        CountingSource oldSource(old);
+        MemorySource patchSource(patch);
+        VectorSink sink;
+        ApplyPatch(oldSource, patchSource, sink, "P");
+        EXPECT_TRUE(sink.bytes == Reference(old, c.triples, diff, {}));
+        EXPECT_LE(oldSource.bytes, c.maxBytes);
+        EXPECT_LE(oldSource.reads, c.maxReads);
+    }
+}

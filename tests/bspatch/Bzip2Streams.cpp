@@ -187,26 +187,62 @@ BlockBits HandBlock(const std::vector<int>& symbols, uint32_t origin) {
     return block;
 }
 
-std::vector<int> SpellBits(uint64_t value, int count) {
+std::vector<int> SpellBits(const BitString& bits) {
     std::vector<int> symbols;
-    int at = count - 1;
-    auto bit = [&](int i) { return i >= 0 ? static_cast<int>((value >> i) & 1) : 0; };
-    while (at >= 0) {
-        int first = bit(at), second = bit(at - 1);
+    auto bit = [&](size_t i) { return i < bits.Size() ? static_cast<int>(bits.Get(i, 1)) : 0; };
+    for (size_t at = 0; at < bits.Size();) {
+        int first = bit(at), second = bit(at + 1);
         if (first == 0) {
             symbols.push_back(second);  // 00 RUNA, 01 RUNB
-            at -= 2;
+            at += 2;
         } else if (second == 0) {
             symbols.push_back(2);
-            at -= 2;
-        } else if (bit(at - 2) == 0) {
+            at += 2;
+        } else if (bit(at + 2) == 0) {
             symbols.push_back(3);
-            at -= 3;
+            at += 3;
         } else {
             throw std::runtime_error("three 1s in a row: the end code");
         }
     }
     return symbols;
+}
+
+std::vector<int> SpellBits(uint64_t value, int count) {
+    BitString bits;
+    bits.Put(value, count);
+    return SpellBits(bits);
+}
+
+BitString FalseBlockBits(uint32_t runLength) {
+    BitString bits;
+    bits.Put(0x314159265359, 48);
+    bits.Put(0x49249249, 32);  // not its CRC
+    bits.Put(0, 1);
+    bits.Put(0x492, 24);                            // the origin: any row of a run will do
+    bits.Put(0x8000u >> 6, 16);                     // group 0x60..0x6F
+    bits.Put((0x8000u >> 1) | (0x8000u >> 3), 16);  // 'a' and 'c'
+    bits.Put(2, 3);                                 // two tables
+    bits.Put(1, 15);                                // one selector
+    bits.Put(0, 1);                                 // table 0
+    for (int table = 0; table < 2; ++table) {
+        // RUNA and RUNB at length 3, the next MTF value and the end at 2:
+        // codes 100, 101, 00 and 01, so no three 1s follow each other.
+        bits.Put(3, 5);
+        bits.Put(0, 1);
+        bits.Put(0, 1);
+        bits.Put(0b110, 3);
+        bits.Put(0, 1);
+    }
+    // The run in bijective base 2, lowest digit first.
+    for (uint32_t left = runLength; left != 0; left = (left - 1) / 2) {
+        bits.Put(left % 2 == 1 ? 0b100 : 0b101, 3);
+        if (left % 2 == 0) {
+            --left;
+        }
+    }
+    bits.Put(0b01, 2);
+    return bits;
 }
 
 }  // namespace bspatch_test

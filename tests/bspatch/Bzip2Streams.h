@@ -59,8 +59,14 @@ std::vector<size_t> BlockStarts(const std::vector<BlockBits>& blocks);
 // Huffman data. The CRC is fixed from what libbz2 decodes.
 BlockBits HandBlock(const std::vector<int>& symbols, uint32_t origin);
 
-// The symbols that spell `count` bits of `value` in HandBlock's code, and
-// how many bits of padding end the last one.
+// The symbols that spell `count` bits of `value`, or `bits`, in HandBlock's
+// code; zero bits pad the last one.
 std::vector<int> SpellBits(uint64_t value, int count);
+std::vector<int> SpellBits(const BitString& bits);
+
+// A block of `runLength` (more than 1170) 'a's that decodes whole and then fails its CRC,
+// with no three 1s in a row in its bits, so that HandBlock can spell it in
+// its own data: a false block marker that costs a whole decode.
+BitString FalseBlockBits(uint32_t runLength);
 
 }  // namespace bspatch_test

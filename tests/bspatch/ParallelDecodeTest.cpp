@@ -2,10 +2,14 @@
 // the same decoder on the calling thread and against libbz2: the same bytes
 // whatever the workers, lookahead and piece sizes; a false block marker
 // inside block data; faults between and inside blocks met in stream order;
-// long runs handed on as runs; a stream given up half-way.
+// long runs handed on as runs; a stream given up half-way; the memory that
+// decoded blocks and false candidates hold.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <optional>
+#include <thread>
+#include <utility>
 
 #include "BlockScanner.h"
 #include "Bzip2Decoder.h"
@@ -36,13 +40,21 @@ struct Decoded {
     BlockStats stats;
 };
 
-Decoded DecodeAll(const Bytes& stream, const Mode& mode, size_t step = SIZE_MAX) {
+// Decodes the whole stream. With `failures`, the reader first waits until
+// that many candidates have failed on the pool.
+Decoded DecodeAll(const Bytes& stream, const Mode& mode, size_t step = SIZE_MAX,
+                  uint64_t failures = 0) {
     MemorySource source(stream);
     std::optional<DecodePool> pool;
     if (mode.workers != 0) {
         pool.emplace(mode.workers);
     }
     Bzip2Decoder decoder(source, 0, stream.size(), pool ? &*pool : nullptr, mode.lookahead);
+    decoder.Start();
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (decoder.Stats().failed < failures && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
     Decoded result;
     try {
         for (;;) {
@@ -294,4 +306,66 @@ TEST(ParallelBzip2, BothStreamsShareOnePool) {
     }
     EXPECT_TRUE(outA == a);
     EXPECT_TRUE(outB == b);
+}
+
+namespace {
+
+// A job handed to the pool is run or withdrawn, never lost between a slot
+// that waits for it and a queue that could not take it.
+static_assert(noexcept(std::declval<DecodePool&>().Submit(std::declval<DecodePool::Job&>())));
+
+// What the memory bound counts for a decoded block of `symbols` symbols:
+// its bytes, and a run record per five symbols at most.
+size_t MaxHeldBytes(size_t symbols) {
+    return symbols + (symbols / 5 + 1) * sizeof(DecodedBlock::Record);
+}
+
+}  // namespace
+
+TEST(ParallelBzip2, ARunHeavyBlockHoldsWhatTheBoundCounts) {
+    Bytes data;
+    for (int run = 0; run < 179000; ++run) {
+        data.insert(data.end(), 5, static_cast<uint8_t>(1 + run % 250));  // 4 bytes and a count
+    }
+    const Bytes stream = Bzip2(data, 9);
+    MemorySource source(stream);
+    BlockScratch scratch;
+    DecodedBlock block;
+    DecodeBlock({&source, 0, stream.size()}, 32, 900000, scratch, block);
+    EXPECT_GE(block.records.size(), 179000u);
+    EXPECT_LE(block.HeldBytes(), MaxHeldBytes(data.size()));
+}
+
+TEST(ParallelBzip2, FalseBlocksThatDecodeWholeHoldNothing) {
+    // A real block whose data spells whole blocks of 99 000 symbols that
+    // fail only at their CRC: decoded ahead, they must not stay in memory.
+    BlockBits falseBlock;
+    falseBlock.bits = FalseBlockBits(99000);
+    Decoded alone = DecodeAll(StreamOf(1, {falseBlock}), kModes[0]);
+    ASSERT_EQ(alone.fault, std::optional<Bzip2Fault>(Bzip2Fault::BlockCrc));
+
+    // The reader comes only once 20 of them failed, so they are not passed
+    // before they run.
+    constexpr size_t kFalseBlocks = 30;
+    const std::vector<int> spelled = SpellBits(falseBlock.bits);
+    std::vector<int> symbols;
+    for (size_t i = 0; i < kFalseBlocks; ++i) {
+        symbols.insert(symbols.end(), {2, 3});
+        symbols.insert(symbols.end(), spelled.begin(), spelled.end());
+    }
+    const std::vector<BlockBits> blocks = {HandBlock(symbols, 1),
+                                           LibraryBlock(RandomBytes(90000, 11), 1)};
+    const Bytes stream = StreamOf(1, blocks);
+    ASSERT_EQ(LibraryOutputBeforeError(stream), Concat(blocks)) << "libbz2 reads it otherwise";
+    constexpr size_t kLookahead = 3;
+    for (size_t workers : {1, 2, 16}) {
+        SCOPED_TRACE(std::to_string(workers) + " workers");
+        Decoded decoded = DecodeAll(stream, {"", workers, kLookahead}, SIZE_MAX, 20);
+        EXPECT_FALSE(decoded.fault.has_value());
+        EXPECT_TRUE(decoded.bytes == Concat(blocks));
+        EXPECT_GE(decoded.stats.failed, 20u);
+        // Those ahead, and the one that the reader waits for.
+        EXPECT_LE(decoded.stats.peakBlocks, kLookahead + 1);
+        EXPECT_LE(decoded.stats.peakHeldBytes, kLookahead * MaxHeldBytes(100000));
+    }
 }

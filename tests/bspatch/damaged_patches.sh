@@ -7,28 +7,7 @@
 # Usage: damaged_patches.sh EXE WORKDIR [RUNNER]
 . "$(dirname "$0")/patch_helpers.sh"
 
-# Made by hand (bsdiff is slow) and compressed at level 1 (100 000 symbols a
-# block): 300 KB of diff bytes, every 7th one not zero (three bzip2 blocks,
-# as they are not runs), 450 KB of new bytes (five extra blocks), then 100 KB
-# of the old file unchanged.
-setup head -c 400000 /dev/urandom >old
-setup head -c 450000 /dev/urandom >extra
-setup perl -e 'srand(7); print pack("C", $_ % 7 ? 0 : 1 + int(rand(255))) for 0 .. 299999;
-    print "\0" x 100000' >diff
-setup perl -e 'open(my $o, "<:raw", "old"); open(my $d, "<:raw", "diff"); binmode STDOUT;
-    read($o, my $a, 300000); read($d, my $b, 300000);
-    print pack("C*", map { (ord(substr($a, $_, 1)) + ord(substr($b, $_, 1))) & 255 } 0 .. 299999)' \
-    >changed
-{
-    put_offset 300000 && put_offset 450000 && put_offset 0
-    put_offset 100000 && put_offset 0 && put_offset 0
-} >control
-{
-    head -c 300000 changed
-    cat extra
-    tail -c 100000 old
-} >want
-setup build_patch good 850000 control diff extra 1
+setup several_blocks_patch good 0
 size=$(stat -c %s good)
 RANDOM=42
 

@@ -47,6 +47,33 @@ build_patch() {
     return $status
 }
 
+# several_blocks_patch OUT ZEROS: the files old and want, and the patch OUT
+# between them, made by hand (bsdiff is slow) and compressed at level 1
+# (100 000 symbols a block): 300 KB of diff bytes, every 7th one not zero
+# (three bzip2 blocks, as they are not runs), 450 KB of new bytes (five
+# extra blocks) and ZEROS zero bytes, then 100 KB of the old file unchanged.
+several_blocks_patch() {
+    local out=$1 zeros=$2
+    head -c 400000 /dev/urandom >old && head -c 450000 /dev/urandom >extra &&
+        head -c "$zeros" /dev/zero >>extra || return 1
+    perl -e 'srand(7); print pack("C", $_ % 7 ? 0 : 1 + int(rand(255))) for 0 .. 299999;
+        print "\0" x 100000' >diff || return 1
+    perl -e 'open(my $o, "<:raw", "old"); open(my $d, "<:raw", "diff"); binmode STDOUT;
+        read($o, my $a, 300000); read($d, my $b, 300000);
+        print pack("C*", map { (ord(substr($a, $_, 1)) + ord(substr($b, $_, 1))) & 255 } 0 .. 299999)' \
+        >changed || return 1
+    {
+        put_offset 300000 && put_offset $((450000 + zeros)) && put_offset 0
+        put_offset 100000 && put_offset 0 && put_offset 0
+    } >control
+    {
+        head -c 300000 changed
+        cat extra
+        tail -c 100000 old
+    } >want
+    build_patch "$out" $((850000 + zeros)) control diff extra 1
+}
+
 # The path that the program sees: Z: and backslashes under Wine.
 program_path() {
     case "${runner##*/}" in

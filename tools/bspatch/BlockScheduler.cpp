@@ -11,9 +11,12 @@ struct BlockScheduler::Slot final : DecodePool::Job {
     BlockScheduler& owner;
     const uint64_t bit;
     std::atomic<bool> cancel{false};
-    // Under the owner's mutex:
+    // Under the owner's mutex. A candidate that failed holds only its error:
+    // a false marker can decode whole before its CRC gives it away, and its
+    // bytes would otherwise wait uncounted until the reader passes it.
     bool done = false;
     DecodedBlock block;
+    size_t heldBytes = 0;  // of `block`
     std::exception_ptr failure;
 };
 
@@ -25,8 +28,13 @@ BlockScheduler::BlockScheduler(const StreamRange& range, uint64_t firstBit, uint
       lookahead_(std::max<size_t>(lookahead, 1)),
       maxSlots_(4 * lookahead_ + 16),
       scanner_(range, firstBit) {
+    // Room for every candidate that can be passed while it runs, so that
+    // dropping one (also in the destructor) allocates nothing.
+    dropped_.reserve(maxSlots_);
+    // Nothing after this may throw: the jobs started here point back at a
+    // scheduler whose destructor would not run.
     std::lock_guard<std::mutex> lock(mutex_);
-    Refill();  // the first blocks start decoding now
+    Refill();
 }
 
 BlockScheduler::~BlockScheduler() {
@@ -45,54 +53,77 @@ void BlockScheduler::Run(Slot& slot, BlockScratch& scratch) {
         DecodeBlock(range_, slot.bit, capacity_, scratch, block, &slot.cancel);
     } catch (...) {
         failure = std::current_exception();
+        block = DecodedBlock{};
     }
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        slot.done = true;
-        if (!slot.cancel.load(std::memory_order_relaxed)) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    slot.done = true;
+    if (!slot.cancel.load(std::memory_order_relaxed)) {
+        // Moved, not copied: the reader alone then holds the error, and no
+        // count of it changes outside the lock.
+        if (failure) {
+            slot.failure = std::move(failure);
+            ++stats_.failed;
+        } else {
+            slot.heldBytes = block.HeldBytes();
+            heldBytes_ += slot.heldBytes;
             slot.block = std::move(block);
-            slot.failure = failure;
         }
-        try {
-            Refill();
-        } catch (...) {
-            // The reader meets the same failure when it scans on.
-        }
-        // Under the lock: once it is released, the destructor may run, and
-        // nothing of this object may be touched after that.
-        changed_.notify_all();
+        CountHeld();
     }
+    Refill();
+    // Under the lock: once it is released, the destructor may run, and
+    // nothing of this object may be touched after that.
+    changed_.notify_all();
 }
 
-BlockScheduler::Slot& BlockScheduler::AddSlot(uint64_t bit) {
+void BlockScheduler::StartDecode(uint64_t bit) {
     auto slot = std::make_unique<Slot>(*this, bit);
     Slot& added = *slot;
-    slots_.emplace(bit, std::move(slot));
+    slots_.emplace(bit, std::move(slot));  // the one step that may throw
     ++stats_.decodes;
-    return added;
+    pool_.Submit(added);
+    CountHeld();
+}
+
+void BlockScheduler::Erase(std::map<uint64_t, std::unique_ptr<Slot>>::iterator it) {
+    heldBytes_ -= it->second->heldBytes;
+    slots_.erase(it);
+}
+
+// Blocks decoding, or decoded and waiting; a candidate still running after
+// the reader passed it counts until it stops.
+size_t BlockScheduler::Live() const {
+    size_t live = dropped_.size();
+    for (const auto& [bit, slot] : slots_) {
+        if (!slot->done || !slot->failure) {
+            ++live;
+        }
+    }
+    return live;
+}
+
+void BlockScheduler::CountHeld() {
+    stats_.peakBlocks = std::max(stats_.peakBlocks, Live());
+    stats_.peakHeldBytes = std::max(stats_.peakHeldBytes, heldBytes_);
 }
 
 // Starts decodes of the next candidates while fewer than lookahead_ blocks
-// are decoding or decoded and waiting. A candidate that failed holds only
-// its error; maxSlots_ still bounds how many of those are kept.
+// are live; maxSlots_ bounds how many failed candidates are kept. A failure
+// to read the stream stops the look-ahead only: the reader meets it where
+// the block that it reads for stands, in order with the stream's faults.
 void BlockScheduler::Refill() {
-    for (;;) {
-        size_t live = 0;
-        for (const auto& [bit, slot] : slots_) {
-            if (!slot->done || !slot->failure) {
-                ++live;
+    try {
+        ReapDropped();
+        while (Live() < lookahead_ && slots_.size() < maxSlots_) {
+            std::optional<uint64_t> candidate = scanner_.Next();
+            if (!candidate) {
+                return;
+            }
+            if (slots_.count(*candidate) == 0) {
+                StartDecode(*candidate);
             }
         }
-        if (live >= lookahead_ || slots_.size() >= maxSlots_) {
-            return;
-        }
-        std::optional<uint64_t> candidate = scanner_.Next();
-        if (!candidate) {
-            return;
-        }
-        if (slots_.count(*candidate) == 0) {
-            pool_.Submit(AddSlot(*candidate));
-        }
+    } catch (...) {
     }
 }
 
@@ -102,8 +133,10 @@ void BlockScheduler::DropBefore(uint64_t bit) {
         if (!slot.done && !pool_.Withdraw(slot)) {
             slot.cancel.store(true, std::memory_order_relaxed);
             dropped_.push_back(std::move(it->second));
+            slots_.erase(it++);  // running: it holds no block yet
+        } else {
+            Erase(it++);
         }
-        it = slots_.erase(it);
     }
     ReapDropped();
     scanner_.SkipTo(bit);
@@ -119,8 +152,9 @@ DecodedBlock BlockScheduler::Take(uint64_t bit) {
     Refill();
     auto it = slots_.find(bit);
     if (it == slots_.end()) {
-        // The scanner finds every marker; this holds should it ever not.
-        pool_.Submit(AddSlot(bit));
+        // The scanner finds every marker, unless the stream could not be read
+        // ahead; the decode then meets the failure itself.
+        StartDecode(bit);
         it = slots_.find(bit);
     }
     Slot& slot = *it->second;
@@ -129,13 +163,13 @@ DecodedBlock BlockScheduler::Take(uint64_t bit) {
     }
     changed_.wait(lock, [&slot] { return slot.done; });
     DecodedBlock block = std::move(slot.block);
-    std::exception_ptr failure = slot.failure;
-    slots_.erase(it);
+    std::exception_ptr failure = std::move(slot.failure);
+    Erase(it);
     ++stats_.taken;
     Refill();
     lock.unlock();
     if (failure) {
-        std::rethrow_exception(failure);
+        std::rethrow_exception(std::move(failure));
     }
     return block;
 }

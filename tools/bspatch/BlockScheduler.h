@@ -24,13 +24,20 @@ namespace bspatch {
 struct BlockStats {
     uint64_t decodes = 0;  // candidates decoded or begun, on the pool or by the reader
     uint64_t taken = 0;    // blocks handed to the reader
+    uint64_t failed = 0;   // candidates decoded on the pool that failed (false markers among them)
+    // The most blocks at once decoding or decoded and waiting, and the most
+    // bytes that decoded blocks held at once while they waited: what the
+    // memory bound counts.
+    size_t peakBlocks = 0;
+    size_t peakHeldBytes = 0;
 };
 
 class BlockScheduler {
 public:
     // Blocks of `range` from bit `firstBit` on, of at most `capacity`
     // symbols, with up to `lookahead` (at least 1) of them decoding or
-    // decoded ahead of the reader.
+    // decoded ahead of the reader. The first of them start decoding here; a
+    // failure to read the stream is met by the first Take.
     BlockScheduler(const StreamRange& range, uint64_t firstBit, uint32_t capacity, DecodePool& pool,
                    size_t lookahead);
     // Withdraws or cancels what is still running and waits for it.
@@ -51,9 +58,12 @@ private:
 
     void Run(Slot& slot, BlockScratch& scratch);
     void Refill();
+    size_t Live() const;
     void DropBefore(uint64_t bit);
     void ReapDropped();
-    Slot& AddSlot(uint64_t bit);
+    void StartDecode(uint64_t bit);
+    void Erase(std::map<uint64_t, std::unique_ptr<Slot>>::iterator it);
+    void CountHeld();
 
     const StreamRange range_;
     const uint32_t capacity_;
@@ -66,6 +76,7 @@ private:
     BlockScanner scanner_;
     std::map<uint64_t, std::unique_ptr<Slot>> slots_;  // by bit, ahead of the reader
     std::vector<std::unique_ptr<Slot>> dropped_;       // passed, still running
+    size_t heldBytes_ = 0;                             // of the decoded blocks in slots_
     BlockStats stats_;
 };
 

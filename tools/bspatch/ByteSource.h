@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <cstring>
 #include <span>
+#include <string>
+#include <utility>
 
 #include "PatchError.h"
 
@@ -28,6 +30,16 @@ class ByteSink {
 public:
     virtual ~ByteSink() = default;
     virtual void Write(const uint8_t* data, size_t size) = 0;
+
+    // Writes up to `size` bytes of `source` from `offset` (inside it) as
+    // they are, where the sink can without passing them through memory (a
+    // copy inside the system); returns how many, 0 where it cannot.
+    virtual uint64_t CopyFrom(ByteSource& source, uint64_t offset, uint64_t size) {
+        (void)source;
+        (void)offset;
+        (void)size;
+        return 0;
+    }
 
     // `count` copies of `byte`; a sink may do better than bytes for zeros.
     virtual void WriteRun(uint8_t byte, uint64_t count) {
@@ -58,6 +70,26 @@ public:
 
 private:
     std::span<const uint8_t> data_;
+};
+
+// A buffer whose reads fail from `failAt` on, as a bad sector, a dropped
+// share or a file that shrank after it was opened make them: they throw
+// PatchError (I/O) with `message`. Used by the tests and the fuzz targets.
+class FailingSource : public MemorySource {
+public:
+    FailingSource(std::span<const uint8_t> data, uint64_t failAt, std::string message)
+        : MemorySource(data), failAt_(failAt), message_(std::move(message)) {}
+
+    void ReadAt(uint64_t offset, uint8_t* buffer, size_t size) override {
+        if (offset + size > failAt_) {
+            throw PatchError(ExitCode::Io, message_);
+        }
+        MemorySource::ReadAt(offset, buffer, size);
+    }
+
+private:
+    uint64_t failAt_;
+    std::string message_;
 };
 
 }  // namespace bspatch

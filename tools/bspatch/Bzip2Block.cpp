@@ -371,11 +371,19 @@ private:
         }
         uint32_t* backward = scratch_.backward.data();
         uint32_t* forward = scratch_.forward.data();
-        for (uint32_t i = 0; i < length_; ++i) {
-            uint32_t byte = backward[i] & 0xFF;
-            uint32_t row = start[byte]++;
-            backward[i] = (row << 8) | byte;
-            forward[row] = (i << 8) | byte;
+        // A run of one byte in the last column takes rows that follow each
+        // other: its count stays in a register, where a count in memory
+        // would make each row wait for the one before it.
+        for (uint32_t i = 0; i < length_;) {
+            const uint32_t byte = backward[i];  // still the bare byte from here on
+            uint32_t row = start[byte];
+            do {
+                backward[i] = (row << 8) | byte;
+                forward[row] = (i << 8) | byte;
+                ++row;
+                ++i;
+            } while (i < length_ && backward[i] == byte);
+            start[byte] = row;
         }
     }
 
@@ -435,7 +443,7 @@ private:
     // The four bytes and their repeats become one run; runs of one byte that
     // follow each other with nothing between are merged.
     void Unrle(DecodedBlock& block) const {
-        std::vector<DecodedBlock::Record>& records = block.records;
+        std::vector<DecodedBlock::Record>& records = scratch_.records;
         records.clear();
         uint8_t* const text = block.bytes.data();
         uint8_t* out = text;
@@ -475,6 +483,7 @@ private:
             records.push_back({open, 0});
         }
         block.bytes.resize(static_cast<size_t>(out - text));
+        block.records = std::vector<DecodedBlock::Record>(records.begin(), records.end());
     }
 
     static uint32_t Crc(const DecodedBlock& block) {

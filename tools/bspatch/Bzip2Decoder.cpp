@@ -93,6 +93,10 @@ struct Bzip2Decoder::State {
             bits.Fail(Bzip2Fault::BadMagic);
         } else {
             if (scheduler) {
+                // The block handed out is done with: it must not stay while
+                // the reader waits for the next one, which the bound of
+                // the blocks in memory does not count.
+                block = DecodedBlock{};
                 block = scheduler->Take(nextBit);
             } else {
                 DecodeBlock(range, nextBit, capacity, Scratch(), block);

@@ -47,30 +47,50 @@ DecodePool::~DecodePool() {
     }
 }
 
-void DecodePool::Submit(Job& job) {
+void DecodePool::Link(Job& job, bool atFront) {
+    job.queued_ = true;
+    if (atFront) {
+        job.previous_ = nullptr;
+        job.next_ = first_;
+        (first_ != nullptr ? first_->previous_ : last_) = &job;
+        first_ = &job;
+    } else {
+        job.next_ = nullptr;
+        job.previous_ = last_;
+        (last_ != nullptr ? last_->next_ : first_) = &job;
+        last_ = &job;
+    }
+}
+
+void DecodePool::Unlink(Job& job) {
+    (job.previous_ != nullptr ? job.previous_->next_ : first_) = job.next_;
+    (job.next_ != nullptr ? job.next_->previous_ : last_) = job.previous_;
+    job.previous_ = job.next_ = nullptr;
+    job.queued_ = false;
+}
+
+void DecodePool::Submit(Job& job) noexcept {
     {
         std::lock_guard<std::mutex> lock(mutex_);
-        queue_.push_back(&job);
+        Link(job, false);
     }
     wake_.notify_one();
 }
 
-bool DecodePool::Withdraw(Job& job) {
+bool DecodePool::Withdraw(Job& job) noexcept {
     std::lock_guard<std::mutex> lock(mutex_);
-    auto it = std::find(queue_.begin(), queue_.end(), &job);
-    if (it == queue_.end()) {
+    if (!job.queued_) {
         return false;
     }
-    queue_.erase(it);
+    Unlink(job);
     return true;
 }
 
-void DecodePool::Promote(Job& job) {
+void DecodePool::Promote(Job& job) noexcept {
     std::lock_guard<std::mutex> lock(mutex_);
-    auto it = std::find(queue_.begin(), queue_.end(), &job);
-    if (it != queue_.end() && it != queue_.begin()) {
-        queue_.erase(it);
-        queue_.push_front(&job);
+    if (job.queued_ && first_ != &job) {
+        Unlink(job);
+        Link(job, true);
     }
 }
 
@@ -79,12 +99,12 @@ void DecodePool::Work(BlockScratch& scratch) {
         Job* job = nullptr;
         {
             std::unique_lock<std::mutex> lock(mutex_);
-            wake_.wait(lock, [this] { return stop_ || !queue_.empty(); });
-            if (queue_.empty()) {
+            wake_.wait(lock, [this] { return stop_ || first_ != nullptr; });
+            if (first_ == nullptr) {
                 return;  // stopping, and nothing is left to run
             }
-            job = queue_.front();
-            queue_.pop_front();
+            job = first_;
+            Unlink(*job);
         }
         job->Run(scratch);
     }

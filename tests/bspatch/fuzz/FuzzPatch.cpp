@@ -1,5 +1,7 @@
 // libFuzzer target of the patch reader. Input: a 2-byte little-endian
-// length L, L bytes of old file, then the patch.
+// length L, L bytes of old file, then the patch. L chooses the way: the
+// blocks decoded inline or on two workers, and the patch read whole or
+// from a source whose reads fail past a point of it.
 #include <cstddef>
 #include <cstdint>
 #include <new>
@@ -31,7 +33,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         return 0;
     }
     bspatch::MemorySource oldFile({data + 2, oldLength});
-    bspatch::MemorySource patch({data + 2 + oldLength, size - 2 - oldLength});
+    const size_t patchSize = size - 2 - oldLength;
+    const uint64_t failAt = (oldLength & 2) != 0 ? patchSize * (oldLength % 7 + 1) / 8 : UINT64_MAX;
+    bspatch::FailingSource patch({data + 2 + oldLength, patchSize}, failAt, "P: read failed");
     CountingSink sink;
     bspatch::PatchOptions options;
     options.streams.threaded = (oldLength % 2) == 1;  // both ways of decoding
