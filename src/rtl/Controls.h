@@ -288,6 +288,11 @@ protected:
     // A brush of Color(), made when first needed and after colour changes.
     HBRUSH ColorBrush();
 
+    // The framework's handling of the pointer (buttons and moves over the
+    // client area, WM_MOUSELEAVE, WM_CAPTURECHANGED) without the default
+    // one, for a stock control that must not see some of them.
+    void OnMouseMessage(UINT msg, WPARAM wParam, LPARAM lParam);
+
 private:
     // The window: created with the control's state, linked to the object,
     // its messages dispatched to WindowProc.
@@ -315,9 +320,6 @@ private:
     void OnSize(WPARAM kind);
     void OnEnable(bool enabled);
     void OnFocusMessage(bool gained);
-    // The pointer: buttons and moves over the client area, WM_MOUSELEAVE and
-    // WM_CAPTURECHANGED.
-    void OnMouseMessage(UINT msg, WPARAM wParam, LPARAM lParam);
     void OnButtonDown(TMouseButton button, bool doubleClick, TShiftState shift, POINT point);
     void OnButtonUp(TMouseButton button, TShiftState shift, POINT point);
     void OnPointerLeft();

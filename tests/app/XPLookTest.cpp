@@ -126,6 +126,24 @@ TEST_F(XPLookTest, CloseUnderThePointerFocusedPressedAndDraggedOff) {
     EXPECT_TRUE(tool_.process.Running());
 }
 
+TEST_F(XPLookTest, AClickOnAFramesBlankPartLeavesTheFocusOnClose) {
+    TabToClose();
+    RECT frame{};
+    GetWindowRect(tool_.oldBox, &frame);
+    SetCursorPos((frame.left + frame.right) / 2, frame.bottom - 6);  // below the field
+    MouseButton(MOUSEEVENTF_LEFTDOWN);
+    MouseButton(MOUSEEVENTF_LEFTUP);
+    // The pointer's events come in order: Close hot, the click was handled.
+    const POINT close = CentreOf(tool_.close);
+    SetCursorPos(close.x, close.y);
+    EXPECT_EQ(WaitForLook(tool_.close, {Ring::kHot, false, kBorder}), "") << "pointer over it";
+    SetCursorPos(0, 0);
+    EXPECT_EQ(support::FocusOf(tool_.window), tool_.close);
+    EXPECT_EQ(WaitForLook(tool_.close, {Ring::kFocus, false, kBorder}), "")
+        << "Close keeps its ring";
+    tool_.Screenshot("e2e-xp-frame-clicked");
+}
+
 TEST_F(XPLookTest, SpaceOnTheFocusedCloseEndsTheTool) {
     TabToClose();
     support::PostKey(tool_.close, VK_SPACE);
