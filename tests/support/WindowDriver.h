@@ -56,9 +56,10 @@ HWND FindChild(HWND parent, const std::string& className, int id);
 // Every descendant of `parent` with this class, in the system's order.
 std::vector<HWND> FindChildren(HWND parent, const std::string& className);
 
-// The top-level windows of process `processId` that the task bar shows a
-// button for: visible, without owner and no tool window (or marked as an
-// application window).
+// The visible top-level windows of process `processId`.
+std::vector<HWND> TopLevelWindows(DWORD processId);
+// Those that the task bar shows a button for: without owner and no tool
+// window (or marked as an application window).
 std::vector<HWND> TaskBarWindows(DWORD processId);
 
 std::string WindowText(HWND window);
@@ -70,6 +71,10 @@ SIZE ClientSize(HWND window);
 
 // The focused window of the thread that owns `window`.
 HWND FocusOf(HWND window);
+
+// A left click of the mouse in the middle of `window`, as the user's: it
+// reaches whatever window is on the screen there, and only if it takes input.
+void ClickOnScreen(HWND window);
 
 // Posts a key press (down and up) to `window` as the keyboard would; with
 // `alt` as a system key with the Alt context bit.
