@@ -265,7 +265,8 @@ TEST_F(PatchRunTest, DuringALongRunTheWindowAnswersAndASecondClickStartsNothing)
     EXPECT_EQ(support::FindTopLevel(kJobCaption, "#32770", tool_.process.Id(), 500), nullptr);
 
     DeleteFileA(kWaitFile);
-    EXPECT_EQ(JobBoxText(), "File " + otherImage + " successfully patched!");
+    EXPECT_EQ(JobBoxText(), std::string("File ") + kOldImage + " successfully patched!")
+        << "the box names the image that the script patched";
     EXPECT_EQ(ReadFile(result), firstRun) << "bspatch.exe ran a second time";
 }
 
