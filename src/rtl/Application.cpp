@@ -188,6 +188,11 @@ void TApplication::Run() {
     while (!terminated_) {
         HandleMessage();
     }
+    // The tool is closing: its task-bar button goes now, also when the
+    // destruction of its windows waits for a running job.
+    if (handle_ != nullptr) {
+        ShowWindow(handle_, SW_HIDE);
+    }
 }
 
 void TApplication::Minimize() {

@@ -44,7 +44,7 @@ public:
     // Shows the main window in the show state the process was started with
     // (maximised for SW_SHOWMAXIMIZED, minimised for SW_SHOWMINNOACTIVE,
     // normal otherwise), the task-bar button with it, and dispatches messages
-    // until Terminate.
+    // until Terminate; then hides the button.
     void Run();
 
     // Minimising hides the main window and minimises the application window,

@@ -377,6 +377,9 @@ TEST_F(PatchRunTest, ClosingTheWindowDuringARunLetsThePatchFinishFirst) {
     PostMessageA(tool_.window, WM_CLOSE, 0, 0);
     EXPECT_TRUE(support::WaitFor([&] { return !IsWindowVisible(tool_.window); }))
         << "the window stays on screen";
+    EXPECT_TRUE(support::WaitFor([&] {
+        return support::TaskBarWindows(tool_.process.Id()).empty();
+    })) << "the task-bar button stays";
     EXPECT_EQ(tool_.process.WaitForExit(1000), static_cast<DWORD>(STILL_ACTIVE))
         << "the tool ended before its patch";
 
