@@ -331,8 +331,9 @@ TEST_F(PatchScriptWriterTest, CmdRunsTheScriptWithAwkwardNamesOnAnotherDrive) {
     scratch.File(bspatch, ReadFile(BRIVOK_STANDIN));
     const std::string oldName = images + "\\live %TEMP% 5.iso";
     scratch.File(oldName, "old");
-    const std::string diffName = images + "\\5 to 6 100%.bsdiff";
-    scratch.File(diffName, "diff");
+    // A folder dropped on a field is taken with its trailing backslash.
+    const std::string diffName = images + "\\dropped 100%\\";
+    ASSERT_TRUE(scratch.Folder(diffName)) << GetLastError();
     const PatchScriptNames names = {bspatch, oldName, images + "\\new 6.iso", diffName};
     // The stand-in copies the old image to the new one after its report.
     DeleteFileA(names.newName.c_str());
