@@ -201,6 +201,12 @@ void TWinControl::SetMouseInControl(bool over) {
     }
 }
 
+void TWinControl::PointerEntered() {
+    if (enabled_ && handle_ != nullptr) {
+        SetMouseInControl(true);
+    }
+}
+
 TWinControl* TWinControl::ControlAtPos(POINT screen, bool allowDisabled) {
     // WindowFromPoint skips disabled windows; walk down from the top-level
     // window instead, one child level at a time.

@@ -159,6 +159,9 @@ public:
     // children), as the framework tracks it: MouseEnter and MouseLeave run
     // when it changes. A disabled or hidden control counts as left.
     bool MouseInControl() const { return mouseInControl_; }
+    // The pointer is over this enabled control now, though it got no move
+    // (another control held the mouse): it enters unless it counts as in.
+    void PointerEntered();
 
     // The control of this process under a screen point: the innermost
     // visible one, disabled ones only when `allowDisabled`; null when the

@@ -128,9 +128,11 @@ void TJvXPCustomControl::DoMouseUp() {
     if (!GetCursorPos(&cursor)) {
         return;
     }
+    // Through the framework, which then counts the pointer as in: its first
+    // move of its own enters it no second time.
     auto* other = dynamic_cast<TJvXPCustomControl*>(ControlAtPos(cursor, false));
     if (other != nullptr && other != this) {
-        other->DoMouseEnter();
+        other->PointerEntered();
     }
 }
 

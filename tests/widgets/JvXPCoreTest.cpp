@@ -308,6 +308,8 @@ TEST_F(XPCoreTest, APressReleasedOverAnotherXPControlLeavesThatOneHot) {
     EXPECT_EQ(Of("b"), (Log{"DoMouseEnter", "redraw", "OnMouseEnter"}));
     EXPECT_EQ(a_->VisualState() & vsPressed, 0u);
     EXPECT_NE(b_->VisualState() & vsHot, 0u);
+    MovePointer(b_, b_);  // b's first move of its own enters it no second time
+    EXPECT_EQ(Of("b"), (Log{"DoMouseEnter", "redraw", "OnMouseEnter", "DoMouseMove"}));
 }
 
 TEST_F(XPCoreTest, TheRightButtonNeitherPressesNorFocuses) {
