@@ -49,11 +49,12 @@ void TJvXPCustomControl::RedrawOn(TJvXPRedrawTrigger trigger) {
 }
 
 void TJvXPCustomControl::Click() {
-    if (!Enabled()) {
-        return;
-    }
     if (TForm* form = ParentForm(); form != nullptr && form != static_cast<TWinControl*>(this)) {
         form->SetModalResult(modalResult_);
+    }
+    // A key or a release that was on its way when the control was disabled.
+    if (!Enabled()) {
+        return;
     }
     TJvCustomControl::Click();
 }

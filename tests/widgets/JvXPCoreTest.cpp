@@ -365,10 +365,14 @@ TEST_F(XPCoreTest, EveryClickCopiesTheModalResultToTheForm) {
     a_->SetModalResult(0);
     a_->Click();
     EXPECT_EQ(form_->ModalResult(), 0) << "0 is copied too";
+    a_->SetEnabled(false);
+    a_->SetModalResult(4);
+    a_->Click();
+    EXPECT_EQ(form_->ModalResult(), 4) << "also while disabled";
     TracedControl orphan(nullptr, log_);
     orphan.SetModalResult(3);
     orphan.Click();  // no form: nothing to copy to
-    EXPECT_EQ(form_->ModalResult(), 0);
+    EXPECT_EQ(form_->ModalResult(), 4);
 }
 
 TEST_F(XPCoreTest, TheAcceleratorClicksWhenFocusedOrWithAlt) {
