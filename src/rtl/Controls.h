@@ -255,6 +255,9 @@ protected:
 
     // The enabled state reached the window (on the window's thread).
     virtual void EnabledChanged();
+    // The repaint that a change of Enabled or of the text asks for; a
+    // control that chooses its repaints itself overrides it.
+    virtual void RepaintAfterChange() { Invalidate(); }
     virtual void FocusChanged(bool /*gained*/) {}
 
     // Notifications, each after the framework's own handling. X and Y are

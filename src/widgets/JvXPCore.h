@@ -136,6 +136,9 @@ protected:
     void MouseLeave() override;
     void TextChanged() override;
     void EnabledChanged() override;
+    // Enabled and the caption repaint through their hooks, as the redraw
+    // triggers and the lock allow, not on their own.
+    void RepaintAfterChange() override {}
     void ParentColorChanged() override;
     void ParentFontChanged() override;
     void FocusedControlChanged(TWinControl* focused) override;

@@ -357,6 +357,21 @@ TEST_F(XPCoreTest, TheRedrawLockKeepsTheStateButRepaintsOnceAtTheUnlock) {
     EXPECT_TRUE(GetUpdateRect(a_->Handle(), nullptr, FALSE));
 }
 
+TEST_F(XPCoreTest, EnabledAndTheCaptionRepaintOnlyAsTheTriggersAndTheLockAllow) {
+    for (const bool locked : {false, true}) {
+        for (const TJvXPRedrawTriggers triggers : {kDefaultRedrawTriggers, TJvXPRedrawTriggers{}}) {
+            SCOPED_TRACE(::testing::Message() << "locked " << locked << ", triggers " << triggers);
+            a_->SetRedrawTriggers(triggers);
+            locked ? a_->LockRedraw() : a_->UnlockRedraw();
+            ValidateRect(a_->Handle(), nullptr);
+            a_->SetCaption(a_->Caption() + "x");
+            a_->SetEnabled(!a_->Enabled());
+            EXPECT_EQ(GetUpdateRect(a_->Handle(), nullptr, FALSE) != FALSE,
+                      !locked && triggers != 0);
+        }
+    }
+}
+
 TEST_F(XPCoreTest, EveryClickCopiesTheModalResultToTheForm) {
     form_->SetModalResult(7);
     a_->SetModalResult(2);
