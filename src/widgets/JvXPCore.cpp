@@ -11,6 +11,13 @@ namespace {
 constexpr LONG_PTR kBorderStyles = WS_BORDER | WS_DLGFRAME | WS_THICKFRAME;
 constexpr LONG_PTR kBorderExStyles = WS_EX_CLIENTEDGE | WS_EX_STATICEDGE | WS_EX_WINDOWEDGE;
 
+// The upper case of a letter of the system's code page ("\xE9" gives "\xC9").
+char CodePageUpperCase(char c) {
+    char text[1] = {c};
+    CharUpperBuffA(text, 1);
+    return text[0];
+}
+
 bool BorderChanged(WPARAM which, const STYLESTRUCT* change) {
     const LONG_PTR mask =
         which == static_cast<WPARAM>(GWL_EXSTYLE) ? kBorderExStyles : kBorderStyles;
@@ -60,7 +67,7 @@ void TJvXPCustomControl::Click() {
 }
 
 bool TJvXPCustomControl::DialogChar(char key, TShiftState shift) {
-    if (IsAccel(key, Caption()) && CanFocus() &&
+    if (IsAccel(key, Caption(), &CodePageUpperCase) && CanFocus() &&
         (Focused() || (shift & ssAlt) != 0 || GetKeyState(VK_MENU) < 0)) {
         Click();
         return true;

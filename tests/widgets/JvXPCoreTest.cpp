@@ -417,10 +417,16 @@ TEST_F(XPCoreTest, TheAcceleratorClicksWhenFocusedOrWithAlt) {
         const Log lines = Of("a");
         EXPECT_EQ(std::count(lines.begin(), lines.end(), "OnClick"), c.clicked ? 1 : 0);
     }
+    // The letters of the code page fold too: Alt+\xE9 for "&\xC9lan".
+    a_->SetCaption("&\xC9lan");
+    log_.clear();
+    PostMessageA(edit_->Handle(), WM_SYSCHAR, 0xE9, 1 | (1L << 29));
+    Application->ProcessMessages();
+    EXPECT_EQ(Of("a"), (Log{"OnClick"}));
     a_->SetEnabled(false);
     edit_->SetFocus();
     log_.clear();
-    PostMessageA(edit_->Handle(), WM_SYSCHAR, 'g', 1 | (1L << 29));
+    PostMessageA(edit_->Handle(), WM_SYSCHAR, 0xE9, 1 | (1L << 29));
     Application->ProcessMessages();
     EXPECT_TRUE(Of("a").empty()) << "a disabled control cannot take the focus and does not click";
 }
