@@ -254,6 +254,13 @@ void TJvCustomSpeedButton::MouseUp(TMouseButton button, TShiftState shift, int x
     CheckMouseOver();
 }
 
+void TJvCustomSpeedButton::Click() {
+    if (TForm* form = ParentForm(); form != nullptr) {
+        form->SetModalResult(modalResult_);
+    }
+    TCustomControl::Click();
+}
+
 void TJvCustomSpeedButton::DblClick() {
     if (!pressing_ && down_) {
         TCustomControl::DblClick();
