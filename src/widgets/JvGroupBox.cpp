@@ -100,8 +100,11 @@ void TJvGroupBox::EnabledChanged() {
 }
 
 bool TJvGroupBox::Themed() {
-    // The theme may also be off for this window alone.
-    return ThemeServicesEnabled() && ThemeData(Handle(), L"BUTTON");
+    // The platform's box opens its theme data once for its window and closes
+    // it when the theme changes or the window goes; it is null when the
+    // theme is off for this window alone. Opening and closing data of our
+    // own for the window would replace the box's, closed, on every paint.
+    return ThemeServicesEnabled() && GetWindowTheme(Handle()) != nullptr;
 }
 
 LRESULT TJvGroupBox::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
