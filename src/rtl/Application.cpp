@@ -288,7 +288,7 @@ bool TApplication::ProcessMessage(MSG& msg) {
         return true;
     }
     try {
-        if (!(OnPreTranslate && OnPreTranslate(msg)) && !IsDialogKey(msg)) {
+        if (!CallEvent(OnPreTranslate, msg) && !IsDialogKey(msg)) {
             TranslateMessage(&msg);
             DispatchMessageA(&msg);
         }
@@ -303,9 +303,7 @@ void TApplication::Idle() {
         if (IsMainThread()) {
             CheckSynchronize();
         }
-        if (OnIdle) {
-            OnIdle();
-        }
+        CallEvent(OnIdle);
     } catch (...) {
         HandleException();
     }

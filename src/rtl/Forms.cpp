@@ -275,10 +275,7 @@ void TForm::DoCreate() {
     if (position_ == TPosition::poDesktopCenter) {
         CenterOnDesktop();
     }
-    TNotifyEvent handler = OnCreate;
-    if (handler) {
-        handler(this);
-    }
+    CallEvent(OnCreate, this);
 }
 
 void TForm::Show() {

@@ -68,10 +68,7 @@ std::pair<int, int> TCustomEdit::Selection() const {
 }
 
 void TCustomEdit::Change() {
-    TNotifyEvent handler = OnChange;  // the handler may replace OnChange
-    if (handler) {
-        handler(this);
-    }
+    CallEvent(OnChange, this);
 }
 
 LRESULT TCustomEdit::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {

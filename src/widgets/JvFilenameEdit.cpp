@@ -185,10 +185,7 @@ void TJvFileDirEdit::DropFiles(HDROP drop) {
     for (const std::string& name : names) {
         AcceptDroppedName(name);
     }
-    TNotifyEvent handler = OnDropFiles;
-    if (handler) {
-        handler(this);
-    }
+    CallEvent(OnDropFiles, this);
 }
 
 // --- the shell's lists
@@ -398,9 +395,7 @@ void TJvFilenameEdit::StartDialogAt(std::string& name) {
 void TJvFilenameEdit::ShowDropDown(bool /*lockEdit*/) {
     std::string name = PlainFileName(Text(), Disk());
     bool action = true;
-    if (TExecOpenDialogEvent before = OnBeforeDialog) {
-        before(this, name, action);
-    }
+    CallEvent(OnBeforeDialog, this, name, action);
     if (!action) {
         return;
     }
@@ -413,9 +408,7 @@ void TJvFilenameEdit::ShowDropDown(bool /*lockEdit*/) {
     if (CanFocus()) {
         SetFocus();
     }
-    if (TExecOpenDialogEvent after = OnAfterDialog) {
-        after(this, name, action);
-    }
+    CallEvent(OnAfterDialog, this, name, action);
     if (!action) {
         return;
     }

@@ -44,36 +44,24 @@ bool TJvExGroupBox::DialogChar(char key, TShiftState shift) {
 }
 
 void TJvExGroupBox::DoHotKey() {
-    TNotifyEvent handler = OnHotKey;
-    if (handler) {
-        handler(this);
-    }
+    CallEvent(OnHotKey, this);
 }
 
 void TJvExGroupBox::MouseEnter() {
     mouseOver_ = true;
-    TNotifyEvent handler = OnMouseEnter;
-    if (handler) {
-        handler(this);
-    }
+    CallEvent(OnMouseEnter, this);
     TCustomGroupBox::MouseEnter();
 }
 
 void TJvExGroupBox::MouseLeave() {
     mouseOver_ = false;
     TCustomGroupBox::MouseLeave();
-    TNotifyEvent handler = OnMouseLeave;
-    if (handler) {
-        handler(this);
-    }
+    CallEvent(OnMouseLeave, this);
 }
 
 void TJvExGroupBox::ParentColorChanged() {
     TCustomGroupBox::ParentColorChanged();
-    TNotifyEvent handler = OnParentColorChange;
-    if (handler) {
-        handler(this);
-    }
+    CallEvent(OnParentColorChange, this);
 }
 
 // --- TJvGroupBox

@@ -295,9 +295,7 @@ void TJvCustomSpeedButton::ButtonMouseEnter() {
     const bool repaint = ThemeServicesEnabled() || hotTrack_ ||
                          (flat_ && Enabled() && !dragging_ && GetCapture() == nullptr);
     mouseOver_ = true;
-    if (OnMouseEnter) {
-        OnMouseEnter(this);
-    }
+    CallEvent(OnMouseEnter, this);
     if (repaint) {
         Invalidate();
     }
@@ -310,9 +308,7 @@ void TJvCustomSpeedButton::ButtonMouseLeave() {
     const bool repaint =
         Enabled() && (ThemeServicesEnabled() || hotTrack_ || (flat_ && !dragging_));
     mouseOver_ = false;
-    if (OnMouseLeave) {
-        OnMouseLeave(this);
-    }
+    CallEvent(OnMouseLeave, this);
     if (repaint) {
         Invalidate();
     }

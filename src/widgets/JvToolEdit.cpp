@@ -245,10 +245,7 @@ void TJvCustomComboEdit::HandleButtonClick() {
 }
 
 void TJvCustomComboEdit::DoButtonClick() {
-    TNotifyEvent handler = OnButtonClick;
-    if (handler) {
-        handler(this);
-    }
+    CallEvent(OnButtonClick, this);
     ShowDropDown(true);
 }
 

@@ -108,19 +108,13 @@ void TJvXPCustomControl::DoMouseDown() {
 void TJvXPCustomControl::DoMouseEnter() {
     AddVisualState(vsHot);
     RedrawOn(rtMouseEnter);
-    TNotifyEvent handler = OnMouseEnter;
-    if (handler) {
-        handler(this);
-    }
+    CallEvent(OnMouseEnter, this);
 }
 
 void TJvXPCustomControl::DoMouseLeave() {
     RemoveVisualState(vsHot);
     RedrawOn(rtMouseLeave);
-    TNotifyEvent handler = OnMouseLeave;
-    if (handler) {
-        handler(this);
-    }
+    CallEvent(OnMouseLeave, this);
 }
 
 void TJvXPCustomControl::DoMouseMove(int /*x*/, int /*y*/) {
@@ -282,10 +276,7 @@ void TJvXPStyleManager::SetTheme(TJvXPTheme theme) {
         return;
     }
     theme_ = theme;
-    TNotifyEvent handler = OnThemeChanged;
-    if (handler) {
-        handler(this);
-    }
+    CallEvent(OnThemeChanged, this);
     RedrawControls();
 }
 
