@@ -289,8 +289,8 @@ TEST_F(PatchRunTest, TheEndBoxOverAnOpenDialogKeepsEveryWindowOfTheToolFromInput
     }
     tool_.Screenshot("e2e-end-box-over-open-dialog", GetDesktopWindow());
     // The user's clicks: Cancel of the dialog, then Patch.
-    support::ClickOnScreen(support::FindChild(dialog, "", IDCANCEL));
-    support::ClickOnScreen(tool_.patch);
+    support::ClickAt(support::CentreOf(support::FindChild(dialog, "", IDCANCEL)));
+    support::ClickAt(support::CentreOf(tool_.patch));
     EXPECT_FALSE(support::WaitFor([&] { return Exists(result); }, 2000)) << "a second run";
     EXPECT_TRUE(IsWindowVisible(dialog)) << "the dialog was cancelled under the box";
 

@@ -18,24 +18,13 @@
 
 namespace {
 
+using support::CentreOf;
+using support::MouseButton;
 using xp_look::FirstFaceMismatch;
 using xp_look::kBorder;
 using xp_look::kDisabledBorder;
 using xp_look::Look;
 using xp_look::Ring;
-
-void MouseButton(DWORD flag) {
-    INPUT input{};
-    input.type = INPUT_MOUSE;
-    input.mi.dwFlags = flag;
-    SendInput(1, &input, sizeof input);
-}
-
-POINT CentreOf(HWND window) {
-    RECT rect{};
-    GetWindowRect(window, &rect);
-    return {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
-}
 
 class XPLookTest : public ::testing::Test {
 protected:
@@ -130,9 +119,7 @@ TEST_F(XPLookTest, AClickOnAFramesBlankPartLeavesTheFocusOnClose) {
     TabToClose();
     RECT frame{};
     GetWindowRect(tool_.oldBox, &frame);
-    SetCursorPos((frame.left + frame.right) / 2, frame.bottom - 6);  // below the field
-    MouseButton(MOUSEEVENTF_LEFTDOWN);
-    MouseButton(MOUSEEVENTF_LEFTUP);
+    support::ClickAt({(frame.left + frame.right) / 2, frame.bottom - 6});  // below the field
     // The pointer's events come in order: Close hot, the click was handled.
     const POINT close = CentreOf(tool_.close);
     SetCursorPos(close.x, close.y);

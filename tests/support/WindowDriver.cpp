@@ -81,13 +81,6 @@ BOOL CALLBACK MatchProcessWindow(HWND window, LPARAM data) {
     return TRUE;
 }
 
-void MouseButton(DWORD flag) {
-    INPUT input{};
-    input.type = INPUT_MOUSE;
-    input.mi.dwFlags = flag;
-    SendInput(1, &input, sizeof input);
-}
-
 }  // namespace
 
 bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs) {
@@ -236,10 +229,21 @@ HWND FocusOf(HWND window) {
     return info.hwndFocus;
 }
 
-void ClickOnScreen(HWND window) {
+POINT CentreOf(HWND window) {
     RECT rect{};
     GetWindowRect(window, &rect);
-    SetCursorPos((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+    return {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+}
+
+void MouseButton(DWORD flag) {
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    input.mi.dwFlags = flag;
+    SendInput(1, &input, sizeof input);
+}
+
+void ClickAt(POINT screen) {
+    SetCursorPos(screen.x, screen.y);
     MouseButton(MOUSEEVENTF_LEFTDOWN);
     MouseButton(MOUSEEVENTF_LEFTUP);
 }

@@ -72,9 +72,14 @@ SIZE ClientSize(HWND window);
 // The focused window of the thread that owns `window`.
 HWND FocusOf(HWND window);
 
-// A left click of the mouse in the middle of `window`, as the user's: it
-// reaches whatever window is on the screen there, and only if it takes input.
-void ClickOnScreen(HWND window);
+// The middle of `window` on the screen.
+POINT CentreOf(HWND window);
+// The left mouse button pressed (MOUSEEVENTF_LEFTDOWN) or released
+// (MOUSEEVENTF_LEFTUP) as the user's, where the pointer is.
+void MouseButton(DWORD flag);
+// A left click of the user's at `screen`: it reaches whatever window is on
+// the screen there, and only if that takes input.
+void ClickAt(POINT screen);
 
 // Posts a key press (down and up) to `window` as the keyboard would; with
 // `alt` as a system key with the Alt context bit.
