@@ -248,8 +248,12 @@ void TMainForm::JvXPButtonPatchClick(TObject* /*Sender*/) {
     const PatchScriptLocation location = LocatePatchScript(folders->Temp(), folders->TempSource());
     WorkFolder = location.WorkFolder;
     ScriptPath = location.ScriptPath;
-    WritePatchScript(ScriptPath, {BspatchPath, JvFilenameOld->FileName(), JvFilenameNew->FileName(),
-                                  JvFilenamePatch->FileName()});
+    const PatchScriptNames names = {BspatchPath, JvFilenameOld->FileName(),
+                                    JvFilenameNew->FileName(), JvFilenamePatch->FileName()};
+    WritePatchScript(ScriptPath, names);
+    // The end message names the image that this script patches, whatever
+    // the field holds by then.
+    jobOldName_ = names.oldName;
     JvThreadRunBatch->Execute(this);
 }
 
@@ -276,7 +280,7 @@ void TMainForm::JvThreadRunBatchFinish(TObject* /*Sender*/) {
     if (closing_) {
         return;
     }
-    const PatchJobReport report = ReportPatchJob(JvFilenameOld->FileName(), jobOutcome_);
+    const PatchJobReport report = ReportPatchJob(jobOldName_, jobOutcome_);
     UINT icon = MB_ICONSTOP;
     if (report.end == PatchJobEnd::Patched) {
         icon = MB_ICONINFORMATION;

@@ -68,6 +68,9 @@ private:
     // How the running or last job's script ended: reset and written by the
     // worker, read on the main thread once the job's end is delivered.
     LaunchOutcome jobOutcome_;
+    // The old image that the running or last job's script names, taken at
+    // its Patch click; read on the main thread at the job's end.
+    std::string jobOldName_;
     // Set when the window starts closing; only the main thread reads and
     // writes it.
     bool closing_ = false;

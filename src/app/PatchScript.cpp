@@ -72,6 +72,14 @@ std::string Quoted(const std::string& text) {
     return "\"" + text + "\"";
 }
 
+// A name as one argument of the call line. Backslashes before a quote escape
+// it for the program that reads its command line (a folder's name ends in
+// one): doubled, they stand for themselves and the quote closes the name.
+std::string QuotedArgument(const std::string& name) {
+    const std::size_t trailing = name.size() - (name.find_last_not_of('\\') + 1);
+    return Quoted(name + std::string(trailing, '\\'));
+}
+
 }  // namespace
 
 std::string FramedLine(std::string_view text) {
@@ -104,8 +112,8 @@ std::vector<std::string> PatchScriptLines(const PatchScriptNames& names,
     // folder from being read as command syntax.
     const std::string cd = "CD /D " + Quoted(ExtractFilePath(names.BspatchPath));
     const std::string call = Quoted(ExtractFileName(names.BspatchPath)) + " " +
-                             Quoted(names.oldName) + " " + Quoted(names.newName) + " " +
-                             Quoted(names.diffName);
+                             QuotedArgument(names.oldName) + " " + QuotedArgument(names.newName) +
+                             " " + QuotedArgument(names.diffName);
     lines.push_back(toOem(DoublePercentSigns(cd)));
     lines.push_back(toOem(DoublePercentSigns(call)));
     return lines;

@@ -28,8 +28,10 @@ inline constexpr char kWorkFolderName[] = ":\\BrivokTemp\\";
 inline constexpr char kPatchScriptName[] = "PatchISO.bat";
 
 // The 31 lines of the script, without line ends. Lines 30 and 31 carry the
-// names: every "%" doubled (cmd expands it even inside quotes), then
-// converted by `toOem`. Lines 1 to 29 are fixed ASCII.
+// names: every "%" doubled (cmd expands it even inside quotes), on line 31
+// the trailing backslashes of each name doubled (so that bspatch.exe reads
+// exactly three arguments), then converted by `toOem`. Lines 1 to 29 are
+// fixed ASCII.
 std::vector<std::string> PatchScriptLines(const PatchScriptNames& names,
                                           const CodePageConverter& toOem);
 

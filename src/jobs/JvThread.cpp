@@ -112,9 +112,7 @@ DWORD TJvThread::Execute(void* P) {
         worker->SetFreeOnTerminate(FreeOnTerminate());
         worker->OnTerminate = [this](TObject* Sender) { ThreadEnded(Sender); };
         threads_.Add(worker.get());
-        if (OnBegin) {
-            OnBegin(nullptr);
-        }
+        CallEvent(OnBegin, nullptr);
     } catch (...) {
         // No job: undo the registration, or an exclusive component would
         // refuse every later job. The worker never ran; it must not report
@@ -207,9 +205,7 @@ void TJvThread::ThreadEnded(TObject* Sender) {
     }
     std::exception_ptr finishError;
     try {
-        if (OnFinish) {
-            OnFinish(nullptr);
-        }
+        CallEvent(OnFinish, nullptr);
     } catch (...) {
         finishError = std::current_exception();
     }
@@ -217,9 +213,7 @@ void TJvThread::ThreadEnded(TObject* Sender) {
         if (threadDialog_ != nullptr) {
             threadDialog_->CloseThreadForm();
         }
-        if (OnFinishAll) {
-            OnFinishAll(nullptr);
-        }
+        CallEvent(OnFinishAll, nullptr);
     }
     if (finishError) {
         std::rethrow_exception(finishError);

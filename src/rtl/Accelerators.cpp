@@ -1,12 +1,8 @@
 #include "rtl/Accelerators.h"
 
-namespace {
-
-char FoldCase(char c) {
+char AsciiUpperCase(char c) {
     return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
 }
-
-}  // namespace
 
 char AcceleratorOf(const std::string& caption) {
     char accelerator = 0;
@@ -22,7 +18,7 @@ char AcceleratorOf(const std::string& caption) {
     return accelerator;
 }
 
-bool IsAccel(char key, const std::string& caption) {
+bool IsAccel(char key, const std::string& caption, CaseFold fold) {
     const char accelerator = AcceleratorOf(caption);
-    return accelerator != 0 && FoldCase(accelerator) == FoldCase(key);
+    return accelerator != 0 && fold(accelerator) == fold(key);
 }

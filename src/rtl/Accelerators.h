@@ -8,6 +8,11 @@
 // 0 when the caption has none.
 char AcceleratorOf(const std::string& caption);
 
-// Whether `key` is the accelerator of `caption`, case ignored (ASCII
-// letters; other characters must match exactly).
-bool IsAccel(char key, const std::string& caption);
+// A character in upper case, as a code page has it.
+using CaseFold = char (*)(char);
+// The portable one: the ASCII letters a to z.
+char AsciiUpperCase(char c);
+
+// Whether `key` is the accelerator of `caption`, case ignored as `fold`
+// folds it; other characters must match exactly.
+bool IsAccel(char key, const std::string& caption, CaseFold fold = &AsciiUpperCase);

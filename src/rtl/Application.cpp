@@ -1,5 +1,7 @@
 #include "rtl/Application.h"
 
+#include <vector>
+
 #include "rtl/Controls.h"
 #include "rtl/Synchronize.h"
 #include "rtl/SysUtils.h"
@@ -56,6 +58,48 @@ bool IsDialogKey(MSG& msg) {
         return false;
     }
     return SendMessageA(root, notification, msg.wParam, msg.lParam) != 0;
+}
+
+BOOL CALLBACK CollectEnabledWindow(HWND window, LPARAM data) {
+    // Shown ones, and our hidden forms (a minimised main window), which the
+    // task-bar button could bring back.
+    const bool ours = IsWindowVisible(window) || TWinControl::FromHandle(window) != nullptr;
+    if (ours && IsWindowEnabled(window)) {
+        reinterpret_cast<std::vector<HWND>*>(data)->push_back(window);
+    }
+    return TRUE;
+}
+
+// Disables the top-level windows of the calling thread but `owner`, which
+// the modal box disables and enables itself, and enables them again at its
+// end: the box is then modal over every window of the tool, whatever else
+// is open (an Open dialog, another box), and they come back as they were.
+class OtherWindowsDisabled {
+public:
+    explicit OtherWindowsDisabled(HWND owner) {
+        EnumThreadWindows(GetCurrentThreadId(), &CollectEnabledWindow,
+                          reinterpret_cast<LPARAM>(&windows_));
+        std::erase(windows_, owner);
+        for (HWND window : windows_) {
+            EnableWindow(window, FALSE);
+        }
+    }
+    OtherWindowsDisabled(const OtherWindowsDisabled&) = delete;
+    OtherWindowsDisabled& operator=(const OtherWindowsDisabled&) = delete;
+    ~OtherWindowsDisabled() {
+        for (HWND window : windows_) {
+            if (IsWindow(window)) {
+                EnableWindow(window, TRUE);
+            }
+        }
+    }
+
+private:
+    std::vector<HWND> windows_;
+};
+
+bool Usable(HWND window) {
+    return window != nullptr && IsWindowVisible(window) && IsWindowEnabled(window);
 }
 
 int StartupShowCommand() {
@@ -144,6 +188,11 @@ void TApplication::Run() {
     while (!terminated_) {
         HandleMessage();
     }
+    // The tool is closing: its task-bar button goes now, also when the
+    // destruction of its windows waits for a running job.
+    if (handle_ != nullptr) {
+        ShowWindow(handle_, SW_HIDE);
+    }
 }
 
 void TApplication::Minimize() {
@@ -202,7 +251,13 @@ void TApplication::Terminate() {
 }
 
 int TApplication::MessageBox(const std::string& text, const std::string& caption, UINT flags) {
-    HWND owner = mainWindow_ != nullptr && IsWindowEnabled(mainWindow_) ? mainWindow_ : handle_;
+    // Over the window in use, which gets the activation back at the end;
+    // else over the main window, hidden or not, unless a dialog holds it.
+    HWND owner = GetActiveWindow();
+    if (!Usable(owner)) {
+        owner = mainWindow_ != nullptr && IsWindowEnabled(mainWindow_) ? mainWindow_ : handle_;
+    }
+    OtherWindowsDisabled others(owner);
     return ::MessageBoxA(owner, text.c_str(), caption.c_str(), flags);
 }
 
@@ -233,7 +288,7 @@ bool TApplication::ProcessMessage(MSG& msg) {
         return true;
     }
     try {
-        if (!(OnPreTranslate && OnPreTranslate(msg)) && !IsDialogKey(msg)) {
+        if (!CallEvent(OnPreTranslate, msg) && !IsDialogKey(msg)) {
             TranslateMessage(&msg);
             DispatchMessageA(&msg);
         }
@@ -248,9 +303,7 @@ void TApplication::Idle() {
         if (IsMainThread()) {
             CheckSynchronize();
         }
-        if (OnIdle) {
-            OnIdle();
-        }
+        CallEvent(OnIdle);
     } catch (...) {
         HandleException();
     }

@@ -44,7 +44,7 @@ public:
     // Shows the main window in the show state the process was started with
     // (maximised for SW_SHOWMAXIMIZED, minimised for SW_SHOWMINNOACTIVE,
     // normal otherwise), the task-bar button with it, and dispatches messages
-    // until Terminate.
+    // until Terminate; then hides the button.
     void Run();
 
     // Minimising hides the main window and minimises the application window,
@@ -64,7 +64,9 @@ public:
     void Terminate();
     bool Terminated() const { return terminated_; }
 
-    // A modal message box owned by the main window (or the application).
+    // A message box over the active window (else the main window, else the
+    // application's), modal over every window of the tool; each comes back
+    // enabled or disabled as it was.
     int MessageBox(const std::string& text, const std::string& caption, UINT flags);
 
     // Shows the error box: message with the full-stop rule, Title as

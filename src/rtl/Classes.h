@@ -3,6 +3,7 @@
 
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 class TObject {
@@ -18,6 +19,19 @@ public:
 // An event counts as set when it holds a target.
 using TNotifyEvent = std::function<void(TObject* Sender)>;
 using TJvNotifyParamsEvent = std::function<void(TObject* Sender, void* Params)>;
+
+// Calls `event` through a copy of it: a handler that replaces or clears its
+// own event would otherwise destroy itself while it runs. An event that is
+// not set does nothing and gives the result type's default.
+template <typename Event, typename... Args>
+auto CallEvent(const Event& event, Args&&... args) {
+    const Event handler = event;
+    using Result = decltype(handler(std::forward<Args>(args)...));
+    if (!handler) {
+        return Result();
+    }
+    return handler(std::forward<Args>(args)...);
+}
 
 enum class TOperation { opInsert, opRemove };
 

@@ -201,6 +201,12 @@ void TWinControl::SetMouseInControl(bool over) {
     }
 }
 
+void TWinControl::PointerEntered() {
+    if (enabled_ && handle_ != nullptr) {
+        SetMouseInControl(true);
+    }
+}
+
 TWinControl* TWinControl::ControlAtPos(POINT screen, bool allowDisabled) {
     // WindowFromPoint skips disabled windows; walk down from the top-level
     // window instead, one child level at a time.
@@ -233,59 +239,35 @@ TWinControl* TWinControl::ControlAtPos(POINT screen, bool allowDisabled) {
 }
 
 void TWinControl::Click() {
-    TNotifyEvent handler = OnClick;
-    if (handler) {
-        handler(this);
-    }
+    CallEvent(OnClick, this);
 }
 
 void TWinControl::DblClick() {
-    TNotifyEvent handler = OnDblClick;
-    if (handler) {
-        handler(this);
-    }
+    CallEvent(OnDblClick, this);
 }
 
 void TWinControl::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
-    TMouseEvent handler = OnMouseDown;
-    if (handler) {
-        handler(this, button, shift, x, y);
-    }
+    CallEvent(OnMouseDown, this, button, shift, x, y);
 }
 
 void TWinControl::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
-    TMouseEvent handler = OnMouseUp;
-    if (handler) {
-        handler(this, button, shift, x, y);
-    }
+    CallEvent(OnMouseUp, this, button, shift, x, y);
 }
 
 void TWinControl::MouseMove(TShiftState shift, int x, int y) {
-    TMouseMoveEvent handler = OnMouseMove;
-    if (handler) {
-        handler(this, shift, x, y);
-    }
+    CallEvent(OnMouseMove, this, shift, x, y);
 }
 
 void TWinControl::KeyDown(WORD& key, TShiftState shift) {
-    TKeyEvent handler = OnKeyDown;
-    if (handler) {
-        handler(this, key, shift);
-    }
+    CallEvent(OnKeyDown, this, key, shift);
 }
 
 void TWinControl::KeyUp(WORD& key, TShiftState shift) {
-    TKeyEvent handler = OnKeyUp;
-    if (handler) {
-        handler(this, key, shift);
-    }
+    CallEvent(OnKeyUp, this, key, shift);
 }
 
 void TWinControl::KeyPress(char& key) {
-    TKeyPressEvent handler = OnKeyPress;
-    if (handler) {
-        handler(this, key);
-    }
+    CallEvent(OnKeyPress, this, key);
 }
 
 LRESULT TWinControl::OnKeyMessage(UINT msg, WPARAM wParam, LPARAM lParam) {

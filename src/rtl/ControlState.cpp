@@ -20,7 +20,7 @@ HBRUSH TWinControl::ColorBrush() {
 }
 
 void TWinControl::EnabledChanged() {
-    Invalidate();
+    RepaintAfterChange();
     // A disabled control cannot keep the focus: the form moves it on.
     if (enabled_ || handle_ == nullptr) {
         return;
@@ -34,7 +34,7 @@ void TWinControl::SetEnabled(bool enabled) {
     }
     if (handle_ != nullptr) {
         EnableWindow(handle_, enabled ? TRUE : FALSE);
-        InvalidateRect(handle_, nullptr, TRUE);
+        RepaintAfterChange();
     }
 }
 
@@ -92,7 +92,7 @@ void TWinControl::SetText(const std::string& text) {
     }
     // WM_SETTEXT reports the change.
     SetWindowTextA(handle_, text.c_str());
-    Invalidate();
+    RepaintAfterChange();
 }
 
 void TWinControl::SetTabStop(bool tabStop) {

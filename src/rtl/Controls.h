@@ -166,6 +166,9 @@ public:
     // children), as the framework tracks it: MouseEnter and MouseLeave run
     // when it changes. A disabled or hidden control counts as left.
     bool MouseInControl() const { return mouseInControl_; }
+    // The pointer is over this enabled control now, though it got no move
+    // (another control held the mouse): it enters unless it counts as in.
+    void PointerEntered();
 
     // The control of this process under a screen point: the innermost
     // visible one, disabled ones only when `allowDisabled`; null when the
@@ -259,6 +262,9 @@ protected:
 
     // The enabled state reached the window (on the window's thread).
     virtual void EnabledChanged();
+    // The repaint that a change of Enabled or of the text asks for; a
+    // control that chooses its repaints itself overrides it.
+    virtual void RepaintAfterChange() { Invalidate(); }
     virtual void FocusChanged(bool /*gained*/) {}
 
     // Notifications, each after the framework's own handling. X and Y are
@@ -303,6 +309,11 @@ protected:
     // A brush of Color(), made when first needed and after colour changes.
     HBRUSH ColorBrush();
 
+    // The framework's handling of the pointer (buttons and moves over the
+    // client area, WM_MOUSELEAVE, WM_CAPTURECHANGED) without the default
+    // one, for a stock control that must not see some of them.
+    void OnMouseMessage(UINT msg, WPARAM wParam, LPARAM lParam);
+
 private:
     // The window: created with the control's state, linked to the object,
     // its messages dispatched to WindowProc.
@@ -330,9 +341,6 @@ private:
     void OnSize(WPARAM kind);
     void OnEnable(bool enabled);
     void OnFocusMessage(bool gained);
-    // The pointer: buttons and moves over the client area, WM_MOUSELEAVE and
-    // WM_CAPTURECHANGED.
-    void OnMouseMessage(UINT msg, WPARAM wParam, LPARAM lParam);
     void OnButtonDown(TMouseButton button, bool doubleClick, TShiftState shift, POINT point);
     void OnButtonUp(TMouseButton button, TShiftState shift, POINT point);
     void OnPointerLeft();

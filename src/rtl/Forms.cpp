@@ -298,10 +298,7 @@ void TForm::DoCreate() {
     if (position_ == TPosition::poDesktopCenter) {
         CenterOnDesktop();
     }
-    TNotifyEvent handler = OnCreate;
-    if (handler) {
-        handler(this);
-    }
+    CallEvent(OnCreate, this);
 }
 
 void TForm::ChangeScale(int newPPI, int oldPPI) {

@@ -144,8 +144,6 @@ void TCustomImageList::Change() {
     // A copy: a handler may unregister.
     const std::vector<TChangeLink*> links = links_;
     for (TChangeLink* link : links) {
-        if (link->OnChange) {
-            link->OnChange(this);
-        }
+        CallEvent(link->OnChange, this);
     }
 }

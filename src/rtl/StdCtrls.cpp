@@ -68,10 +68,7 @@ std::pair<int, int> TCustomEdit::Selection() const {
 }
 
 void TCustomEdit::Change() {
-    TNotifyEvent handler = OnChange;  // the handler may replace OnChange
-    if (handler) {
-        handler(this);
-    }
+    CallEvent(OnChange, this);
 }
 
 LRESULT TCustomEdit::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -111,10 +108,18 @@ void TCustomGroupBox::CreateParams(TCreateParams& params) {
 }
 
 LRESULT TCustomGroupBox::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (msg == WM_NCHITTEST) {
-        // The stock group box is transparent to the mouse; ours is a parent
-        // whose area belongs to it (hints, clicks between its children).
-        return HTCLIENT;
+    switch (msg) {
+        case WM_NCHITTEST:
+            // The stock group box is transparent to the mouse; ours is a
+            // parent whose area belongs to it (hints, the pointer's events).
+            return HTCLIENT;
+        case WM_LBUTTONDOWN:
+        case WM_LBUTTONDBLCLK:
+        case WM_LBUTTONUP:
+            // The stock button would take the focus and the mouse at a
+            // press and click at the release: a frame takes no focus.
+            OnMouseMessage(msg, wParam, lParam);
+            return 0;
     }
     if (msg == WM_ERASEBKGND) {
         // The stock box paints only frame and caption; the form clips its

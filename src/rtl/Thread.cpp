@@ -71,7 +71,7 @@ void TThread::TerminateAndWait() {
 
 void TThread::DoTerminate() {
     if (OnTerminate) {
-        Synchronize([this] { OnTerminate(this); });
+        Synchronize([this] { CallEvent(OnTerminate, this); });
     }
 }
 

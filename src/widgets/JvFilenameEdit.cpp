@@ -7,7 +7,9 @@
 #include <memory>
 #include <vector>
 
+#include "res/StringTable.h"
 #include "rtl/ExtDlgs.h"
+#include "rtl/ResString.h"
 #include "rtl/SysUtils.h"
 #include "rtl/Themes.h"
 #include "widgets/JvFileNameRules.h"
@@ -15,9 +17,6 @@
 
 namespace {
 
-constexpr char kBrowseTitle[] = "Browse";
-constexpr char kAllFilesFilter[] = "All files (*.*)|*.*";
-constexpr char kInvalidFileName[] = "Invalid file name - %s";
 constexpr COLORREF kGlyphTransparent = RGB(255, 0, 255);
 // No system error box for a drive without media while the dialog browses.
 constexpr UINT kDialogErrorMode = SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX;
@@ -186,10 +185,7 @@ void TJvFileDirEdit::DropFiles(HDROP drop) {
     for (const std::string& name : names) {
         AcceptDroppedName(name);
     }
-    TNotifyEvent handler = OnDropFiles;
-    if (handler) {
-        handler(this);
-    }
+    CallEvent(OnDropFiles, this);
 }
 
 // --- the shell's lists
@@ -261,7 +257,7 @@ TJvFilenameEdit::TJvFilenameEdit(TComponent* owner) : TJvFileDirEdit(owner) {
 
 void TJvFilenameEdit::CheckFileNameValue(const std::string& value) {
     if (!IsAcceptedFileNameValue(value, Disk())) {
-        throw EComboEditError(Format(kInvalidFileName, value.c_str()));
+        throw EComboEditError(Format(LoadResString(IDS_INVALID_FILE_NAME).c_str(), value.c_str()));
     }
 }
 
@@ -316,8 +312,8 @@ void TJvFilenameEdit::MakeDialog(TFileDialogKind kind) {
     TOpenDialog* made = NewDialog(kind, this);
     if (dialog_ == nullptr) {
         // Not the dialog class's own default, which would add ofEnableSizing.
-        made->Title = kBrowseTitle;
-        made->Filter = kAllFilesFilter;
+        made->Title = LoadResString(IDS_BROWSE);
+        made->Filter = LoadResString(IDS_ALL_FILES_FILTER);
         made->Options = ofHideReadOnly;
     } else {
         made->DefaultExt = dialog_->DefaultExt;
@@ -399,9 +395,7 @@ void TJvFilenameEdit::StartDialogAt(std::string& name) {
 void TJvFilenameEdit::ShowDropDown(bool /*lockEdit*/) {
     std::string name = PlainFileName(Text(), Disk());
     bool action = true;
-    if (TExecOpenDialogEvent before = OnBeforeDialog) {
-        before(this, name, action);
-    }
+    CallEvent(OnBeforeDialog, this, name, action);
     if (!action) {
         return;
     }
@@ -414,9 +408,7 @@ void TJvFilenameEdit::ShowDropDown(bool /*lockEdit*/) {
     if (CanFocus()) {
         SetFocus();
     }
-    if (TExecOpenDialogEvent after = OnAfterDialog) {
-        after(this, name, action);
-    }
+    CallEvent(OnAfterDialog, this, name, action);
     if (!action) {
         return;
     }

@@ -44,36 +44,24 @@ bool TJvExGroupBox::DialogChar(char key, TShiftState shift) {
 }
 
 void TJvExGroupBox::DoHotKey() {
-    TNotifyEvent handler = OnHotKey;
-    if (handler) {
-        handler(this);
-    }
+    CallEvent(OnHotKey, this);
 }
 
 void TJvExGroupBox::MouseEnter() {
     mouseOver_ = true;
-    TNotifyEvent handler = OnMouseEnter;
-    if (handler) {
-        handler(this);
-    }
+    CallEvent(OnMouseEnter, this);
     TCustomGroupBox::MouseEnter();
 }
 
 void TJvExGroupBox::MouseLeave() {
     mouseOver_ = false;
     TCustomGroupBox::MouseLeave();
-    TNotifyEvent handler = OnMouseLeave;
-    if (handler) {
-        handler(this);
-    }
+    CallEvent(OnMouseLeave, this);
 }
 
 void TJvExGroupBox::ParentColorChanged() {
     TCustomGroupBox::ParentColorChanged();
-    TNotifyEvent handler = OnParentColorChange;
-    if (handler) {
-        handler(this);
-    }
+    CallEvent(OnParentColorChange, this);
 }
 
 // --- TJvGroupBox
@@ -100,8 +88,11 @@ void TJvGroupBox::EnabledChanged() {
 }
 
 bool TJvGroupBox::Themed() {
-    // The theme may also be off for this window alone.
-    return ThemeServicesEnabled() && ThemeData(Handle(), L"BUTTON");
+    // The platform's box opens its theme data once for its window and closes
+    // it when the theme changes or the window goes; it is null when the
+    // theme is off for this window alone. Opening and closing data of our
+    // own for the window would replace the box's, closed, on every paint.
+    return ThemeServicesEnabled() && GetWindowTheme(Handle()) != nullptr;
 }
 
 LRESULT TJvGroupBox::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {

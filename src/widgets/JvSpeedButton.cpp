@@ -254,6 +254,13 @@ void TJvCustomSpeedButton::MouseUp(TMouseButton button, TShiftState shift, int x
     CheckMouseOver();
 }
 
+void TJvCustomSpeedButton::Click() {
+    if (TForm* form = ParentForm(); form != nullptr) {
+        form->SetModalResult(modalResult_);
+    }
+    TCustomControl::Click();
+}
+
 void TJvCustomSpeedButton::DblClick() {
     if (!pressing_ && down_) {
         TCustomControl::DblClick();
@@ -288,9 +295,7 @@ void TJvCustomSpeedButton::ButtonMouseEnter() {
     const bool repaint = ThemeServicesEnabled() || hotTrack_ ||
                          (flat_ && Enabled() && !dragging_ && GetCapture() == nullptr);
     mouseOver_ = true;
-    if (OnMouseEnter) {
-        OnMouseEnter(this);
-    }
+    CallEvent(OnMouseEnter, this);
     if (repaint) {
         Invalidate();
     }
@@ -303,9 +308,7 @@ void TJvCustomSpeedButton::ButtonMouseLeave() {
     const bool repaint =
         Enabled() && (ThemeServicesEnabled() || hotTrack_ || (flat_ && !dragging_));
     mouseOver_ = false;
-    if (OnMouseLeave) {
-        OnMouseLeave(this);
-    }
+    CallEvent(OnMouseLeave, this);
     if (repaint) {
         Invalidate();
     }

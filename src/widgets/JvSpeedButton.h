@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include "rtl/Controls.h"
+#include "rtl/Forms.h"
 #include "rtl/ImgList.h"
 #include "widgets/JvButtonGlyph.h"
 #include "widgets/JvGlyphLayout.h"
@@ -69,6 +70,12 @@ public:
 
     // Alt and the caption's accelerator click an enabled button.
     bool DialogChar(char key, TShiftState shift) override;
+
+    // Handed to the parent form at every click, 0 too.
+    TModalResult ModalResult() const { return modalResult_; }
+    void SetModalResult(TModalResult result) { modalResult_ = result; }
+    // The form's ModalResult becomes the button's, then OnClick.
+    void Click() override;
 
     TNotifyEvent OnMouseEnter;
     TNotifyEvent OnMouseLeave;
@@ -142,6 +149,7 @@ private:
     TButtonLayout layout_ = TButtonLayout::blGlyphTop;
     TButtonStyle style_ = TButtonStyle::bsAutoDetect;
     bool doubleBuffered_ = true;
+    TModalResult modalResult_ = 0;
 };
 
 // A speed button whose picture comes from an image list.

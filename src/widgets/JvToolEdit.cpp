@@ -6,6 +6,7 @@
 #include <vssym32.h>
 #include <windowsx.h>
 
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -150,16 +151,23 @@ void TJvCustomComboEdit::ClearGroupPeers() {
     if (groupIndex_ == -1 || Owner() == nullptr) {
         return;
     }
-    // Collected first: clearing runs handlers that may add or remove components.
-    std::vector<TJvCustomComboEdit*> peers;
-    for (int i = 0; i < Owner()->ComponentCount(); ++i) {
-        auto* peer = dynamic_cast<TJvCustomComboEdit*>(Owner()->Component(i));
-        if (peer != nullptr && peer != this && peer->groupIndex_ == groupIndex_) {
-            peers.push_back(peer);
+    // Clearing runs OnChange, which may add or free components: each next
+    // peer is looked for afresh among the owner's components of the moment.
+    std::vector<const TComponent*> cleared;
+    for (;;) {
+        TJvCustomComboEdit* next = nullptr;
+        for (int i = 0; i < Owner()->ComponentCount() && next == nullptr; ++i) {
+            auto* peer = dynamic_cast<TJvCustomComboEdit*>(Owner()->Component(i));
+            if (peer != nullptr && peer != this && peer->groupIndex_ == groupIndex_ &&
+                std::find(cleared.begin(), cleared.end(), peer) == cleared.end()) {
+                next = peer;
+            }
         }
-    }
-    for (TJvCustomComboEdit* peer : peers) {
-        peer->Clear();
+        if (next == nullptr) {
+            return;
+        }
+        cleared.push_back(next);
+        next->Clear();
     }
 }
 
@@ -237,10 +245,7 @@ void TJvCustomComboEdit::HandleButtonClick() {
 }
 
 void TJvCustomComboEdit::DoButtonClick() {
-    TNotifyEvent handler = OnButtonClick;
-    if (handler) {
-        handler(this);
-    }
+    CallEvent(OnButtonClick, this);
     ShowDropDown(true);
 }
 

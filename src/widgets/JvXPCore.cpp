@@ -11,6 +11,13 @@ namespace {
 constexpr LONG_PTR kBorderStyles = WS_BORDER | WS_DLGFRAME | WS_THICKFRAME;
 constexpr LONG_PTR kBorderExStyles = WS_EX_CLIENTEDGE | WS_EX_STATICEDGE | WS_EX_WINDOWEDGE;
 
+// The upper case of a letter of the system's code page ("\xE9" gives "\xC9").
+char CodePageUpperCase(char c) {
+    char text[1] = {c};
+    CharUpperBuffA(text, 1);
+    return text[0];
+}
+
 bool BorderChanged(WPARAM which, const STYLESTRUCT* change) {
     const LONG_PTR mask =
         which == static_cast<WPARAM>(GWL_EXSTYLE) ? kBorderExStyles : kBorderStyles;
@@ -49,17 +56,18 @@ void TJvXPCustomControl::RedrawOn(TJvXPRedrawTrigger trigger) {
 }
 
 void TJvXPCustomControl::Click() {
-    if (!Enabled()) {
-        return;
-    }
     if (TForm* form = ParentForm(); form != nullptr && form != static_cast<TWinControl*>(this)) {
         form->SetModalResult(modalResult_);
+    }
+    // A key or a release that was on its way when the control was disabled.
+    if (!Enabled()) {
+        return;
     }
     TJvCustomControl::Click();
 }
 
 bool TJvXPCustomControl::DialogChar(char key, TShiftState shift) {
-    if (IsAccel(key, Caption()) && CanFocus() &&
+    if (IsAccel(key, Caption(), &CodePageUpperCase) && CanFocus() &&
         (Focused() || (shift & ssAlt) != 0 || GetKeyState(VK_MENU) < 0)) {
         Click();
         return true;
@@ -100,19 +108,13 @@ void TJvXPCustomControl::DoMouseDown() {
 void TJvXPCustomControl::DoMouseEnter() {
     AddVisualState(vsHot);
     RedrawOn(rtMouseEnter);
-    TNotifyEvent handler = OnMouseEnter;
-    if (handler) {
-        handler(this);
-    }
+    CallEvent(OnMouseEnter, this);
 }
 
 void TJvXPCustomControl::DoMouseLeave() {
     RemoveVisualState(vsHot);
     RedrawOn(rtMouseLeave);
-    TNotifyEvent handler = OnMouseLeave;
-    if (handler) {
-        handler(this);
-    }
+    CallEvent(OnMouseLeave, this);
 }
 
 void TJvXPCustomControl::DoMouseMove(int /*x*/, int /*y*/) {
@@ -128,9 +130,11 @@ void TJvXPCustomControl::DoMouseUp() {
     if (!GetCursorPos(&cursor)) {
         return;
     }
+    // Through the framework, which then counts the pointer as in: its first
+    // move of its own enters it no second time.
     auto* other = dynamic_cast<TJvXPCustomControl*>(ControlAtPos(cursor, false));
     if (other != nullptr && other != this) {
-        other->DoMouseEnter();
+        other->PointerEntered();
     }
 }
 
@@ -272,10 +276,7 @@ void TJvXPStyleManager::SetTheme(TJvXPTheme theme) {
         return;
     }
     theme_ = theme;
-    TNotifyEvent handler = OnThemeChanged;
-    if (handler) {
-        handler(this);
-    }
+    CallEvent(OnThemeChanged, this);
     RedrawControls();
 }
 

@@ -96,8 +96,8 @@ public:
     virtual void LockRedraw();
     virtual void UnlockRedraw();
 
-    // The form's ModalResult becomes this control's (0 too), then OnClick.
-    // A disabled control does not click.
+    // The form's ModalResult becomes this control's (0 too, and also while
+    // disabled), then OnClick, which a disabled control does not fire.
     void Click() override;
     // The caption's accelerator clicks the control when it is focused or
     // Alt is held; otherwise the character goes on.
@@ -136,6 +136,9 @@ protected:
     void MouseLeave() override;
     void TextChanged() override;
     void EnabledChanged() override;
+    // Enabled and the caption repaint through their hooks, as the redraw
+    // triggers and the lock allow, not on their own.
+    void RepaintAfterChange() override {}
     void ParentColorChanged() override;
     void ParentFontChanged() override;
     void FocusedControlChanged(TWinControl* focused) override;

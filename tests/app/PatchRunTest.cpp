@@ -114,6 +114,21 @@ protected:
         ASSERT_TRUE(tool_.WaitEnabled(tool_.patch, true)) << "Patch stays disabled";
     }
 
+    // Starts a run whose stand-in reports to ResultFile() and then waits
+    // while kWaitFile exists.
+    void StartLongRun() {
+        ASSERT_TRUE(support::WriteFile(kWaitFile, "wait"));
+        SetEnvironmentVariableA("BRIVOK_FAKE_WAIT", kWaitFile);
+        SetEnvironmentVariableA("BRIVOK_RESULT_FOLDER", kResultFolder);
+        DeleteFileA(ResultFile().c_str());
+        ASSERT_NO_FATAL_FAILURE(StartWithInputs(Patcher::StandIn));
+        tool_.Click(tool_.patch);
+        ASSERT_TRUE(support::WaitFor([] { return Exists(ResultFile()); }))
+            << "the stand-in never ran";
+    }
+
+    static std::string ResultFile() { return std::string(kResultFolder) + "\\result.txt"; }
+
     static std::string ExtractFolder(const std::string& path) {
         return path.substr(0, path.find_last_of('\\') + 1);
     }
@@ -218,15 +233,8 @@ TEST_F(PatchRunTest, AMissingOrFailingBspatchIsReportedNotPraised) {
 }
 
 TEST_F(PatchRunTest, DuringALongRunTheWindowAnswersAndASecondClickStartsNothing) {
-    ASSERT_TRUE(support::WriteFile(kWaitFile, "wait"));
-    SetEnvironmentVariableA("BRIVOK_FAKE_WAIT", kWaitFile);
-    SetEnvironmentVariableA("BRIVOK_RESULT_FOLDER", kResultFolder);
-    const std::string result = std::string(kResultFolder) + "\\result.txt";
-    DeleteFileA(result.c_str());
-    ASSERT_NO_FATAL_FAILURE(StartWithInputs(Patcher::StandIn));
-
-    tool_.Click(tool_.patch);
-    ASSERT_TRUE(support::WaitFor([&] { return Exists(result); })) << "the stand-in never ran";
+    const std::string result = ResultFile();
+    ASSERT_NO_FATAL_FAILURE(StartLongRun());
     EXPECT_TRUE(tool_.WaitEnabled(tool_.patch, false)) << "Patch stays enabled during the run";
     DWORD_PTR answer = 0;
     EXPECT_NE(SendMessageTimeoutA(tool_.window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2000, &answer), 0)
@@ -246,8 +254,38 @@ TEST_F(PatchRunTest, DuringALongRunTheWindowAnswersAndASecondClickStartsNothing)
     EXPECT_EQ(support::FindTopLevel(kJobCaption, "#32770", tool_.process.Id(), 500), nullptr);
 
     DeleteFileA(kWaitFile);
-    EXPECT_EQ(JobBoxText(), "File " + otherImage + " successfully patched!");
+    EXPECT_EQ(JobBoxText(), std::string("File ") + kOldImage + " successfully patched!")
+        << "the box names the image that the script patched";
     EXPECT_EQ(support::ReadFile(result), firstRun) << "bspatch.exe ran a second time";
+}
+
+TEST_F(PatchRunTest, TheEndBoxOverAnOpenDialogKeepsEveryWindowOfTheToolFromInput) {
+    const std::string result = ResultFile();
+    ASSERT_NO_FATAL_FAILURE(StartLongRun());
+    support::PostKey(tool_.oldField, VK_DOWN, true);
+    HWND dialog = support::FindTopLevel("Browse", "#32770", tool_.process.Id());
+    ASSERT_NE(dialog, nullptr) << "no Open dialog";
+
+    DeleteFileA(kWaitFile);
+    DeleteFileA(result.c_str());
+    const support::MessageBoxInfo box =
+        support::WaitForMessageBox(kJobCaption, tool_.process.Id(), 30000);
+    ASSERT_NE(box.window, nullptr) << "no box at the end of the job";
+    for (HWND window : support::TopLevelWindows(tool_.process.Id())) {
+        EXPECT_TRUE(window == box.window || !IsWindowEnabled(window))
+            << "usable under the box: " << support::WindowClass(window) << " '"
+            << support::WindowText(window) << "'";
+    }
+    tool_.Screenshot("e2e-end-box-over-open-dialog", GetDesktopWindow());
+    // The user's clicks: Cancel of the dialog, then Patch.
+    support::ClickAt(support::CentreOf(support::FindChild(dialog, "", IDCANCEL)));
+    support::ClickAt(support::CentreOf(tool_.patch));
+    EXPECT_FALSE(support::WaitFor([&] { return Exists(result); }, 2000)) << "a second run";
+    EXPECT_TRUE(IsWindowVisible(dialog)) << "the dialog was cancelled under the box";
+
+    ASSERT_TRUE(support::AnswerMessageBox(box.window));
+    EXPECT_TRUE(tool_.WaitEnabled(dialog, true)) << "the dialog stays disabled";
+    EXPECT_FALSE(IsWindowEnabled(tool_.window)) << "the dialog no longer holds the window";
 }
 
 TEST_F(PatchRunTest, CloseEndsARunningBspatchAndTheTool) {
@@ -328,6 +366,9 @@ TEST_F(PatchRunTest, ClosingTheWindowDuringARunLetsThePatchFinishFirst) {
     PostMessageA(tool_.window, WM_CLOSE, 0, 0);
     EXPECT_TRUE(support::WaitFor([&] { return !IsWindowVisible(tool_.window); }))
         << "the window stays on screen";
+    EXPECT_TRUE(support::WaitFor([&] {
+        return support::TaskBarWindows(tool_.process.Id()).empty();
+    })) << "the task-bar button stays";
     EXPECT_EQ(tool_.process.WaitForExit(1000), static_cast<DWORD>(STILL_ACTIVE))
         << "the tool ended before its patch";
 

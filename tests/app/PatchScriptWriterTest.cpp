@@ -291,7 +291,10 @@ TEST_F(PatchScriptWriterTest, CmdRunsTheScriptWithAwkwardNamesOnAnotherDrive) {
     ASSERT_TRUE(images.Made()) << images.Path();
     const std::string bspatch = tools.File("bspatch.exe", support::ReadFile(BRIVOK_STANDIN));
     const std::string oldName = images.File("live %TEMP% 5.iso", "old");
-    const std::string diffName = images.File("5 to 6 100%.bsdiff", "diff");
+    // A folder dropped on a field is taken with its trailing backslash.
+    support::ScratchFolder dropped(images.Path() + "dropped 100%");
+    ASSERT_TRUE(dropped.Made()) << dropped.Path();
+    const std::string diffName = dropped.Path();
     const PatchScriptNames names = {bspatch, oldName, images.Path() + "new 6.iso", diffName};
     // The stand-in copies the old image to the new one after its report.
     DeleteFileA(names.newName.c_str());

@@ -18,24 +18,13 @@
 
 namespace {
 
+using support::CentreOf;
+using support::MouseButton;
 using xp_look::FirstFaceMismatch;
 using xp_look::kBorder;
 using xp_look::kDisabledBorder;
 using xp_look::Look;
 using xp_look::Ring;
-
-void MouseButton(DWORD flag) {
-    INPUT input{};
-    input.type = INPUT_MOUSE;
-    input.mi.dwFlags = flag;
-    SendInput(1, &input, sizeof input);
-}
-
-POINT CentreOf(HWND window) {
-    RECT rect{};
-    GetWindowRect(window, &rect);
-    return {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
-}
 
 class XPLookTest : public ::testing::Test {
 protected:
@@ -124,6 +113,22 @@ TEST_F(XPLookTest, CloseUnderThePointerFocusedPressedAndDraggedOff) {
     // Released off the button: no click, so the tool is still running.
     EXPECT_EQ(WaitForLook(tool_.close, {Ring::kFocus, false, kBorder}), "") << "released off";
     EXPECT_TRUE(tool_.process.Running());
+}
+
+TEST_F(XPLookTest, AClickOnAFramesBlankPartLeavesTheFocusOnClose) {
+    TabToClose();
+    RECT frame{};
+    GetWindowRect(tool_.oldBox, &frame);
+    support::ClickAt({(frame.left + frame.right) / 2, frame.bottom - 6});  // below the field
+    // The pointer's events come in order: Close hot, the click was handled.
+    const POINT close = CentreOf(tool_.close);
+    SetCursorPos(close.x, close.y);
+    EXPECT_EQ(WaitForLook(tool_.close, {Ring::kHot, false, kBorder}), "") << "pointer over it";
+    SetCursorPos(0, 0);
+    EXPECT_EQ(support::FocusOf(tool_.window), tool_.close);
+    EXPECT_EQ(WaitForLook(tool_.close, {Ring::kFocus, false, kBorder}), "")
+        << "Close keeps its ring";
+    tool_.Screenshot("e2e-xp-frame-clicked");
 }
 
 TEST_F(XPLookTest, SpaceOnTheFocusedCloseEndsTheTool) {

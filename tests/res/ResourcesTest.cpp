@@ -1,6 +1,6 @@
 // The executable's resources, linked into this test program itself: the
-// icon, the manifest's effect and the browse-button bitmaps (the built
-// programs' manifests and versions: BuiltProgramsTest).
+// icon, the manifest's effect, the browse-button bitmaps and the string
+// table (the built programs' manifests and versions: BuiltProgramsTest).
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "res/ResourceBytes.h"
+#include "res/StringTable.h"
+#include "rtl/ResString.h"
 
 namespace {
 
@@ -122,4 +124,10 @@ TEST(Resources, BrowseButtonBitmapsAre14By12With16Colours) {
         }
         SelectObject(dc.get(), old);
     }
+}
+
+TEST(Resources, TheFileFieldsTextsAreInTheStringTable) {
+    EXPECT_EQ(LoadResString(IDS_BROWSE), "Browse");
+    EXPECT_EQ(LoadResString(IDS_ALL_FILES_FILTER), "All files (*.*)|*.*");
+    EXPECT_EQ(LoadResString(IDS_INVALID_FILE_NAME), "Invalid file name - %s");
 }

@@ -61,3 +61,16 @@ TEST(Components, DeletingAnOwnedComponentUnlinksIt) {
     EXPECT_EQ(owner.ComponentCount(), 0);
     EXPECT_EQ(log, (std::vector<std::string>{"~a", "form sees a go"}));
 }
+
+TEST(Events, AHandlerThatClearsItsOwnEventRunsToItsEnd) {
+    TNotifyEvent event;
+    std::string seen;
+    // Long enough to live on the heap, where a destroyed handler's copy goes.
+    event = [&event, &seen, text = std::string(40, 'x')](TObject*) {
+        event = nullptr;  // destroys the handler that the event held
+        seen = text;
+    };
+    CallEvent(event, nullptr);
+    EXPECT_EQ(seen, std::string(40, 'x'));
+    EXPECT_FALSE(CallEvent(std::function<bool()>())) << "an unset event gives false";
+}

@@ -61,20 +61,16 @@ BOOL CALLBACK MatchChild(HWND window, LPARAM data) {
     return TRUE;
 }
 
-struct TaskBarSearch {
+struct ProcessWindowSearch {
     DWORD processId;
     std::vector<HWND> found;
 };
 
-BOOL CALLBACK MatchTaskBarWindow(HWND window, LPARAM data) {
-    auto* search = reinterpret_cast<TaskBarSearch*>(data);
+BOOL CALLBACK MatchProcessWindow(HWND window, LPARAM data) {
+    auto* search = reinterpret_cast<ProcessWindowSearch*>(data);
     DWORD process = 0;
     GetWindowThreadProcessId(window, &process);
-    const LONG_PTR exStyle = GetWindowLongPtrA(window, GWL_EXSTYLE);
-    const bool shown =
-        (exStyle & WS_EX_APPWINDOW) != 0 ||
-        (GetWindow(window, GW_OWNER) == nullptr && (exStyle & WS_EX_TOOLWINDOW) == 0);
-    if (process == search->processId && IsWindowVisible(window) && shown) {
+    if (process == search->processId && IsWindowVisible(window)) {
         search->found.push_back(window);
     }
     return TRUE;
@@ -191,10 +187,20 @@ std::vector<HWND> FindChildren(HWND parent, const std::string& className) {
     return search.found;
 }
 
-std::vector<HWND> TaskBarWindows(DWORD processId) {
-    TaskBarSearch search{processId, {}};
-    EnumWindows(&MatchTaskBarWindow, reinterpret_cast<LPARAM>(&search));
+std::vector<HWND> TopLevelWindows(DWORD processId) {
+    ProcessWindowSearch search{processId, {}};
+    EnumWindows(&MatchProcessWindow, reinterpret_cast<LPARAM>(&search));
     return search.found;
+}
+
+std::vector<HWND> TaskBarWindows(DWORD processId) {
+    std::vector<HWND> windows = TopLevelWindows(processId);
+    std::erase_if(windows, [](HWND window) {
+        const LONG_PTR exStyle = GetWindowLongPtrA(window, GWL_EXSTYLE);
+        return (exStyle & WS_EX_APPWINDOW) == 0 &&
+               (GetWindow(window, GW_OWNER) != nullptr || (exStyle & WS_EX_TOOLWINDOW) != 0);
+    });
+    return windows;
 }
 
 std::string WindowText(HWND window) {
@@ -231,6 +237,25 @@ HWND FocusOf(HWND window) {
     info.cbSize = sizeof info;
     GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info);
     return info.hwndFocus;
+}
+
+POINT CentreOf(HWND window) {
+    RECT rect{};
+    GetWindowRect(window, &rect);
+    return {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+}
+
+void MouseButton(DWORD flag) {
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    input.mi.dwFlags = flag;
+    SendInput(1, &input, sizeof input);
+}
+
+void ClickAt(POINT screen) {
+    SetCursorPos(screen.x, screen.y);
+    MouseButton(MOUSEEVENTF_LEFTDOWN);
+    MouseButton(MOUSEEVENTF_LEFTUP);
 }
 
 void PostKey(HWND window, WORD key, bool alt) {

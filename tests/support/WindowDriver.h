@@ -66,9 +66,10 @@ HWND WaitForChild(HWND parent, const std::string& className, int id,
 // Every descendant of `parent` with this class, in the system's order.
 std::vector<HWND> FindChildren(HWND parent, const std::string& className);
 
-// The top-level windows of process `processId` that the task bar shows a
-// button for: visible, without owner and no tool window (or marked as an
-// application window).
+// The visible top-level windows of process `processId`.
+std::vector<HWND> TopLevelWindows(DWORD processId);
+// Those that the task bar shows a button for: without owner and no tool
+// window (or marked as an application window).
 std::vector<HWND> TaskBarWindows(DWORD processId);
 
 std::string WindowText(HWND window);
@@ -80,6 +81,15 @@ SIZE ClientSize(HWND window);
 
 // The focused window of the thread that owns `window`.
 HWND FocusOf(HWND window);
+
+// The middle of `window` on the screen.
+POINT CentreOf(HWND window);
+// The left mouse button pressed (MOUSEEVENTF_LEFTDOWN) or released
+// (MOUSEEVENTF_LEFTUP) as the user's, where the pointer is.
+void MouseButton(DWORD flag);
+// A left click of the user's at `screen`: it reaches whatever window is on
+// the screen there, and only if that takes input.
+void ClickAt(POINT screen);
 
 // Posts a key press (down and up) to `window` as the keyboard would; with
 // `alt` as a system key with the Alt context bit.

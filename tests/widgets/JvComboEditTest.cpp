@@ -536,6 +536,18 @@ TEST_F(ComboEditTest, EditsOfOneGroupEmptyEachOther) {
     support::PostKey(a->Handle(), VK_RIGHT);
     Application->ProcessMessages();
     EXPECT_EQ(b->Text(), "b") << "-1 is no group";
+
+    // An OnChange that frees a later peer: the clearing goes on without it.
+    c->SetGroupIndex(3);
+    b->SetGroupIndex(3);
+    fill();
+    b->OnChange = [&](TObject*) {
+        delete c;
+        c = nullptr;
+    };
+    a->SetGroupIndex(3);
+    EXPECT_EQ(c, nullptr);
+    EXPECT_EQ(b->Text(), "");
 }
 
 TEST_F(ComboEditTest, TheEditingCommandsPassOnlyWhenAllowed) {

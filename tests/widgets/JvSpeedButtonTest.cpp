@@ -131,6 +131,7 @@ TEST_F(SpeedButtonTest, AReleaseOverTheButtonClicksAndOneOutsideDoesNot) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         clicks_ = 0;
+        form_->SetModalResult(7);
         for (const Step& step : c.steps) {
             const WPARAM buttons = step.msg == WM_LBUTTONUP || step.msg == WM_RBUTTONUP ? 0
                                    : step.msg == WM_RBUTTONDOWN                         ? MK_RBUTTON
@@ -139,6 +140,8 @@ TEST_F(SpeedButtonTest, AReleaseOverTheButtonClicksAndOneOutsideDoesNot) {
             EXPECT_EQ(button_->State(), step.after) << "after message " << std::hex << step.msg;
         }
         EXPECT_EQ(clicks_, c.clicks);
+        EXPECT_EQ(form_->ModalResult(), c.clicks > 0 ? button_->ModalResult() : 7)
+            << "a click hands the button's ModalResult, 0, to the form";
         EXPECT_NE(GetCapture(), button_->Handle());
     }
 }

@@ -278,6 +278,8 @@ TEST_F(XPCoreTest, APressReleasedOverAnotherXPControlLeavesThatOneHot) {
     EXPECT_EQ(Of("b"), (Log{"DoMouseEnter", "redraw", "OnMouseEnter"}));
     EXPECT_EQ(a_->VisualState() & vsPressed, 0u);
     EXPECT_NE(b_->VisualState() & vsHot, 0u);
+    MovePointer(b_, b_);  // b's first move of its own enters it no second time
+    EXPECT_EQ(Of("b"), (Log{"DoMouseEnter", "redraw", "OnMouseEnter", "DoMouseMove"}));
 }
 
 TEST_F(XPCoreTest, TheRightButtonNeitherPressesNorFocuses) {
@@ -325,6 +327,21 @@ TEST_F(XPCoreTest, TheRedrawLockKeepsTheStateButRepaintsOnceAtTheUnlock) {
     EXPECT_TRUE(GetUpdateRect(a_->Handle(), nullptr, FALSE));
 }
 
+TEST_F(XPCoreTest, EnabledAndTheCaptionRepaintOnlyAsTheTriggersAndTheLockAllow) {
+    for (const bool locked : {false, true}) {
+        for (const TJvXPRedrawTriggers triggers : {kDefaultRedrawTriggers, TJvXPRedrawTriggers{}}) {
+            SCOPED_TRACE(::testing::Message() << "locked " << locked << ", triggers " << triggers);
+            a_->SetRedrawTriggers(triggers);
+            locked ? a_->LockRedraw() : a_->UnlockRedraw();
+            ValidateRect(a_->Handle(), nullptr);
+            a_->SetCaption(a_->Caption() + "x");
+            a_->SetEnabled(!a_->Enabled());
+            EXPECT_EQ(GetUpdateRect(a_->Handle(), nullptr, FALSE) != FALSE,
+                      !locked && triggers != 0);
+        }
+    }
+}
+
 TEST_F(XPCoreTest, EveryClickCopiesTheModalResultToTheForm) {
     form_->SetModalResult(7);
     a_->SetModalResult(2);
@@ -333,10 +350,14 @@ TEST_F(XPCoreTest, EveryClickCopiesTheModalResultToTheForm) {
     a_->SetModalResult(0);
     a_->Click();
     EXPECT_EQ(form_->ModalResult(), 0) << "0 is copied too";
+    a_->SetEnabled(false);
+    a_->SetModalResult(4);
+    a_->Click();
+    EXPECT_EQ(form_->ModalResult(), 4) << "also while disabled";
     TracedControl orphan(nullptr, log_);
     orphan.SetModalResult(3);
     orphan.Click();  // no form: nothing to copy to
-    EXPECT_EQ(form_->ModalResult(), 0);
+    EXPECT_EQ(form_->ModalResult(), 4);
 }
 
 TEST_F(XPCoreTest, TheAcceleratorClicksWhenFocusedOrWithAlt) {
@@ -366,10 +387,16 @@ TEST_F(XPCoreTest, TheAcceleratorClicksWhenFocusedOrWithAlt) {
         const Log lines = Of("a");
         EXPECT_EQ(std::count(lines.begin(), lines.end(), "OnClick"), c.clicked ? 1 : 0);
     }
+    // The letters of the code page fold too: Alt+\xE9 for "&\xC9lan".
+    a_->SetCaption("&\xC9lan");
+    log_.clear();
+    PostMessageA(edit_->Handle(), WM_SYSCHAR, 0xE9, 1 | (1L << 29));
+    Application->ProcessMessages();
+    EXPECT_EQ(Of("a"), (Log{"OnClick"}));
     a_->SetEnabled(false);
     edit_->SetFocus();
     log_.clear();
-    PostMessageA(edit_->Handle(), WM_SYSCHAR, 'g', 1 | (1L << 29));
+    PostMessageA(edit_->Handle(), WM_SYSCHAR, 0xE9, 1 | (1L << 29));
     Application->ProcessMessages();
     EXPECT_TRUE(Of("a").empty()) << "a disabled control cannot take the focus and does not click";
 }
