@@ -357,10 +357,7 @@ LRESULT TForm::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
             OnShowWindow(wParam != FALSE);
             break;
         case WM_ACTIVATE:
-            if (OnActivation(wParam)) {
-                return 0;
-            }
-            break;
+            return OnActivation(wParam) ? 0 : TWinControl::WindowProc(msg, wParam, lParam);
         case WM_SETFOCUS:
             FocusActiveControl();
             return 0;
@@ -373,10 +370,7 @@ LRESULT TForm::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
             OnSysColorChange();
             break;
         case WM_SYSCOMMAND:
-            if (OnSysCommand(wParam)) {
-                return 0;
-            }
-            break;
+            return OnSysCommand(wParam) ? 0 : TWinControl::WindowProc(msg, wParam, lParam);
         case WM_CLOSE:
             OnCloseRequest();
             return 0;
