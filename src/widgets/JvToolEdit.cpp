@@ -304,8 +304,11 @@ void TJvCustomComboEdit::PaintDisabled() {
 }
 
 bool TJvCustomComboEdit::PaintThemedBorder() {
-    ThemeData theme(Handle(), L"EDIT");
-    if (!theme) {
+    // The platform's edit opens its theme data once for its window and
+    // closes it when the theme changes or the window goes; data opened and
+    // closed here would replace the edit's, closed, on every paint.
+    const HTHEME theme = ThemeServicesEnabled() ? GetWindowTheme(Handle()) : nullptr;
+    if (theme == nullptr) {
         return false;
     }
     WholeWindowDc window(Handle());
@@ -314,7 +317,7 @@ bool TJvCustomComboEdit::PaintThemedBorder() {
     OffsetRect(&rect, -rect.left, -rect.top);
     // Only the outermost pixel is the border; the rest is ours or the edit's.
     ExcludeClipRect(window.Dc(), 1, 1, rect.right - 1, rect.bottom - 1);
-    DrawThemeBackground(theme.Get(), window.Dc(), EP_EDITTEXT, ETS_NORMAL, &rect, nullptr);
+    DrawThemeBackground(theme, window.Dc(), EP_EDITTEXT, ETS_NORMAL, &rect, nullptr);
     return true;
 }
 
