@@ -410,12 +410,8 @@ TEST_F(PatchRunTest, ALargePatchShowsHowFarItIsUntilItsEndBox) {
     support::AnswerMessageBox(box.window);
     EXPECT_EQ(box.text, "File " + large.oldImage + " successfully patched!");
     EXPECT_TRUE(answering) << "the window did not answer within 2 s";
-    std::string seen;
-    for (const int share : shares) {
-        seen.append(" ").append(std::to_string(share));  // GCC 12 warns (falsely) on " " + ...
-    }
-    EXPECT_TRUE(std::is_sorted(shares.begin(), shares.end())) << seen;
-    EXPECT_GE(shares.size(), 5u) << "the share grew in steps:" << seen;
+    EXPECT_TRUE(std::is_sorted(shares.begin(), shares.end())) << testing::PrintToString(shares);
+    EXPECT_GE(shares.size(), 5u) << "grew in steps: " << testing::PrintToString(shares);
     EXPECT_EQ(atTheEnd, 1000) << "full at the end";
     EXPECT_TRUE(support::WaitFor([&] { return !IsWindowVisible(tool_.progress); }));
     if (tooltips.empty()) {

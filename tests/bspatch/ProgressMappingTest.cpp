@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 
 #include "ProgressMapping.h"
@@ -12,30 +13,9 @@ using namespace bspatch;
 
 namespace {
 
-// A named mapping of `size` bytes as a runner makes it, mapped here too.
-class NamedBlock {
-public:
-    NamedBlock(const std::string& name, DWORD size)
-        : mapping_(CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, size,
-                                      name.c_str())),
-          view_(mapping_ != nullptr ? MapViewOfFile(mapping_, FILE_MAP_WRITE, 0, 0, size)
-                                    : nullptr) {}
-    NamedBlock(const NamedBlock&) = delete;
-    NamedBlock& operator=(const NamedBlock&) = delete;
-    ~NamedBlock() {
-        if (view_ != nullptr) {
-            UnmapViewOfFile(view_);
-        }
-        if (mapping_ != nullptr) {
-            CloseHandle(mapping_);
-        }
-    }
-    ProgressBlock& Block() { return *static_cast<ProgressBlock*>(view_); }
-
-private:
-    HANDLE mapping_;
-    void* view_;
-};
+// A runner's named block, and its view of it.
+using Mapping = std::unique_ptr<void, decltype(&CloseHandle)>;
+using View = std::unique_ptr<void, decltype(&UnmapViewOfFile)>;
 
 TEST(ProgressMapping, OnlyANamedBlockOfThisLayoutIsOpened) {
     const std::string name = "Local\\BrivokTest.Progress." + std::to_string(GetCurrentProcessId());
@@ -57,17 +37,22 @@ TEST(ProgressMapping, OnlyANamedBlockOfThisLayoutIsOpened) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        NamedBlock runner(name, c.size);
+        const Mapping mapping(CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
+                                                 c.size, name.c_str()),
+                              &CloseHandle);
+        const View view(MapViewOfFile(mapping.get(), FILE_MAP_WRITE, 0, 0, 0), &UnmapViewOfFile);
+        ASSERT_NE(view, nullptr);
+        ProgressBlock& runner = *static_cast<ProgressBlock*>(view.get());
         if (c.version != 0) {
-            InitProgressBlock(runner.Block());
-            runner.Block().version = c.version;
+            InitProgressBlock(runner);
+            runner.version = c.version;
         }
         const ProgressMapping opened(c.opened);
         ASSERT_EQ(opened.Block() != nullptr, c.usable);
         if (c.usable) {
             const ProgressReport report{ProgressPhase::Patching, 5ull << 30, 3ull << 30};
             WriteProgress(*opened.Block(), report);
-            EXPECT_EQ(ReadProgress(runner.Block()), report) << "the runner reads it";
+            EXPECT_EQ(ReadProgress(runner), report) << "the runner reads it";
         }
     }
 }
