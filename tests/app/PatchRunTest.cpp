@@ -176,6 +176,54 @@ protected:
         return box.text;
     }
 
+    // What the window showed of a run's progress until its end box came.
+    struct ProgressSeen {
+        std::vector<int> shares;        // the bar's positions, each change
+        std::vector<std::string> tips;  // its tooltips, each change
+        bool answering = true;          // the window answered within 2 s throughout
+        ULONGLONG shownMs = 0;          // from the first share to the box
+        bool ended = false;             // the box came
+        support::MessageBoxInfo box;
+    };
+
+    // Samples the bar and its tooltip until the end box shows, with the
+    // pointer resting on the bar; a picture at 30 %.
+    ProgressSeen WatchUntilTheEndBox() {
+        ProgressSeen seen;
+        ULONGLONG first = 0;
+        seen.ended = support::WaitFor(
+            [&] {
+                seen.answering = seen.answering && support::Responsive(tool_.window);
+                if (IsWindowVisible(tool_.progress) && !Marquee(tool_.progress)) {
+                    NoteShare(static_cast<int>(SendMessageA(tool_.progress, PBM_GETPOS, 0, 0)),
+                              seen.shares, first);
+                }
+                const std::string tip = support::ShownTooltip(tool_.process.Id());
+                if (!tip.empty() && (seen.tips.empty() || tip != seen.tips.back())) {
+                    seen.tips.push_back(tip);
+                }
+                seen.box = support::WaitForMessageBox(kJobCaption, tool_.process.Id(), 0);
+                return seen.box.window != nullptr;
+            },
+            120000);
+        seen.shownMs = GetTickCount64() - first;
+        SetCursorPos(0, 0);
+        return seen;
+    }
+
+    void NoteShare(int share, std::vector<int>& shares, ULONGLONG& first) {
+        if (shares.empty()) {
+            first = GetTickCount64();
+            const RECT bar = support::RectIn(tool_.progress, nullptr);
+            SetCursorPos((bar.left + bar.right) / 2, (bar.top + bar.bottom) / 2);
+        } else if (shares.back() < 300 && share >= 300) {
+            tool_.Screenshot("e2e-progress-mid");
+        }
+        if (shares.empty() || share != shares.back()) {
+            shares.push_back(share);
+        }
+    }
+
     // The script of the last Patch click.
     static std::string Script() { return support::ReadFile(kScriptPath); }
 
@@ -371,61 +419,31 @@ TEST_F(PatchRunTest, ALargePatchShowsHowFarItIsUntilItsEndBox) {
     ASSERT_NO_FATAL_FAILURE(StartAndChoose(Patcher::Ours, large.oldImage, large.diff));
     tool_.Screenshot("e2e-progress-at-rest");
     tool_.Click(tool_.patch);
-    std::vector<int> shares;
-    std::vector<std::string> tooltips;
-    bool answering = true;
-    ULONGLONG firstShare = 0;
-    support::MessageBoxInfo box;
-    ASSERT_TRUE(support::WaitFor(
-        [&] {
-            answering = answering && support::Responsive(tool_.window);
-            if (IsWindowVisible(tool_.progress) && !Marquee(tool_.progress)) {
-                const int share = static_cast<int>(SendMessageA(tool_.progress, PBM_GETPOS, 0, 0));
-                if (shares.empty()) {
-                    firstShare = GetTickCount64();
-                    // Resting on the bar, for its tooltip.
-                    const RECT bar = support::RectIn(tool_.progress, nullptr);
-                    SetCursorPos((bar.left + bar.right) / 2, (bar.top + bar.bottom) / 2);
-                } else if (shares.back() < 300 && share >= 300) {
-                    tool_.Screenshot("e2e-progress-mid");
-                }
-                if (shares.empty() || share != shares.back()) {
-                    shares.push_back(share);
-                }
-            }
-            const std::string tooltip = support::ShownTooltip(tool_.process.Id());
-            if (!tooltip.empty() && (tooltips.empty() || tooltip != tooltips.back())) {
-                tooltips.push_back(tooltip);
-            }
-            box = support::WaitForMessageBox(kJobCaption, tool_.process.Id(), 0);
-            return box.window != nullptr;
-        },
-        120000))
-        << "no end box";
-    const ULONGLONG shown = GetTickCount64() - firstShare;
+    const ProgressSeen seen = WatchUntilTheEndBox();
+    ASSERT_TRUE(seen.ended) << "no end box";
     const LRESULT atTheEnd = SendMessageA(tool_.progress, PBM_GETPOS, 0, 0);
     support::SaveScreenshot(GetDesktopWindow(), support::WindowsPathOfUnix(BRIVOK_SCREENSHOT_DIR) +
                                                     "\\e2e-progress-end.bmp");
-    SetCursorPos(0, 0);
-    support::AnswerMessageBox(box.window);
-    EXPECT_EQ(box.text, "File " + large.oldImage + " successfully patched!");
-    EXPECT_TRUE(answering) << "the window did not answer within 2 s";
+    support::AnswerMessageBox(seen.box.window);
+    EXPECT_EQ(seen.box.text, "File " + large.oldImage + " successfully patched!");
+    EXPECT_TRUE(seen.answering) << "the window did not answer within 2 s";
+    const std::vector<int>& shares = seen.shares;
     EXPECT_TRUE(std::is_sorted(shares.begin(), shares.end())) << testing::PrintToString(shares);
     EXPECT_GE(shares.size(), 5u) << "grew in steps: " << testing::PrintToString(shares);
     EXPECT_EQ(atTheEnd, 1000) << "full at the end";
     EXPECT_TRUE(support::WaitFor([&] { return !IsWindowVisible(tool_.progress); }));
-    if (tooltips.empty()) {
+    if (seen.tips.empty()) {
         GTEST_SKIP() << "this display gives a warped pointer no hover: no tooltip to read";
     }
     const std::regex said(R"([0-9.]+ (bytes|KB|MB|GB) of 2\.15 GB(, about [0-9]+ seconds? left)?)");
     bool estimated = false;
-    for (const std::string& tooltip : tooltips) {
-        EXPECT_TRUE(std::regex_match(tooltip, said)) << tooltip;
-        estimated = estimated || tooltip.find(" left") != std::string::npos;
+    for (const std::string& tip : seen.tips) {
+        EXPECT_TRUE(std::regex_match(tip, said)) << tip;
+        estimated = estimated || tip.find(" left") != std::string::npos;
     }
     // The estimate comes two seconds after the first report; the tip shows the hint it has now.
-    EXPECT_TRUE(estimated || shown < 3000)
-        << "no time left in " << shown << " ms: " << tooltips.back();
+    EXPECT_TRUE(estimated || seen.shownMs < 3000)
+        << "no time left in " << seen.shownMs << " ms: " << seen.tips.back();
 }
 
 TEST_F(PatchRunTest, ClosingTheWindowDuringARunLetsThePatchFinishFirst) {
