@@ -29,6 +29,12 @@
 # earlier revision; on the back-and-forth patch it runs once, as an old
 # version may take minutes there).
 #
+# Progress: ours again with a progress channel kept current, in ordinary
+# memory read ten times a second by a second thread (bench/bspatch_progress.cpp;
+# the program's own channel is shared memory on Windows only), its median
+# against ours without one, and, from one run more, its publications and what
+# a clock read and a publication cost.
+#
 # Memory: the peak RSS of ours with 1, 2 and 16 workers against the bound
 # 18 MB + 18.1 MB x N, on two patches made by make_memory_patch.cpp: blocks
 # full of false block markers that decode whole, and blocks of run records.
@@ -46,6 +52,9 @@ mkdir -p "$work"
 echo "== building bspatch -O3 into $work"
 g++ -std=c++20 -O3 -DNDEBUG -pthread -I"$root/tools/bspatch" "$root"/tools/bspatch/*.cpp \
     -o "$work/bspatch"
+g++ -std=c++20 -O3 -DNDEBUG -pthread -I"$root/tools/bspatch" \
+    $(ls "$root"/tools/bspatch/*.cpp | grep -v /main.cpp) "$root/bench/bspatch_progress.cpp" \
+    -o "$work/bspatch_progress"
 g++ -std=c++20 -O2 -I"$root/tests" -I"$root/tests/bspatch" "$root/tests/bspatch/Bzip2Streams.cpp" \
     "$root/tests/bspatch/TestFiles.cpp" "$root/bench/make_memory_patch.cpp" -lbz2 \
     -o "$work/make_memory_patch"
@@ -269,6 +278,8 @@ measure() {
 check() { cmp -s "$out" "$new" || { echo "wrong output of $1" >&2; exit 1; }; }
 
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN {printf "%.2f", a / b}'; }
+# How much more the first takes than the second, in per cent.
+more() { awk -v a="$1" -v b="$2" 'BEGIN {printf "%+.1f %%", (a / b - 1) * 100}'; }
 echo "== machine: $(nproc) processors, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2- | sed 's/^ //')"
 echo "== load before: $(cut -d' ' -f1-3 /proc/loadavg); $runs runs each"
 for kind in zero-heavy extra-heavy iso-update shuffled back-and-forth; do
@@ -309,9 +320,14 @@ for kind in zero-heavy extra-heavy iso-update shuffled back-and-forth; do
     measure "ours, $(nproc) workers" "'$work/bspatch' \"\$old\" \"\$out\" \"\$patch\""
     check "ours, all workers"
     ours=$last
+    measure "ours, reporting progress" "'$work/bspatch_progress' \"\$old\" \"\$out\" \"\$patch\""
+    check "ours, reporting progress"
+    reporting=$last
+    echo "  reporting: $(BENCH_PROGRESS_STATS=1 "$work/bspatch_progress" "$old" "$out" "$patch" 2>&1)"
     echo "  ours / I/O floor $(ratio "$ours" "$floor") (with fsync $(ratio "$ours" "$durable")," \
         "ours / bzip2 -dc extra $(ratio "$ours" "$bzextra")," \
-        "ours / Debian $(ratio "$ours" "$debian"), 1 worker / $(nproc) workers $(ratio "$one" "$ours")"
+        "ours / Debian $(ratio "$ours" "$debian"), 1 worker / $(nproc) workers $(ratio "$one" "$ours")," \
+        "reporting progress $(more "$reporting" "$ours")"
     rm -f "$out"
 done
 

@@ -31,7 +31,7 @@ constexpr WindowLayout kWindow = {
     "Brivok Patch by Wendral version 1.01", 364, 217, 458, 305, clBtnFace, "MS Sans Serif", -11,
 };
 
-enum class Kind { GroupBox, FilenameEdit, XPButton };
+enum class Kind { GroupBox, FilenameEdit, XPButton, ProgressBar };
 // A tooltip shows when the control says so; the rest follow their parent.
 enum class Hints { Parent, Shown };
 using Handler = void (TMainForm::*)(TObject*);
@@ -72,6 +72,7 @@ constexpr ControlLayout kControls[] = {
     {"JvFilenameNew",   Kind::FilenameEdit, "JvGroupBox3",     16,  24, 361,  21,    kLTR,   nullptr,     0, kImageFilter, false, true,   nullptr, Hints::Parent, &TMainForm::JvFilenameOldChange},
     {"JvXPButtonClose", Kind::XPButton,     nullptr,          352, 256,   0,   0,    kTR,    "Close",     3, nullptr,      true,  true,   nullptr, Hints::Parent, &TMainForm::JvXPButtonCloseClick},
     {"JvXPButtonPatch", Kind::XPButton,     nullptr,           32, 256,   0,   0,    kLT,    "Patch",     4, nullptr,      true,  false,  nullptr, Hints::Parent, &TMainForm::JvXPButtonPatchClick},
+    {"ProgressBarPatch", Kind::ProgressBar, nullptr,          113, 258, 231,  17,    kLTR,   nullptr,     5, nullptr,      true,  true,   nullptr, Hints::Shown,  nullptr},
 };
 // clang-format on
 
@@ -105,6 +106,12 @@ TWinControl* NewControl(TMainForm* form, const ControlLayout& row) {
             button->SetCaption(row.caption);
             button->OnClick = event;
             return button;
+        }
+        case Kind::ProgressBar: {
+            // Shown while a job runs: at rest the window is as it always was.
+            auto* bar = new TProgressBar(form);
+            bar->SetVisible(false);
+            return bar;
         }
     }
     return nullptr;
@@ -142,6 +149,9 @@ TMainForm::TMainForm(TComponent* owner) : TForm(owner) {
     OnCreate = [this](TObject* sender) { FormCreate(sender); };
     CreateControls();
     CreateComponents();
+    const bool application = Application != nullptr && Application->Handle() != nullptr;
+    progress_ = std::make_unique<PatchProgress>(ProgressBarPatch,
+                                                application ? Application->Handle() : Handle());
     DoCreate();
 }
 
@@ -151,6 +161,7 @@ TMainForm::~TMainForm() {
     // component is destroyed while the controls still exist, so that even a
     // late request of the job finds them.
     closing_ = true;
+    progress_.reset();
     if (Handle() != nullptr) {
         ShowWindow(Handle(), SW_HIDE);
     }
@@ -193,6 +204,7 @@ void TMainForm::CreateControls() {
     JvFilenameNew = dynamic_cast<TJvFilenameEdit*>(FindControl("JvFilenameNew"));
     JvXPButtonClose = dynamic_cast<TJvXPButton*>(FindControl("JvXPButtonClose"));
     JvXPButtonPatch = dynamic_cast<TJvXPButton*>(FindControl("JvXPButtonPatch"));
+    ProgressBarPatch = dynamic_cast<TProgressBar*>(FindControl("ProgressBarPatch"));
 }
 
 TWinControl* TMainForm::FindControl(const char* name) const {
@@ -254,7 +266,14 @@ void TMainForm::JvXPButtonPatchClick(TObject* /*Sender*/) {
     // The end message names the image that this script patches, whatever
     // the field holds by then.
     jobOldName_ = names.oldName;
-    JvThreadRunBatch->Execute(this);
+    // The script inherits the channel's name, so it is made first.
+    progress_->Start();
+    try {
+        JvThreadRunBatch->Execute(this);
+    } catch (...) {
+        progress_->Dismiss();
+        throw;
+    }
 }
 
 void TMainForm::SetPatchEnabledFromJob(bool enabled) {
@@ -281,6 +300,7 @@ void TMainForm::JvThreadRunBatchFinish(TObject* /*Sender*/) {
         return;
     }
     const PatchJobReport report = ReportPatchJob(jobOldName_, jobOutcome_);
+    progress_->Finish(report.end != PatchJobEnd::Patched);
     UINT icon = MB_ICONSTOP;
     if (report.end == PatchJobEnd::Patched) {
         icon = MB_ICONINFORMATION;
@@ -288,4 +308,5 @@ void TMainForm::JvThreadRunBatchFinish(TObject* /*Sender*/) {
         icon = MB_ICONWARNING;
     }
     Application->MessageBox(report.text, kJobCaption, MB_OK | icon);
+    progress_->Dismiss();
 }

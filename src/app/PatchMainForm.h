@@ -2,10 +2,13 @@
 // Close, and the rules that tie the fields together.
 #pragma once
 
+#include <memory>
 #include <string>
 
+#include "app/PatchProgress.h"
 #include "jobs/JvThread.h"
 #include "process/LaunchOutcome.h"
+#include "rtl/ComCtrls.h"
 #include "rtl/Forms.h"
 #include "widgets/JvComputerInfoEx.h"
 #include "widgets/JvGroupBox.h"
@@ -29,6 +32,8 @@ public:
     TJvFilenameEdit* JvFilenameNew = nullptr;
     TJvXPButton* JvXPButtonClose = nullptr;
     TJvXPButton* JvXPButtonPatch = nullptr;
+    // How far a patch run is; hidden while none runs.
+    TProgressBar* ProgressBarPatch = nullptr;
     TJvComputerInfoEx* JvComputerInfoEx1 = nullptr;
     TJvThread* JvThreadRunBatch = nullptr;
     TXPManifest* XPManifest1 = nullptr;
@@ -74,6 +79,8 @@ private:
     // Set when the window starts closing; only the main thread reads and
     // writes it.
     bool closing_ = false;
+    // Shows a run's progress on ProgressBarPatch and the task-bar button.
+    std::unique_ptr<PatchProgress> progress_;
 };
 
 extern TMainForm* MainForm;

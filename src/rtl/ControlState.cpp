@@ -107,6 +107,16 @@ void TWinControl::SetTabStop(bool tabStop) {
     }
 }
 
+void TWinControl::SetHint(const std::string& hint) {
+    if (hint == hint_) {
+        return;
+    }
+    hint_ = hint;
+    if (handle_ != nullptr) {
+        Outermost()->ControlHintChanged(this);
+    }
+}
+
 void TWinControl::SetShowHint(bool show) {
     showHint_ = show;
     parentShowHint_ = false;

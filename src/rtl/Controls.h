@@ -138,7 +138,8 @@ public:
     void SetTabStop(bool tabStop);
 
     const std::string& Hint() const { return hint_; }
-    void SetHint(const std::string& hint) { hint_ = hint; }
+    // A tooltip that shows this control's hint takes the new one at once.
+    void SetHint(const std::string& hint);
     bool ShowHint() const { return showHint_; }
     void SetShowHint(bool show);
     bool ParentShowHint() const { return parentShowHint_; }
@@ -288,6 +289,8 @@ protected:
     virtual void ControlGone(TWinControl* /*control*/) {}
     // The control got the focus.
     virtual void ControlFocused(TWinControl* /*control*/) {}
+    // The control's hint changed.
+    virtual void ControlHintChanged(TWinControl* /*control*/) {}
     // The control was disabled: a form moves the focus on from it if it
     // had it.
     virtual void ControlDisabled(TWinControl* /*control*/) {}

@@ -200,6 +200,28 @@ void TForm::ControlGone(TWinControl* control) {
     }
 }
 
+void TForm::ControlHintChanged(TWinControl* control) {
+    if (tooltip_ == nullptr) {
+        return;
+    }
+    TTTOOLINFOA tool{};
+    tool.cbSize = sizeof tool;
+    if (!SendMessageA(tooltip_, TTM_GETCURRENTTOOLA, 0, reinterpret_cast<LPARAM>(&tool))) {
+        return;  // no tip shows
+    }
+    // The tip shows the control's hint, or a parent's over a child.
+    for (TWinControl* shown = FromHandle(reinterpret_cast<HWND>(tool.uId)); shown != nullptr;
+         shown = shown->Parent()) {
+        if (shown == control) {
+            // The tool stays one that asks for its text: asking is the update.
+            tool.hwnd = Handle();
+            tool.lpszText = LPSTR_TEXTCALLBACKA;
+            SendMessageA(tooltip_, TTM_UPDATETIPTEXTA, 0, reinterpret_cast<LPARAM>(&tool));
+            return;
+        }
+    }
+}
+
 void TForm::AddHintTool(TWinControl* control) {
     if (tooltip_ == nullptr) {
         return;

@@ -88,6 +88,8 @@ protected:
     // No more hints or focus memory for it.
     void ControlGone(TWinControl* control) override;
     void ControlFocused(TWinControl* control) override;
+    // A tip that shows is asked for its text again.
+    void ControlHintChanged(TWinControl* control) override;
     void ControlDisabled(TWinControl* control) override;
     HFONT FontForControls() override { return font_.Get(); }
 

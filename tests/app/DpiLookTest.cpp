@@ -118,6 +118,8 @@ protected:
                   Scaled(main_layout::kClose, ppi));
         EXPECT_EQ(Numbers(support::RectIn(tool_.patch, tool_.window)),
                   Scaled(main_layout::kPatch, ppi));
+        EXPECT_EQ(Numbers(support::RectIn(tool_.progress, tool_.window)),
+                  Scaled(main_layout::kProgress, ppi));
     }
 
     // Names in the fields, so that every control shows a text and Patch is

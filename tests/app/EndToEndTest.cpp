@@ -53,6 +53,7 @@ TEST_F(EndToEndTest, StartsWithItsLayoutPatchDisabledAndCloseEnabled) {
         {{"new-image field", 16, 24, 361, 21}, tool_.newField, tool_.newBox},
         {{"Close", 352, 256, 73, 21}, tool_.close, tool_.window},
         {{"Patch", 32, 256, 73, 21}, tool_.patch, tool_.window},
+        {{"progress bar", 113, 258, 231, 17}, tool_.progress, tool_.window},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.place.what);
@@ -64,6 +65,7 @@ TEST_F(EndToEndTest, StartsWithItsLayoutPatchDisabledAndCloseEnabled) {
     }
     EXPECT_FALSE(IsWindowEnabled(tool_.patch));
     EXPECT_TRUE(IsWindowEnabled(tool_.close));
+    EXPECT_FALSE(IsWindowVisible(tool_.progress)) << "no run, no progress bar";
     for (HWND field : {tool_.oldField, tool_.diffField, tool_.newField}) {
         EXPECT_EQ(support::WindowText(field), "");
     }
@@ -123,6 +125,7 @@ TEST_F(EndToEndTest, WideningMovesCloseAndWidensTheFrames) {
     EXPECT_TRUE(
         support::WaitFor([&] { return support::RectIn(tool_.close, tool_.window).left == 452; }));
     EXPECT_EQ(support::RectIn(tool_.patch, tool_.window).left, 32);
+    EXPECT_EQ(support::RectIn(tool_.progress, tool_.window).right, 444) << "the progress bar";
     for (HWND box : {tool_.oldBox, tool_.diffBox, tool_.newBox}) {
         EXPECT_EQ(support::RectIn(box, tool_.window).right, 525);
     }

@@ -1,8 +1,10 @@
 // Stands in for bspatch.exe when a test runs a patch script through cmd or
 // the whole tool: it reports how it was called, can take its time or fail,
 // and otherwise copies the old image to the new one.
-//   BRIVOK_RESULT_FOLDER  result.txt there gets "folder <cwd>" and one
-//                         "found <arg>" or "missing <arg>" line per argument
+//   BRIVOK_RESULT_FOLDER  result.txt there gets "folder <cwd>", one "found
+//                         <arg>" or "missing <arg>" line per argument and,
+//                         where it inherited a progress channel, "progress
+//                         <name>" (it reports nothing into it)
 //   BRIVOK_FAKE_WAIT      while this file exists, the program waits
 //   BRIVOK_FAKE_EXIT      exit code to fail with, without writing anything
 #include <windows.h>
@@ -31,6 +33,9 @@ bool Report(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         const bool exists = GetFileAttributesA(argv[i]) != INVALID_FILE_ATTRIBUTES;
         result << (exists ? "found " : "missing ") << argv[i] << "\r\n";
+    }
+    if (const std::string channel = Env("BRIVOK_PROGRESS"); !channel.empty()) {
+        result << "progress " << channel << "\r\n";
     }
     return static_cast<bool>(result);
 }

@@ -77,6 +77,8 @@ TEST_F(MainFormDpiTest, ANewResolutionLaysTheWindowOutAgainAndTheWayBackRestores
         EXPECT_EQ(Numbers(form_->JvGroupBox2->BoundsRect()), Scaled(main_layout::kFrames[1], ppi));
         EXPECT_EQ(Numbers(form_->JvFilenamePatch->BoundsRect()), Scaled(main_layout::kField, ppi));
         EXPECT_EQ(Numbers(form_->JvXPButtonClose->BoundsRect()), Scaled(main_layout::kClose, ppi));
+        EXPECT_EQ(Numbers(form_->ProgressBarPatch->BoundsRect()),
+                  Scaled(main_layout::kProgress, ppi));
         EXPECT_EQ(FontHeight(), Scaled(main_layout::kFontHeight, ppi));
         const RECT holder = form_->JvFilenamePatch->ButtonHolder()->BoundsRect();
         EXPECT_EQ(holder.right - holder.left, Scaled(main_layout::kFieldButtonWidth, ppi));

@@ -18,6 +18,7 @@ constexpr Place kField{16, 24, 361, 21};  // in its frame
 // The buttons at their class's default size.
 constexpr Place kClose{352, 256, 73, 21};
 constexpr Place kPatch{32, 256, 73, 21};
+constexpr Place kProgress{113, 258, 231, 17};  // between them, shown while a patch runs
 constexpr int kFieldButtonWidth = 21;
 constexpr int kFontHeight = -11;
 

@@ -1,13 +1,16 @@
 // A click on Patch in the real program, end to end: the script written and
 // run hidden, bspatch.exe (ours, or a stand-in that can be steered) called
-// from the tool's folder on another drive, the box at the end, and Close
-// during a run.
+// from the tool's folder on another drive, the progress while it runs, the
+// box at the end, and Close during a run.
 #include <windows.h>
+#include <commctrl.h>
 #include <tlhelp32.h>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -65,6 +68,40 @@ std::vector<std::string> TemporaryFilesOf(const std::string& newImage) {
     FindClose(search);
     return names;
 }
+
+bool Marquee(HWND bar) {
+    return (GetWindowLongA(bar, GWL_STYLE) & PBS_MARQUEE) != 0;
+}
+
+// The progress channel that the stand-in inherited, as it reported it in
+// `result`.
+std::string ChannelIn(const std::string& result) {
+    const std::string text = support::ReadFile(result);
+    const size_t at = text.find("progress ");
+    return at == std::string::npos ? "" : text.substr(at + 9, text.find("\r\n", at) - at - 9);
+}
+
+bool ChannelExists(const std::string& name) {
+    return static_cast<bool>(KernelHandle(OpenFileMappingA(FILE_MAP_READ, FALSE, name.c_str())));
+}
+
+// The patch of a large image that CMake makes, and the image-sized files
+// that a run leaves, removed before and after.
+struct LargePatch {
+    LargePatch() { RemoveOutputs(); }
+    ~LargePatch() { RemoveOutputs(); }
+    void RemoveOutputs() const {
+        for (const std::string& name : TemporaryFilesOf(newImage)) {
+            DeleteFileA((folder + name).c_str());
+        }
+        DeleteFileA(newImage.c_str());
+    }
+
+    const std::string folder = support::WindowsPathOfUnix(BRIVOK_LARGE_PATCH_DATA) + "\\";
+    const std::string oldImage = folder + "live-5.0.5.iso";
+    const std::string diff = folder + "live-5.0.5-to-5.0.6.bsdiff";
+    const std::string newImage = folder + "live-5.0.6.iso";
+};
 
 enum class Patcher { Ours, StandIn, None };
 
@@ -133,8 +170,10 @@ protected:
         return path.substr(0, path.find_last_of('\\') + 1);
     }
 
-    // Waits for the box at the end of the job, answers it and returns its text.
-    std::string JobBoxText(const std::string& screenshot = "") {
+    // Waits for the box at the end of the job, runs `whileOpen`, answers it
+    // and returns its text.
+    std::string JobBoxText(const std::string& screenshot = "",
+                           const std::function<void()>& whileOpen = nullptr) {
         const support::MessageBoxInfo box =
             support::WaitForMessageBox(kJobCaption, tool_.process.Id(), 30000);
         if (box.window == nullptr) {
@@ -143,8 +182,61 @@ protected:
         if (!screenshot.empty()) {
             tool_.Screenshot(screenshot, box.window);
         }
+        if (whileOpen) {
+            whileOpen();
+        }
         support::AnswerMessageBox(box.window);
+        EXPECT_TRUE(support::WaitFor([&] { return !IsWindowVisible(tool_.progress); }))
+            << "the progress bar stays after the end box";
         return box.text;
+    }
+
+    // What the window showed of a run's progress until its end box came.
+    struct ProgressSeen {
+        std::vector<int> shares;        // the bar's positions, each change
+        std::vector<std::string> tips;  // its tooltips, each change
+        bool answering = true;          // the window answered within 2 s throughout
+        ULONGLONG shownMs = 0;          // from the first share to the box
+        bool ended = false;             // the box came
+        support::MessageBoxInfo box;
+    };
+
+    // Samples the bar and its tooltip until the end box shows, with the
+    // pointer resting on the bar; a picture at 30 %.
+    ProgressSeen WatchUntilTheEndBox() {
+        ProgressSeen seen;
+        ULONGLONG first = 0;
+        seen.ended = support::WaitFor(
+            [&] {
+                seen.answering = seen.answering && support::Responsive(tool_.window);
+                if (IsWindowVisible(tool_.progress) && !Marquee(tool_.progress)) {
+                    NoteShare(static_cast<int>(SendMessageA(tool_.progress, PBM_GETPOS, 0, 0)),
+                              seen.shares, first);
+                }
+                const std::string tip = support::ShownTooltip(tool_.process.Id());
+                if (!tip.empty() && (seen.tips.empty() || tip != seen.tips.back())) {
+                    seen.tips.push_back(tip);
+                }
+                seen.box = support::WaitForMessageBox(kJobCaption, tool_.process.Id(), 0);
+                return seen.box.window != nullptr;
+            },
+            120000);
+        seen.shownMs = GetTickCount64() - first;
+        SetCursorPos(0, 0);
+        return seen;
+    }
+
+    void NoteShare(int share, std::vector<int>& shares, ULONGLONG& first) {
+        if (shares.empty()) {
+            first = GetTickCount64();
+            const RECT bar = support::RectIn(tool_.progress, nullptr);
+            SetCursorPos((bar.left + bar.right) / 2, (bar.top + bar.bottom) / 2);
+        } else if (shares.back() < 300 && share >= 300) {
+            tool_.Screenshot("e2e-progress-mid");
+        }
+        if (shares.empty() || share != shares.back()) {
+            shares.push_back(share);
+        }
     }
 
     // The script of the last Patch click.
@@ -224,7 +316,10 @@ TEST_F(PatchRunTest, AMissingOrFailingBspatchIsReportedNotPraised) {
         SetEnvironmentVariableA("BRIVOK_FAKE_EXIT", c.exitCode);
         ASSERT_NO_FATAL_FAILURE(StartWithInputs(c.patcher));
         tool_.Click(tool_.patch);
-        EXPECT_EQ(JobBoxText(std::string("e2e-") + c.what),
+        // Where it stopped, until the box is confirmed (red where the system's
+        // bar has states: Wine 8's has none).
+        const auto barShows = [&] { EXPECT_TRUE(IsWindowVisible(tool_.progress)); };
+        EXPECT_EQ(JobBoxText(std::string("e2e-") + c.what, barShows),
                   std::string("File ") + kOldImage + " could not be patched: " + c.reason);
         EXPECT_FALSE(Exists(kNewImage));
         EXPECT_TRUE(tool_.WaitEnabled(tool_.patch, true));
@@ -236,6 +331,11 @@ TEST_F(PatchRunTest, DuringALongRunTheWindowAnswersAndASecondClickStartsNothing)
     const std::string result = ResultFile();
     ASSERT_NO_FATAL_FAILURE(StartLongRun());
     EXPECT_TRUE(tool_.WaitEnabled(tool_.patch, false)) << "Patch stays enabled during the run";
+    // A bspatch.exe that reports nothing: the bar moves on its own.
+    EXPECT_TRUE(IsWindowVisible(tool_.progress) && Marquee(tool_.progress));
+    tool_.Screenshot("e2e-progress-marquee");
+    const std::string channel = ChannelIn(result);
+    EXPECT_TRUE(ChannelExists(channel)) << "'" << channel << "'";
     DWORD_PTR answer = 0;
     EXPECT_NE(SendMessageTimeoutA(tool_.window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2000, &answer), 0)
         << "the window does not answer while the patch runs";
@@ -257,6 +357,7 @@ TEST_F(PatchRunTest, DuringALongRunTheWindowAnswersAndASecondClickStartsNothing)
     EXPECT_EQ(JobBoxText(), std::string("File ") + kOldImage + " successfully patched!")
         << "the box names the image that the script patched";
     EXPECT_EQ(support::ReadFile(result), firstRun) << "bspatch.exe ran a second time";
+    EXPECT_FALSE(ChannelExists(channel)) << "kept after the job";
 }
 
 TEST_F(PatchRunTest, TheEndBoxOverAnOpenDialogKeepsEveryWindowOfTheToolFromInput) {
@@ -291,51 +392,42 @@ TEST_F(PatchRunTest, TheEndBoxOverAnOpenDialogKeepsEveryWindowOfTheToolFromInput
 TEST_F(PatchRunTest, CloseEndsARunningBspatchAndTheTool) {
     ASSERT_TRUE(support::WriteFile(kWaitFile, "wait"));
     SetEnvironmentVariableA("BRIVOK_FAKE_WAIT", kWaitFile);
+    SetEnvironmentVariableA("BRIVOK_RESULT_FOLDER", kResultFolder);
+    const std::string result = std::string(kResultFolder) + "\\result.txt";
+    DeleteFileA(result.c_str());
     ASSERT_NO_FATAL_FAILURE(StartWithInputs(Patcher::StandIn));
     tool_.Click(tool_.patch);
     ASSERT_TRUE(support::WaitFor([] { return ProcessesNamed("bspatch.exe") == 1; }))
         << "bspatch.exe did not start";
+    ASSERT_TRUE(support::WaitFor([&] { return !ChannelIn(result).empty(); }));
 
     tool_.Click(tool_.close);
     EXPECT_EQ(tool_.process.WaitForExit(), 0u) << "the tool's exit code";
     EXPECT_TRUE(support::WaitFor([] { return ProcessesNamed("bspatch.exe") == 0; }))
         << "bspatch.exe still runs";
     EXPECT_TRUE(Exists(kWaitFile)) << "the stand-in ended by itself, not by Close";
+    EXPECT_FALSE(ChannelExists(ChannelIn(result))) << "the progress channel outlives the tool";
 }
 
 // bspatch.exe killed in the middle of a large image, by Close and by a plain
 // TerminateProcess: neither runs its clean-up, yet its temporary file goes
 // with it and the new image of an earlier run stays as it was.
 TEST_F(PatchRunTest, AKilledPatchLeavesNoTemporaryFileAndTheEarlierNewImage) {
-    const std::string folder = support::WindowsPathOfUnix(BRIVOK_LARGE_PATCH_DATA) + "\\";
-    const std::string oldImage = folder + "live-5.0.5.iso";
-    const std::string diff = folder + "live-5.0.5-to-5.0.6.bsdiff";
-    const std::string newImage = folder + "live-5.0.6.iso";
+    const LargePatch large;
+    const std::string& newImage = large.newImage;
     const std::string earlier = "the new image of an earlier run";
-    // Image-sized files that a failing run would leave.
-    auto removeOutputs = [&] {
-        for (const std::string& name : TemporaryFilesOf(newImage)) {
-            DeleteFileA((folder + name).c_str());
-        }
-        DeleteFileA(newImage.c_str());
-    };
-    removeOutputs();
-    struct AtTheEnd {
-        std::function<void()> run;
-        ~AtTheEnd() { run(); }
-    } cleanUp{removeOutputs};
     enum class Kill { Close, TerminateProcess };
     for (const Kill kill : {Kill::Close, Kill::TerminateProcess}) {
         SCOPED_TRACE(kill == Kill::Close ? "Close" : "TerminateProcess");
         ASSERT_TRUE(support::WriteFile(newImage, earlier));
         support::ChildProcess bspatch;
         if (kill == Kill::Close) {
-            ASSERT_NO_FATAL_FAILURE(StartAndChoose(Patcher::Ours, oldImage, diff));
+            ASSERT_NO_FATAL_FAILURE(StartAndChoose(Patcher::Ours, large.oldImage, large.diff));
             tool_.Click(tool_.patch);
         } else {
-            ASSERT_TRUE(
-                bspatch.Start(support::WindowsPathOfUnix(BRIVOK_BSPATCH_PATH),
-                              "\"" + oldImage + "\" \"" + newImage + "\" \"" + diff + "\""));
+            ASSERT_TRUE(bspatch.Start(
+                support::WindowsPathOfUnix(BRIVOK_BSPATCH_PATH),
+                "\"" + large.oldImage + "\" \"" + newImage + "\" \"" + large.diff + "\""));
         }
         ASSERT_TRUE(support::WaitFor([&] { return !TemporaryFilesOf(newImage).empty(); }, 30000))
             << "bspatch.exe wrote no temporary file";
@@ -352,8 +444,44 @@ TEST_F(PatchRunTest, AKilledPatchLeavesNoTemporaryFileAndTheEarlierNewImage) {
         EXPECT_EQ(support::ReadFile(newImage), earlier)
             << "the patch had ended before the kill (then the image is too small for this "
                "machine), or the kill touched the new image";
-        removeOutputs();
+        large.RemoveOutputs();
     }
+}
+
+// Our bspatch.exe on a large image: the bar between the buttons shows how
+// far it is, grows and never goes back while the window answers, tells how
+// much and how long in its tooltip, is full when the end box shows and goes
+// with it.
+TEST_F(PatchRunTest, ALargePatchShowsHowFarItIsUntilItsEndBox) {
+    const LargePatch large;
+    ASSERT_NO_FATAL_FAILURE(StartAndChoose(Patcher::Ours, large.oldImage, large.diff));
+    tool_.Screenshot("e2e-progress-at-rest");
+    tool_.Click(tool_.patch);
+    const ProgressSeen seen = WatchUntilTheEndBox();
+    ASSERT_TRUE(seen.ended) << "no end box";
+    const LRESULT atTheEnd = SendMessageA(tool_.progress, PBM_GETPOS, 0, 0);
+    support::SaveScreenshot(GetDesktopWindow(), support::WindowsPathOfUnix(BRIVOK_SCREENSHOT_DIR) +
+                                                    "\\e2e-progress-end.bmp");
+    support::AnswerMessageBox(seen.box.window);
+    EXPECT_EQ(seen.box.text, "File " + large.oldImage + " successfully patched!");
+    EXPECT_TRUE(seen.answering) << "the window did not answer within 2 s";
+    const std::vector<int>& shares = seen.shares;
+    EXPECT_TRUE(std::is_sorted(shares.begin(), shares.end())) << testing::PrintToString(shares);
+    EXPECT_GE(shares.size(), 5u) << "grew in steps: " << testing::PrintToString(shares);
+    EXPECT_EQ(atTheEnd, 1000) << "full at the end";
+    EXPECT_TRUE(support::WaitFor([&] { return !IsWindowVisible(tool_.progress); }));
+    if (seen.tips.empty()) {
+        GTEST_SKIP() << "this display gives a warped pointer no hover: no tooltip to read";
+    }
+    const std::regex said(R"([0-9.]+ (bytes|KB|MB|GB) of 2\.15 GB(, about [0-9]+ seconds? left)?)");
+    bool estimated = false;
+    for (const std::string& tip : seen.tips) {
+        EXPECT_TRUE(std::regex_match(tip, said)) << tip;
+        estimated = estimated || tip.find(" left") != std::string::npos;
+    }
+    // The estimate comes two seconds after the first report; the tip shows the hint it has now.
+    EXPECT_TRUE(estimated || seen.shownMs < 3000)
+        << "no time left in " << seen.shownMs << " ms: " << seen.tips.back();
 }
 
 TEST_F(PatchRunTest, ClosingTheWindowDuringARunLetsThePatchFinishFirst) {

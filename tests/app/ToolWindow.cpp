@@ -1,5 +1,6 @@
 #include "ToolWindow.h"
 
+#include <commctrl.h>
 #include <gtest/gtest.h>
 
 namespace {
@@ -32,7 +33,8 @@ bool ToolWindow::Start(const std::string& exePath) {
     for (HWND button : support::FindChildren(window, "TJvXPButton")) {
         (support::WindowText(button) == "Close" ? close : patch) = button;
     }
-    return oldField && diffField && newField && close && patch;
+    progress = support::FindChild(window, PROGRESS_CLASSA, 0);
+    return oldField && diffField && newField && close && patch && progress;
 }
 
 bool ToolWindow::Browse(HWND field, const std::string& path) {

@@ -32,4 +32,5 @@ public:
     HWND oldBox = nullptr, diffBox = nullptr, newBox = nullptr;
     HWND oldField = nullptr, diffField = nullptr, newField = nullptr;
     HWND close = nullptr, patch = nullptr;
+    HWND progress = nullptr;  // the bar between them, shown while a patch runs
 };

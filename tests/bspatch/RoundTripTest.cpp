@@ -256,6 +256,33 @@ TEST(RoundTrip, LongZeroRunsBecomeHoles) {
     }
 }
 
+TEST(RoundTrip, AWatchedRunEndsDoneWithEveryByteOrFailed) {
+    ScratchDir dir;
+    const Bytes oldData = RandomBytes(300000, 81), newData = Edited(oldData, 82, 30);
+    WriteFile(dir.Path("old"), oldData);
+    WriteFile(dir.Path("new"), newData);
+    MakePatch(dir.Path("old"), dir.Path("new"), dir.Path("patch"));
+    const int64_t size = static_cast<int64_t>(newData.size());
+    struct Case {
+        const char* what;
+        const char* patch;
+        ProgressReport last;
+    };
+    const Case cases[] = {
+        {"patched", "patch", {ProgressPhase::Done, uint64_t(size), uint64_t(size)}},
+        {"not a patch", "old", {ProgressPhase::Failed, 0, 0}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ProgressBlock block;
+        InitProgressBlock(block);
+        PatchOptions options;
+        options.progress = &block;
+        PatchFiles(dir.Path("old"), dir.Path("out"), dir.Path(c.patch), options);
+        EXPECT_EQ(ReadProgress(block), c.last);
+    }
+}
+
 TEST(CommandLine, EachClassOfFailureHasItsCodeAndMessage) {
     ScratchDir dir;
     WriteFile(dir.Path("old"), TextBytes(3000, 31));

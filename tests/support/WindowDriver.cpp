@@ -1,5 +1,7 @@
 #include "support/WindowDriver.h"
 
+#include <commctrl.h>
+
 #include <utility>
 #include <vector>
 
@@ -74,6 +76,24 @@ BOOL CALLBACK MatchProcessWindow(HWND window, LPARAM data) {
         search->found.push_back(window);
     }
     return TRUE;
+}
+
+struct TooltipSearch {
+    DWORD processId;
+    std::string text;
+};
+
+BOOL CALLBACK MatchShownTooltip(HWND window, LPARAM data) {
+    auto* search = reinterpret_cast<TooltipSearch*>(data);
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    if (process != search->processId || !IsWindowVisible(window) ||
+        WindowClass(window) != TOOLTIPS_CLASSA) {
+        return TRUE;
+    }
+    // A tooltip answers WM_GETTEXT with the tip it shows.
+    search->text = WindowText(window);
+    return FALSE;
 }
 
 }  // namespace
@@ -211,6 +231,12 @@ std::string WindowText(HWND window) {
     SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text),
                         SMTO_ABORTIFHUNG, 2000, &length);
     return text;
+}
+
+std::string ShownTooltip(DWORD processId) {
+    TooltipSearch search{processId, {}};
+    EnumWindows(&MatchShownTooltip, reinterpret_cast<LPARAM>(&search));
+    return search.text;
 }
 
 std::string WindowClass(HWND window) {

@@ -75,6 +75,9 @@ std::vector<HWND> TaskBarWindows(DWORD processId);
 std::string WindowText(HWND window);
 std::string WindowClass(HWND window);
 
+// The text of the tooltip that process `processId` shows; empty when none.
+std::string ShownTooltip(DWORD processId);
+
 // The window's rectangle in the client coordinates of `reference`.
 RECT RectIn(HWND window, HWND reference);
 SIZE ClientSize(HWND window);

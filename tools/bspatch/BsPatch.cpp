@@ -9,6 +9,7 @@
 #include "DecodePool.h"
 #include "FileIo.h"
 #include "OldReader.h"
+#include "ProgressReporter.h"
 
 namespace bspatch {
 namespace {
@@ -209,29 +210,39 @@ void ApplyPatch(ByteSource& oldFile, ByteSource& patch, ByteSink& out, const std
     PatchApplier(oldFile, patch, out, patchName, options).Run();
 }
 
-PatchResult PatchFiles(const std::string& oldPath, const std::string& newPath,
-                       const std::string& patchPath, const PatchOptions& options) {
+namespace {
+
+// PatchFiles but for the report of its end.
+PatchResult PatchFilesReporting(const std::string& oldPath, const std::string& newPath,
+                                const std::string& patchPath, const PatchOptions& options,
+                                ProgressReporter& progress) {
     try {
         // Starting: the arguments and the patch's header are checked before
         // anything is created beside NEW.
+        progress.Phase(ProgressPhase::Starting);
         if (SameFile(oldPath, newPath)) {
             return {ExitCode::Usage,
                     newPath + ": is the same file as the old image; refusing to overwrite it"};
         }
         auto oldFile = std::make_unique<InputFile>(oldPath);
         auto patch = std::make_unique<InputFile>(patchPath);
-        ReadHeader(*patch, patchPath);
+        progress.SetNewSize(static_cast<uint64_t>(ReadHeader(*patch, patchPath).newSize));
         OutputFile out(newPath);
 
-        // Patching: the new file is written into the temporary file.
-        ApplyPatch(*oldFile, *patch, out, patchPath, options);
+        // Patching: the new file is written into the temporary file, its
+        // bytes counted as they pass where somebody watches.
+        progress.Phase(ProgressPhase::Patching);
+        ProgressSink counted(out, progress);
+        ByteSink& sink = options.progress != nullptr ? static_cast<ByteSink&>(counted) : out;
+        ApplyPatch(*oldFile, *patch, sink, patchPath, options);
 
         // Flushing and renaming. The inputs are closed first: Windows cannot
         // move a file onto one that is still open (NEW may name the patch).
+        progress.Phase(ProgressPhase::Finishing);
         oldFile.reset();
         patch.reset();
         out.Commit();
-        return {};  // done
+        return {};
     } catch (const PatchError& e) {
         return {e.Code(), e.what()};
     } catch (const std::bad_alloc&) {
@@ -239,6 +250,17 @@ PatchResult PatchFiles(const std::string& oldPath, const std::string& newPath,
     } catch (const std::exception& e) {
         return {ExitCode::Io, newPath + ": " + e.what()};
     }
+}
+
+}  // namespace
+
+PatchResult PatchFiles(const std::string& oldPath, const std::string& newPath,
+                       const std::string& patchPath, const PatchOptions& options) {
+    ProgressReporter progress(options.progress);
+    const PatchResult result = PatchFilesReporting(oldPath, newPath, patchPath, options, progress);
+    // Done or failed.
+    progress.Phase(result.code == ExitCode::Ok ? ProgressPhase::Done : ProgressPhase::Failed);
+    return result;
 }
 
 }  // namespace bspatch

@@ -21,6 +21,7 @@
 #include "ByteSource.h"
 #include "PatchError.h"
 #include "PatchStream.h"
+#include "ProgressChannel.h"
 
 namespace bspatch {
 
@@ -42,6 +43,9 @@ struct PatchOptions {
     PatchStreamOptions streams;  // for the diff and extra blocks
     size_t workers = 0;          // decoding threads of both; 0: one per processor
     size_t oldWindow = 1 << 20;  // bytes of the old file buffered at once
+    // PatchFiles keeps this channel current (phases, size, bytes produced);
+    // none: no reports.
+    ProgressBlock* progress = nullptr;
 };
 
 // Writes the new file into `out`. Everything read is checked before it is
