@@ -457,8 +457,7 @@ TEST_F(PatchRunTest, ALargePatchShowsHowFarItIsUntilItsEndBox) {
     const ProgressSeen seen = WatchUntilTheEndBox();
     ASSERT_TRUE(seen.ended) << "no end box";
     const LRESULT atTheEnd = SendMessageA(tool_.progress, PBM_GETPOS, 0, 0);
-    support::SaveScreenshot(GetDesktopWindow(), support::WindowsPathOfUnix(BRIVOK_SCREENSHOT_DIR) +
-                                                    "\\e2e-progress-end.bmp");
+    support::SaveScreenshot(GetDesktopWindow(), ToolWindow::ScreenshotPath("e2e-progress-end"));
     support::AnswerMessageBox(seen.box.window);
     EXPECT_EQ(seen.box.text, "File " + large.oldImage + " successfully patched!");
     EXPECT_TRUE(seen.answering) << "the window did not answer within 2 s";

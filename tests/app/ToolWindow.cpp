@@ -5,13 +5,9 @@
 
 #include "MainLayout.h"
 
-namespace {
-
-std::string ScreenshotPath(const std::string& name) {
+std::string ToolWindow::ScreenshotPath(const std::string& name) {
     return support::WindowsPathOfUnix(BRIVOK_SCREENSHOT_DIR) + "\\" + name + ".bmp";
 }
-
-}  // namespace
 
 bool ToolWindow::Start(const std::string& exePath) {
     if (!process.Start(exePath)) {

@@ -28,6 +28,7 @@ public:
     void ExpectLayout(int ppi) const;
     // The window's picture under build/screenshots/NAME.bmp.
     void Screenshot(const std::string& name, HWND window = nullptr);
+    static std::string ScreenshotPath(const std::string& name);
 
     support::ChildProcess process;
     HWND window = nullptr;
