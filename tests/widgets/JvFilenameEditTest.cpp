@@ -235,7 +235,6 @@ TEST_F(FilenameEditTest, KeepsTheWindowColourAndHasItsButtonAtTheRightEnd) {
     EXPECT_TRUE(support::CaptureScreenWhen(field_->Handle(), screen, [](const TBitmap& s) {
         return s.Pixel(100, 10) == GetSysColor(COLOR_WINDOW);
     })) << "not greyed by read-only";
-    EXPECT_EQ(screen.Pixel(100, 10), GetSysColor(COLOR_WINDOW)) << "not greyed by read-only";
     // The picture: darker than the face around it.
     const int dark = support::CountPixels(screen, {button.left, 1, button.left + 21, 20},
                                           [](int, int, COLORREF p) { return GetRValue(p) < 0x60; });
