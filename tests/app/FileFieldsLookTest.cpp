@@ -80,8 +80,7 @@ TEST_F(FileFieldsLookTest, EachButtonAndTextLieWhereTheBorderAsks) {
         SCOPED_TRACE(i);
         HWND field = i == 0 ? tool_.oldField : i == 1 ? tool_.diffField : tool_.newField;
         const RECT place = support::RectIn(buttons_[i], field);
-        EXPECT_TRUE(EqualRect(&place, &button))
-            << place.left << "," << place.top << "," << place.right << "," << place.bottom;
+        EXPECT_EQ(place, button);
         const SIZE client = support::ClientSize(field);
         EXPECT_EQ(client.cy, button.bottom) << "as high as the client area";
         RECT made{};
@@ -96,7 +95,7 @@ TEST_F(FileFieldsLookTest, EachButtonAndTextLieWhereTheBorderAsks) {
         if (again.right == 0) {
             GTEST_SKIP() << "this system does not carry edit rectangles between processes";
         }
-        EXPECT_TRUE(EqualRect(&made, &again)) << "text rectangle right " << made.right;
+        EXPECT_EQ(made, again) << "the text rectangle";
         EXPECT_LT(made.right, place.left) << "the text stops before the button";
     }
 }

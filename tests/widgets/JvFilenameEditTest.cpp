@@ -226,10 +226,7 @@ TEST_F(FilenameEditTest, KeepsTheWindowColourAndHasItsButtonAtTheRightEnd) {
     RECT button{};
     GetWindowRect(field_->Button()->Handle(), &button);
     OffsetRect(&button, -field.left, -field.top);
-    EXPECT_EQ(button.left, 339);
-    EXPECT_EQ(button.top, 1);
-    EXPECT_EQ(button.right, 360);
-    EXPECT_EQ(button.bottom, 20);
+    EXPECT_EQ(button, (RECT{339, 1, 360, 20}));
 
     TBitmap screen;
     EXPECT_TRUE(support::CaptureScreenWhen(field_->Handle(), screen, [](const TBitmap& s) {

@@ -353,11 +353,7 @@ TEST_F(SpeedButtonTest, TheEditsPictureIsCentredInThePictureAreaAndMovesWhenPres
         // The picture's red inside starts two pixels into it.
         const int x = area.left + (area.right - area.left) / 2 - 7 + offset.x;
         const int y = area.top + (area.bottom - area.top) / 2 - 6 + offset.y;
-        const RECT red = BoxOf(look, kRed);
-        EXPECT_EQ(red.left, x + 2);
-        EXPECT_EQ(red.top, y + 2);
-        EXPECT_EQ(red.right, x + 12);
-        EXPECT_EQ(red.bottom, y + 10);
+        EXPECT_EQ(BoxOf(look, kRed), (RECT{x + 2, y + 2, x + 12, y + 10}));
     }
 }
 
