@@ -8,7 +8,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <array>
 #include <string>
 #include <vector>
@@ -16,14 +15,13 @@
 #include "MainLayout.h"
 #include "ToolWindow.h"
 #include "rtl/Themes.h"
+#include "support/Pixels.h"
 #include "support/WindowDriver.h"
 #include "widgets/GlyphPixels.h"
 #include "widgets/XPButtonLook.h"
 
 namespace {
 
-using main_layout::Numbers;
-using main_layout::Scaled;
 using xp_look::Ring;
 
 constexpr char kDesktop[] = "Control Panel\\Desktop";
@@ -41,20 +39,9 @@ public:
     ~ScreenResolution() { RegDeleteKeyValueA(HKEY_CURRENT_USER, kDesktop, "LogPixels"); }
 };
 
-// The box of a text's pixels in `area` of a picture: those darker than mid
-// grey (the texts are black, their smoothed edges grey). Empty when none.
-RECT InkBox(const TBitmap& picture, const RECT& area) {
-    RECT box{area.right, area.bottom, area.left, area.top};
-    for (int y = area.top; y < area.bottom; ++y) {
-        for (int x = area.left; x < area.right; ++x) {
-            const COLORREF p = picture.Pixel(x, y);
-            if (GetRValue(p) * 299 + GetGValue(p) * 587 + GetBValue(p) * 114 < 128 * 1000) {
-                box = {std::min<LONG>(box.left, x), std::min<LONG>(box.top, y),
-                       std::max<LONG>(box.right, x + 1), std::max<LONG>(box.bottom, y + 1)};
-            }
-        }
-    }
-    return box;
+// The texts are black, their smoothed edges grey: ink is darker than mid grey.
+bool Ink(int, int, COLORREF p) {
+    return GetRValue(p) * 299 + GetGValue(p) * 587 + GetBValue(p) * 114 < 128 * 1000;
 }
 
 class DpiLookTest : public ::testing::TestWithParam<int> {
@@ -73,18 +60,19 @@ protected:
     // less. A pixel more or less where the smoothing meets another colour.
     void ExpectWholeText(HWND control, const RECT& area) {
         const std::string text = support::WindowText(control);
+        ASSERT_FALSE(text.empty()) << "no text to see";
         TBitmap screen;
         ASSERT_TRUE(support::CaptureScreenOf(control, screen));
-        const RECT ink = InkBox(screen, area);
-        GdiObject<HFONT> font(CreateFontA(Scaled(main_layout::kFontHeight, GetParam()), 0, 0, 0,
-                                          FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0,
+        const RECT ink = support::BoxOf(screen, area, Ink);
+        GdiObject<HFONT> font(CreateFontA(main_layout::Scaled(main_layout::kFontHeight, GetParam()),
+                                          0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0,
                                           "MS Sans Serif"));
         TBitmap alone(600, 100);
         const RECT all{0, 0, 600, 100};
         FillRect(alone.Dc(), &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
         SelectGuard selected(alone.Dc(), font.Get());
         TextOutA(alone.Dc(), 10, 10, text.c_str(), static_cast<int>(text.size()));
-        const RECT whole = InkBox(alone, all);
+        const RECT whole = support::BoxOf(alone, all, Ink);
         EXPECT_NEAR(ink.right - ink.left, whole.right - whole.left, 1) << text;
         EXPECT_NEAR(ink.bottom - ink.top, whole.bottom - whole.top, 1) << text;
     }
@@ -102,24 +90,6 @@ protected:
             return mismatch.empty();
         })) << support::WindowText(button)
             << ": " << mismatch;
-    }
-
-    void ExpectTheScaledTable() {
-        const int ppi = GetParam();
-        EXPECT_EQ(support::ClientSize(tool_.window).cx, Scaled(main_layout::kClient.width, ppi));
-        EXPECT_EQ(support::ClientSize(tool_.window).cy, Scaled(main_layout::kClient.height, ppi));
-        for (int i = 0; i < 3; ++i) {
-            EXPECT_EQ(Numbers(support::RectIn(frames_[i], tool_.window)),
-                      Scaled(main_layout::kFrames[i], ppi));
-            EXPECT_EQ(Numbers(support::RectIn(fields_[i], frames_[i])),
-                      Scaled(main_layout::kField, ppi));
-        }
-        EXPECT_EQ(Numbers(support::RectIn(tool_.close, tool_.window)),
-                  Scaled(main_layout::kClose, ppi));
-        EXPECT_EQ(Numbers(support::RectIn(tool_.patch, tool_.window)),
-                  Scaled(main_layout::kPatch, ppi));
-        EXPECT_EQ(Numbers(support::RectIn(tool_.progress, tool_.window)),
-                  Scaled(main_layout::kProgress, ppi));
     }
 
     // Names in the fields, so that every control shows a text and Patch is
@@ -173,7 +143,7 @@ protected:
 };
 
 TEST_P(DpiLookTest, TheWindowLaysItselfOutAtTheResolutionWholeAndCrisp) {
-    ExpectTheScaledTable();
+    tool_.ExpectLayout(GetParam());
     NameTheFieldsAndFocusClose();
     ExpectLook(tool_.close, Ring::kFocus);
     ExpectLook(tool_.patch, Ring::kNone);

@@ -19,12 +19,6 @@ constexpr char kDiff[] = "D:\\dl\\live-5.0.5-to-5.0.6.bsdiff";
 constexpr char kForeignDiff[] = "D:\\dl\\other-1.0.0-to-1.0.1.bsdiff";
 constexpr char kNewImage[] = "C:\\img\\live-5.0.6.iso";
 
-// Where each control lies in its parent's client area at the start.
-struct Place {
-    const char* what;
-    int left, top, width, height;
-};
-
 class EndToEndTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -36,33 +30,7 @@ protected:
 };
 
 TEST_F(EndToEndTest, StartsWithItsLayoutPatchDisabledAndCloseEnabled) {
-    const SIZE client = support::ClientSize(tool_.window);
-    EXPECT_EQ(client.cx, 458);
-    EXPECT_EQ(client.cy, 305);
-    struct Case {
-        Place place;
-        HWND window;
-        HWND parent;
-    };
-    const Case cases[] = {
-        {{"frame Original", 32, 24, 393, 65}, tool_.oldBox, tool_.window},
-        {{"old-image field", 16, 24, 361, 21}, tool_.oldField, tool_.oldBox},
-        {{"frame Diff file", 32, 96, 393, 65}, tool_.diffBox, tool_.window},
-        {{"diff field", 16, 24, 361, 21}, tool_.diffField, tool_.diffBox},
-        {{"frame Result", 32, 168, 393, 65}, tool_.newBox, tool_.window},
-        {{"new-image field", 16, 24, 361, 21}, tool_.newField, tool_.newBox},
-        {{"Close", 352, 256, 73, 21}, tool_.close, tool_.window},
-        {{"Patch", 32, 256, 73, 21}, tool_.patch, tool_.window},
-        {{"progress bar", 113, 258, 231, 17}, tool_.progress, tool_.window},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.place.what);
-        const RECT rect = support::RectIn(c.window, c.parent);
-        EXPECT_EQ(rect.left, c.place.left);
-        EXPECT_EQ(rect.top, c.place.top);
-        EXPECT_EQ(rect.right - rect.left, c.place.width);
-        EXPECT_EQ(rect.bottom - rect.top, c.place.height);
-    }
+    tool_.ExpectLayout(96);
     EXPECT_FALSE(IsWindowEnabled(tool_.patch));
     EXPECT_TRUE(IsWindowEnabled(tool_.close));
     EXPECT_FALSE(IsWindowVisible(tool_.progress)) << "no run, no progress bar";

@@ -40,19 +40,6 @@ std::string Look() {
     return Themed() ? "themed" : "classic";
 }
 
-std::string ScreenshotPath(const std::string& name) {
-    return support::WindowsPathOfUnix(BRIVOK_SCREENSHOT_DIR) + "\\" + name + ".bmp";
-}
-
-// A 14 x 12 bitmap of the program's resources.
-std::vector<long> ProgramPicture(const char* name) {
-    return glyphs::ProgramPicture(support::WindowsPathOfUnix(BRIVOK_EXE_PATH), name);
-}
-
-bool Shows(const TBitmap& screen, const std::vector<long>& picture, int x, int y) {
-    return glyphs::Shows(screen, picture, x, y);
-}
-
 // Whether the picture area shows only greys: the disabled picture.
 bool AllGrey(const TBitmap& screen, int x, int y) {
     return support::CountPixels(screen, {x, y, x + 14, y + 12}, [](int, int, COLORREF p) {
@@ -75,7 +62,8 @@ protected:
     void TearDown() override { SetCursorPos(0, 0); }
 
     void ShotOfField(HWND field, const std::string& state) {
-        support::SaveScreenshot(field, ScreenshotPath("e2e-field-" + Look() + "-" + state));
+        support::SaveScreenshot(field,
+                                ToolWindow::ScreenshotPath("e2e-field-" + Look() + "-" + state));
     }
 
     support::ScratchFolder folder_{kFolder};  // for the files a test chooses
@@ -92,8 +80,7 @@ TEST_F(FileFieldsLookTest, EachButtonAndTextLieWhereTheBorderAsks) {
         SCOPED_TRACE(i);
         HWND field = i == 0 ? tool_.oldField : i == 1 ? tool_.diffField : tool_.newField;
         const RECT place = support::RectIn(buttons_[i], field);
-        EXPECT_TRUE(EqualRect(&place, &button))
-            << place.left << "," << place.top << "," << place.right << "," << place.bottom;
+        EXPECT_EQ(place, button);
         const SIZE client = support::ClientSize(field);
         EXPECT_EQ(client.cy, button.bottom) << "as high as the client area";
         RECT made{};
@@ -108,24 +95,25 @@ TEST_F(FileFieldsLookTest, EachButtonAndTextLieWhereTheBorderAsks) {
         if (again.right == 0) {
             GTEST_SKIP() << "this system does not carry edit rectangles between processes";
         }
-        EXPECT_TRUE(EqualRect(&made, &again)) << "text rectangle right " << made.right;
+        EXPECT_EQ(made, again) << "the text rectangle";
         EXPECT_LT(made.right, place.left) << "the text stops before the button";
     }
 }
 
 TEST_F(FileFieldsLookTest, TheButtonsShowTheirPictureHotPressedAndDisabled) {
     const std::vector<long> picture =
-        ProgramPicture(Themed() ? "JvFilenameEditXPGLYPH" : "JvFilenameEditGLYPH");
+        glyphs::ProgramPicture(support::WindowsPathOfUnix(BRIVOK_EXE_PATH),
+                               Themed() ? "JvFilenameEditXPGLYPH" : "JvFilenameEditGLYPH");
     ASSERT_EQ(picture.size(), 168u) << "the program carries its pictures";
     HWND button = buttons_[0];
     HWND field = tool_.oldField;
     const POINT at = glyphs::PicturePlace(button, Themed());
+    const auto shown = [&](const TBitmap& s) { return glyphs::Shows(s, picture, at.x, at.y); };
     TBitmap idle;
-    ASSERT_TRUE(support::CaptureScreenWhen(
-        button, idle, [&](const TBitmap& s) { return Shows(s, picture, at.x, at.y); }))
+    ASSERT_TRUE(support::CaptureScreenWhen(button, idle, shown))
         << "the folder picture at " << at.x << "," << at.y;
     ShotOfField(field, "idle");
-    support::SaveScreenshot(tool_.window, ScreenshotPath("e2e-fields-" + Look()));
+    support::SaveScreenshot(tool_.window, ToolWindow::ScreenshotPath("e2e-fields-" + Look()));
 
     auto differs = [&](const TBitmap& s) { return !support::SamePixels(s, idle); };
     TBitmap screen;
@@ -141,14 +129,13 @@ TEST_F(FileFieldsLookTest, TheButtonsShowTheirPictureHotPressedAndDisabled) {
     PostMessageA(button, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(size.cx / 2, size.cy / 2));
     EXPECT_TRUE(support::CaptureScreenWhen(button, screen, [&](const TBitmap& s) {
         // Pressed, the picture moves one pixel right (and down, classic).
-        return Shows(s, picture, at.x + 1, at.y + (Themed() ? 0 : 1));
+        return glyphs::Shows(s, picture, at.x + 1, at.y + (Themed() ? 0 : 1));
     })) << "the pressed look";
     ShotOfField(field, "pressed");
     // Released outside: no dialog, drawn up again.
     PostMessageA(button, WM_LBUTTONUP, 0, MAKELPARAM(static_cast<WORD>(-30), 5));
     SetCursorPos(0, 0);
-    EXPECT_TRUE(support::CaptureScreenWhen(
-        button, screen, [&](const TBitmap& s) { return Shows(s, picture, at.x, at.y); }));
+    EXPECT_TRUE(support::CaptureScreenWhen(button, screen, shown));
     EXPECT_EQ(support::FindTopLevel("Browse", "#32770", tool_.process.Id(), 1000), nullptr)
         << "released outside, the button does nothing";
 
@@ -159,8 +146,7 @@ TEST_F(FileFieldsLookTest, TheButtonsShowTheirPictureHotPressedAndDisabled) {
     EXPECT_FALSE(IsWindowEnabled(button)) << "the button is disabled with its field";
     ShotOfField(field, "disabled");
     EnableWindow(field, TRUE);
-    EXPECT_TRUE(support::CaptureScreenWhen(
-        button, screen, [&](const TBitmap& s) { return Shows(s, picture, at.x, at.y); }));
+    EXPECT_TRUE(support::CaptureScreenWhen(button, screen, shown));
 }
 
 TEST_F(FileFieldsLookTest, TheFocusedFieldShowsAThinCaretAndTabSelectsNothing) {
@@ -216,7 +202,8 @@ TEST_F(FileFieldsLookTest, AltDownAndTheButtonOpenBrowseWithTheFieldsFilterAndCa
         HWND types = support::WaitForChild(dialog, "", kFileTypeBoxId);
         ASSERT_NE(types, nullptr) << "the file-type box";
         EXPECT_EQ(support::WindowText(types), c.filter);
-        support::SaveScreenshot(GetDesktopWindow(), ScreenshotPath("e2e-browse-" + Look()));
+        support::SaveScreenshot(GetDesktopWindow(),
+                                ToolWindow::ScreenshotPath("e2e-browse-" + Look()));
         PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
         ASSERT_TRUE(support::WaitFor([&] { return !IsWindow(dialog); }));
         EXPECT_EQ(support::WindowText(c.field), "");

@@ -28,8 +28,7 @@ protected:
     // What the system sends on a move to a monitor of `ppi`: the window's
     // rectangle with its client area scaled, the frame as it is here.
     RECT MoveToResolution(int ppi) {
-        RECT window{};
-        GetWindowRect(form_->Handle(), &window);
+        const RECT window = support::RectIn(form_->Handle(), nullptr);
         const SIZE client = support::ClientSize(form_->Handle());
         const int from = form_->CurrentPPI();
         const RECT suggested{window.left, window.top,
@@ -70,9 +69,7 @@ TEST_F(MainFormDpiTest, ANewResolutionLaysTheWindowOutAgainAndTheWayBackRestores
     for (const int ppi : {144, 192, 120}) {
         SCOPED_TRACE(std::to_string(ppi) + " dpi");
         const RECT suggested = MoveToResolution(ppi);
-        RECT window{};
-        GetWindowRect(form_->Handle(), &window);
-        EXPECT_EQ(Numbers(window), Numbers(suggested));
+        EXPECT_EQ(Numbers(support::RectIn(form_->Handle(), nullptr)), Numbers(suggested));
         EXPECT_EQ(Numbers(form_->ClientRect()), Scaled(main_layout::kClient, ppi));
         EXPECT_EQ(Numbers(form_->JvGroupBox2->BoundsRect()), Scaled(main_layout::kFrames[1], ppi));
         EXPECT_EQ(Numbers(form_->JvFilenamePatch->BoundsRect()), Scaled(main_layout::kField, ppi));

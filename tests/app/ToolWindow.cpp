@@ -3,13 +3,11 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
-namespace {
+#include "MainLayout.h"
 
-std::string ScreenshotPath(const std::string& name) {
+std::string ToolWindow::ScreenshotPath(const std::string& name) {
     return support::WindowsPathOfUnix(BRIVOK_SCREENSHOT_DIR) + "\\" + name + ".bmp";
 }
-
-}  // namespace
 
 bool ToolWindow::Start(const std::string& exePath) {
     if (!process.Start(exePath)) {
@@ -60,6 +58,32 @@ void ToolWindow::Click(HWND button) {
 
 bool ToolWindow::WaitEnabled(HWND control, bool enabled) {
     return support::WaitFor([&] { return (IsWindowEnabled(control) != FALSE) == enabled; });
+}
+
+void ToolWindow::ExpectLayout(int ppi) const {
+    using namespace main_layout;
+    EXPECT_EQ(support::ClientSize(window).cx, Scaled(kClient.width, ppi));
+    EXPECT_EQ(support::ClientSize(window).cy, Scaled(kClient.height, ppi));
+    struct Case {
+        const char* what;
+        HWND control;
+        HWND parent;
+        Place place;
+    };
+    const Case cases[] = {
+        {"frame Original", oldBox, window, kFrames[0]},
+        {"old-image field", oldField, oldBox, kField},
+        {"frame Diff file", diffBox, window, kFrames[1]},
+        {"diff field", diffField, diffBox, kField},
+        {"frame Result", newBox, window, kFrames[2]},
+        {"new-image field", newField, newBox, kField},
+        {"Close", close, window, kClose},
+        {"Patch", patch, window, kPatch},
+        {"progress bar", progress, window, kProgress},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(Numbers(support::RectIn(c.control, c.parent)), Scaled(c.place, ppi)) << c.what;
+    }
 }
 
 void ToolWindow::Screenshot(const std::string& name, HWND shown) {

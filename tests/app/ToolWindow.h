@@ -24,8 +24,11 @@ public:
     // A left click in the middle of a button.
     void Click(HWND button);
     bool WaitEnabled(HWND control, bool enabled);
+    // Every control where the main window's table scaled to `ppi` puts it.
+    void ExpectLayout(int ppi) const;
     // The window's picture under build/screenshots/NAME.bmp.
     void Screenshot(const std::string& name, HWND window = nullptr);
+    static std::string ScreenshotPath(const std::string& name);
 
     support::ChildProcess process;
     HWND window = nullptr;

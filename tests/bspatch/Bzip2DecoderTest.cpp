@@ -213,10 +213,7 @@ TEST(Bzip2Faults, RandomGarbageAfterAValidHeaderFails) {
     for (uint32_t seed = 0; seed < 200; ++seed) {
         SCOPED_TRACE(seed);
         Bytes stream = RandomBytes(64 + seed * 5, seed);
-        stream[0] = 'B';
-        stream[1] = 'Z';
-        stream[2] = 'h';
-        stream[3] = '1';
+        std::copy_n("BZh1", 4, stream.begin());
         if (seed % 2 == 0) {
             PutBits(stream, 32, 48, 0x314159265359);  // get past the block magic
         }

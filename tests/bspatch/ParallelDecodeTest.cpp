@@ -76,6 +76,22 @@ Decoded DecodeAll(const Bytes& stream, const Mode& mode, size_t step = SIZE_MAX,
     return result;
 }
 
+// What every mode makes of `stream`: `bytes`, then `fault` (none: a good
+// end) at byte `offset`; and, where given, how many blocks it took.
+void ExpectInEveryMode(const Bytes& stream, const Bytes& bytes, std::optional<uint64_t> taken,
+                       std::optional<Bzip2Fault> fault = std::nullopt, uint64_t offset = 0) {
+    for (const Mode& mode : kModes) {
+        SCOPED_TRACE(mode.name);
+        const Decoded decoded = DecodeAll(stream, mode);
+        EXPECT_EQ(decoded.fault, fault);
+        EXPECT_EQ(decoded.offset, offset);
+        EXPECT_TRUE(decoded.bytes == bytes);
+        if (taken) {
+            EXPECT_EQ(decoded.stats.taken, *taken);
+        }
+    }
+}
+
 Bytes Concat(const std::vector<BlockBits>& blocks) {
     Bytes all;
     for (const BlockBits& block : blocks) {
@@ -125,14 +141,7 @@ TEST(ParallelBzip2, SameBytesInEveryMode) {
 
 TEST(ParallelBzip2, SingleBlockStream) {
     const BlockBits block = LibraryBlock(TextBytes(50000, 7), 1);
-    const Bytes stream = StreamOf(1, {block});
-    for (const Mode& mode : kModes) {
-        SCOPED_TRACE(mode.name);
-        Decoded decoded = DecodeAll(stream, mode);
-        EXPECT_FALSE(decoded.fault.has_value());
-        EXPECT_TRUE(decoded.bytes == block.data);
-        EXPECT_EQ(decoded.stats.taken, 1u);
-    }
+    ExpectInEveryMode(StreamOf(1, {block}), block.data, 1);
 }
 
 TEST(ParallelBzip2, FalseMarkerInsideABlockChangesNothing) {
@@ -182,13 +191,7 @@ TEST(ParallelBzip2, LinksOfSeveralCyclesDecodeAsTheFormatWalksThem) {
     symbols.insert(symbols.end(), 41, 2);  // 'a', then 'b' and 'a' in turn
     const BlockBits block = HandBlock(symbols, 3);
     ASSERT_EQ(block.data.size(), 42u);
-    const Bytes stream = StreamOf(1, {block});
-    for (const Mode& mode : kModes) {
-        SCOPED_TRACE(mode.name);
-        Decoded decoded = DecodeAll(stream, mode);
-        EXPECT_FALSE(decoded.fault.has_value());
-        EXPECT_EQ(decoded.bytes, block.data);
-    }
+    ExpectInEveryMode(StreamOf(1, {block}), block.data, std::nullopt);
 }
 
 TEST(ParallelBzip2, StreamCutBetweenTwoBlocks) {
@@ -198,13 +201,8 @@ TEST(ParallelBzip2, StreamCutBetweenTwoBlocks) {
     const Bytes cut(whole.begin(), whole.begin() + static_cast<ptrdiff_t>((cutBit + 7) / 8));
     Bytes firstTwo = blocks[0].data;
     firstTwo.insert(firstTwo.end(), blocks[1].data.begin(), blocks[1].data.end());
-    for (const Mode& mode : kModes) {
-        SCOPED_TRACE(mode.name);
-        Decoded decoded = DecodeAll(cut, mode);
-        EXPECT_EQ(decoded.fault, std::optional<Bzip2Fault>(Bzip2Fault::Truncated));
-        EXPECT_EQ(decoded.offset, cutBit / 8);  // the byte where the next marker begins
-        EXPECT_TRUE(decoded.bytes == firstTwo);
-    }
+    // The fault at the byte where the next marker begins.
+    ExpectInEveryMode(cut, firstTwo, std::nullopt, Bzip2Fault::Truncated, cutBit / 8);
 }
 
 TEST(ParallelBzip2, BadCrcOfOneBlockIsMetInOrderThoughLaterBlocksDecode) {
@@ -212,13 +210,8 @@ TEST(ParallelBzip2, BadCrcOfOneBlockIsMetInOrderThoughLaterBlocksDecode) {
     blocks[1].bits.Set(48, 32, blocks[1].crc ^ 0x00010000u);  // the stored CRC
     const Bytes stream = StreamOf(1, blocks);
     const uint64_t endOfSecond = BlockStarts(blocks)[2] / 8;
-    for (const Mode& mode : kModes) {
-        SCOPED_TRACE(mode.name);
-        Decoded decoded = DecodeAll(stream, mode);
-        EXPECT_EQ(decoded.fault, std::optional<Bzip2Fault>(Bzip2Fault::BlockCrc));
-        EXPECT_EQ(decoded.offset, endOfSecond);
-        EXPECT_TRUE(decoded.bytes == blocks[0].data) << "nothing of the bad block or after it";
-    }
+    // Nothing of the bad block or after it.
+    ExpectInEveryMode(stream, blocks[0].data, std::nullopt, Bzip2Fault::BlockCrc, endOfSecond);
 }
 
 TEST(ParallelBzip2, FaultsComeInStreamOrder) {

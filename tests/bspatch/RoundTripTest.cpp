@@ -74,6 +74,12 @@ std::vector<int64_t> Seeks(const Bytes& patch) {
     return seeks;
 }
 
+// PatchFiles from the folder's old file to `out`.
+PatchResult Patch(const ScratchDir& dir, const PatchOptions& options, const char* out = "new",
+                  const char* patch = "patch") {
+    return PatchFiles(dir.Path("old"), dir.Path(out), dir.Path(patch), options);
+}
+
 int RunBspatch(const std::string& args, std::string* output) {
     return RunShell(Quote(kBspatch) + " " + args, output);
 }
@@ -179,10 +185,7 @@ TEST(RoundTrip, LargeNegativeSeeks) {
     EXPECT_LT(*std::min_element(seeks.begin(), seeks.end()), -300000);
     for (bool threaded : {true, false}) {
         SCOPED_TRACE(threaded);
-        PatchOptions options;
-        options.streams.threaded = threaded;
-        PatchResult result =
-            PatchFiles(dir.Path("old"), dir.Path("out"), dir.Path("patch"), options);
+        const PatchResult result = Patch(dir, {.streams = {.threaded = threaded}}, "out");
         EXPECT_EQ(result.code, ExitCode::Ok) << result.message;
         EXPECT_TRUE(ReadFile(dir.Path("out")) == newData);
     }
@@ -209,10 +212,7 @@ TEST(RoundTrip, BadCrcInOneBlockWritesNothingWhileLaterBlocksDecode) {
                                  ": bzip2 block CRC mismatch";
     for (size_t workers : {1, 2, 3}) {
         SCOPED_TRACE(workers);
-        PatchOptions options;
-        options.workers = workers;
-        PatchResult result =
-            PatchFiles(dir.Path("old"), dir.Path("new"), dir.Path("patch"), options);
+        const PatchResult result = Patch(dir, {.streams = {}, .workers = workers});
         EXPECT_EQ(result.code, ExitCode::CorruptPatch);
         EXPECT_EQ(result.message, expected);
         EXPECT_EQ(dir.List(), (std::vector<std::string>{"old", "patch"}));
@@ -244,10 +244,7 @@ TEST(RoundTrip, LongZeroRunsBecomeHoles) {
               BuildPatch(triples, Bytes(1 << 20, 0), extra, static_cast<int64_t>(newData.size())));
     for (size_t workers : {1, 2}) {
         SCOPED_TRACE(workers);
-        PatchOptions options;
-        options.workers = workers;
-        PatchResult result =
-            PatchFiles(dir.Path("old"), dir.Path("new"), dir.Path("patch"), options);
+        const PatchResult result = Patch(dir, {.streams = {}, .workers = workers});
         ASSERT_EQ(result.code, ExitCode::Ok) << result.message;
         EXPECT_TRUE(ReadFile(dir.Path("new")) == newData);
         struct stat info;
@@ -276,9 +273,7 @@ TEST(RoundTrip, AWatchedRunEndsDoneWithEveryByteOrFailed) {
         SCOPED_TRACE(c.what);
         ProgressBlock block;
         InitProgressBlock(block);
-        PatchOptions options;
-        options.progress = &block;
-        PatchFiles(dir.Path("old"), dir.Path("out"), dir.Path(c.patch), options);
+        Patch(dir, {.streams = {}, .progress = &block}, "out", c.patch);
         EXPECT_EQ(ReadProgress(block), c.last);
     }
 }
@@ -352,10 +347,7 @@ protected:
     // and that NEW and the folder are as they were.
     void Check(const Bytes& patch, bool mayApply) {
         WriteFile(dir_.Path("patch"), patch);
-        PatchOptions options;
-        options.streams.threaded = threaded_;
-        PatchResult result =
-            PatchFiles(dir_.Path("old"), dir_.Path("new"), dir_.Path("patch"), options);
+        const PatchResult result = Patch(dir_, {.streams = {.threaded = threaded_}});
         if (result.code == ExitCode::Ok && mayApply) {
             ASSERT_TRUE(ReadFile(dir_.Path("new")) == newData_) << "applied to a wrong result";
             WriteFile(dir_.Path("new"), kSentinel);

@@ -8,11 +8,12 @@
 
 #include <algorithm>
 #include <iterator>
+#include <map>
 #include <memory>
+#include <regex>
 #include <string>
 #include <vector>
 
-#include "res/ManifestElements.h"
 #include "res/ResourceBytes.h"
 #include "support/WindowDriver.h"
 
@@ -23,24 +24,24 @@ const WORD kVersion[] = {1, 0, 1, 0};
 
 // Both programs run with the rights of whoever starts them and know every
 // system from Vista to 10 and 11.
-const std::vector<std::string> kAsInvokerFromVistaTo11 = {
-    "{asm.v2}trustInfo/security/requestedPrivileges/requestedExecutionLevel"
-    " level=asInvoker uiAccess=false",
-    "{compatibility.v1}compatibility/application/supportedOS"
-    " Id={e2011457-1546-43c5-a5fe-008deee3d3f0}",  // Vista
-    "{compatibility.v1}compatibility/application/supportedOS"
-    " Id={35138b9a-5d96-4fbd-8e2d-a2440225f93a}",  // 7
-    "{compatibility.v1}compatibility/application/supportedOS"
-    " Id={4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}",  // 8
-    "{compatibility.v1}compatibility/application/supportedOS"
-    " Id={1f676c76-80e1-4239-95bb-83d0f6d0da78}",  // 8.1
-    "{compatibility.v1}compatibility/application/supportedOS"
-    " Id={8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}",  // 10 and 11
-};
+std::vector<std::string> AsInvokerFromVistaTo11() {
+    std::vector<std::string> lines = {
+        "{asm.v2}trustInfo/security/requestedPrivileges/requestedExecutionLevel"
+        " level=asInvoker uiAccess=false"};
+    for (const char* id : {"e2011457-1546-43c5-a5fe-008deee3d3f0",     // Vista
+                           "35138b9a-5d96-4fbd-8e2d-a2440225f93a",     // 7
+                           "4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38",     // 8
+                           "1f676c76-80e1-4239-95bb-83d0f6d0da78",     // 8.1
+                           "8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a"}) {  // 10 and 11
+        lines.push_back("{compatibility.v1}compatibility/application/supportedOS Id={" +
+                        std::string(id) + "}");
+    }
+    return lines;
+}
 
 struct Program {
     const char* unixPath;
-    std::vector<std::string> ownElements;  // besides kAsInvokerFromVistaTo11
+    std::vector<std::string> ownElements;  // besides AsInvokerFromVistaTo11()
     const char* description;
     const char* fileName;
 };
@@ -74,63 +75,129 @@ const Program kPrograms[] = {
      "bspatch.exe"},
 };
 
-struct ModuleDeleter {
-    void operator()(HMODULE module) const { FreeLibrary(module); }
-};
-struct ActCtxDeleter {
-    void operator()(HANDLE context) const { ReleaseActCtx(context); }
-};
-
 std::string ManifestOf(const Program& program) {
     const std::string path = support::WindowsPathOfUnix(program.unixPath);
-    std::unique_ptr<std::remove_pointer_t<HMODULE>, ModuleDeleter> module(LoadLibraryExA(
-        path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE));
+    const std::unique_ptr<std::remove_pointer_t<HMODULE>, decltype(&FreeLibrary)> module(
+        LoadLibraryExA(path.c_str(), nullptr,
+                       LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE),
+        &FreeLibrary);
     return module ? support::ResourceBytes(module.get(), MAKEINTRESOURCEA(1), RT_MANIFEST)
                   : std::string();
 }
 
-// The program's version resource, and one of its strings in its own
-// translation ("<missing>" when it has none).
-class VersionInfo {
-public:
-    explicit VersionInfo(const std::string& path) {
-        DWORD ignored = 0;
-        const DWORD size = GetFileVersionInfoSizeA(path.c_str(), &ignored);
-        info_.resize(size);
-        if (size == 0 || !GetFileVersionInfoA(path.c_str(), 0, size, info_.data())) {
-            info_.clear();
+// A manifest read back as lines, one per element that says something
+// (attributes, text, or no children), sorted, so that a test can compare
+// every element with a table. A line is the element's path below the root
+// (the root's own line is its name), a namespace in braces where it changes
+// from the parent's ("urn:schemas-microsoft-com:" left out), the attributes
+// sorted as name=value, then the text in double quotes. Malformed XML gives
+// the single line "malformed: ...".
+std::vector<std::string> ManifestElements(const std::string& xml) {
+    struct Element {
+        std::string name;  // as written, with its prefix
+        std::string path;
+        std::string ns;
+        std::map<std::string, std::string> prefixes;  // in scope; "" is the default namespace
+        std::vector<std::string> attributes;
+        std::string text;
+        bool hasChildren = false;
+    };
+    // A tag, or a comment or declaration (no name) to pass over.
+    static const std::regex kToken(
+        R"re(<!--[\s\S]*?-->|<\?[\s\S]*?\?>|<(/?)([\w:.-]+)((?:\s+[\w:.-]+\s*=\s*(?:"[^"]*"|'[^']*'))*)\s*(/?)>)re");
+    static const std::regex kAttribute(R"re(([\w:.-]+)\s*=\s*(?:"([^"]*)"|'([^']*)'))re");
+    const auto trimmed = [](const std::string& text) {
+        const auto first = text.find_first_not_of(" \t\r\n");
+        return first == std::string::npos
+                   ? std::string()
+                   : text.substr(first, text.find_last_not_of(" \t\r\n") - first + 1);
+    };
+    std::vector<Element> open;
+    std::vector<std::string> lines;
+    size_t end = 0;
+    for (std::sregex_iterator it(xml.begin(), xml.end(), kToken), last; it != last; ++it) {
+        const std::smatch& tag = *it;
+        const std::string between = xml.substr(end, tag.position() - end);
+        if (between.find_first_of("<>") != std::string::npos ||
+            (open.empty() && !trimmed(between).empty())) {
+            return {"malformed: stray text at " + std::to_string(end)};
+        }
+        end = tag.position() + tag.length();
+        if (!open.empty()) {
+            open.back().text += between;
+        }
+        if (!tag[2].matched) {
+            continue;
+        }
+        if (tag[1].length() == 0) {
+            Element element;
+            element.name = tag[2];
+            if (!open.empty()) {
+                element.prefixes = open.back().prefixes;
+            }
+            const std::string attributes = tag[3];
+            for (std::sregex_iterator at(attributes.begin(), attributes.end(), kAttribute);
+                 at != last; ++at) {
+                const std::string key = (*at)[1];
+                const std::string value = (*at)[2].matched ? (*at)[2] : (*at)[3];
+                if (key == "xmlns" || key.starts_with("xmlns:")) {
+                    element.prefixes[key == "xmlns" ? "" : key.substr(6)] = value;
+                } else {
+                    element.attributes.push_back(key + "=" + value);
+                }
+            }
+            std::ranges::sort(element.attributes);
+            const size_t colon = element.name.find(':');
+            const std::string prefix =
+                colon == std::string::npos ? "" : element.name.substr(0, colon);
+            const auto ns = element.prefixes.find(prefix);
+            element.ns = ns == element.prefixes.end() ? "?" + prefix : ns->second;
+            element.path = open.size() >= 2 ? open.back().path + "/" : "";
+            if (element.ns != (open.empty() ? "" : open.back().ns)) {
+                const std::string_view microsoft = "urn:schemas-microsoft-com:";
+                element.path.append("{")
+                    .append(element.ns.starts_with(microsoft) ? element.ns.substr(microsoft.size())
+                                                              : element.ns)
+                    .append("}");
+            }
+            element.path += element.name.substr(colon + 1);
+            if (!open.empty()) {
+                open.back().hasChildren = true;
+            }
+            open.push_back(std::move(element));
+        } else if (open.empty() || open.back().name != tag[2]) {
+            return {"malformed: </" + tag[2].str() + "> closes nothing open"};
+        }
+        if (tag[1].length() > 0 || tag[4].length() > 0) {  // the element ends here
+            const Element& element = open.back();
+            std::string line = element.path;
+            for (const std::string& attribute : element.attributes) {
+                line += " " + attribute;
+            }
+            const std::string text = trimmed(element.text);
+            if (!element.attributes.empty() || !text.empty() || !element.hasChildren) {
+                lines.push_back(text.empty() ? line : line + " \"" + text + "\"");
+            }
+            open.pop_back();
         }
     }
-
-    const VS_FIXEDFILEINFO* Fixed() {
-        void* fixed = nullptr;
-        UINT length = 0;
-        return !info_.empty() && VerQueryValueA(info_.data(), "\\", &fixed, &length) &&
-                       length >= sizeof(VS_FIXEDFILEINFO)
-                   ? static_cast<const VS_FIXEDFILEINFO*>(fixed)
-                   : nullptr;
+    if (!open.empty() || !trimmed(xml.substr(end)).empty()) {
+        return {"malformed: an element left open or text after the root"};
     }
+    std::ranges::sort(lines);
+    return lines;
+}
 
-    std::string String(const char* key) {
-        WORD* translation = nullptr;
-        UINT length = 0;
-        if (info_.empty() ||
-            !VerQueryValueA(info_.data(), "\\VarFileInfo\\Translation",
-                            reinterpret_cast<void**>(&translation), &length) ||
-            length < 2 * sizeof(WORD)) {
-            return "<missing>";
-        }
-        char query[128];
-        wsprintfA(query, "\\StringFileInfo\\%04x%04x\\%s", translation[0], translation[1], key);
-        char* value = nullptr;
-        return VerQueryValueA(info_.data(), query, reinterpret_cast<void**>(&value), &length)
-                   ? value
-                   : "<missing>";
-    }
-
-private:
-    std::vector<char> info_;
-};
+// The value at `query` in a version resource, at least `least` long; null
+// when it has none.
+const void* VersionValue(std::vector<char>& info, const std::string& query, UINT least = 0) {
+    void* value = nullptr;
+    UINT length = 0;
+    return !info.empty() && VerQueryValueA(info.data(), query.c_str(), &value, &length) &&
+                   length >= least
+               ? value
+               : nullptr;
+}
 
 // The lines of `lines` that `others` lacks, one per line (both sorted).
 std::string LinesNotIn(const std::vector<std::string>& lines,
@@ -150,10 +217,10 @@ TEST(BuiltPrograms, ManifestsHoldExactlyTheseElements) {
     for (const Program& program : kPrograms) {
         SCOPED_TRACE(program.unixPath);
         std::vector<std::string> expected = program.ownElements;
-        expected.insert(expected.end(), kAsInvokerFromVistaTo11.begin(),
-                        kAsInvokerFromVistaTo11.end());
+        const std::vector<std::string> common = AsInvokerFromVistaTo11();
+        expected.insert(expected.end(), common.begin(), common.end());
         std::ranges::sort(expected);
-        const std::vector<std::string> found = support::ManifestElements(ManifestOf(program));
+        const std::vector<std::string> found = ManifestElements(ManifestOf(program));
         const std::string missing = LinesNotIn(expected, found);
         const std::string unexpected = LinesNotIn(found, expected);
         EXPECT_TRUE(missing.empty() && unexpected.empty())
@@ -172,9 +239,9 @@ TEST(BuiltPrograms, LoaderTakesTheirExecutionLevelAndSystems) {
         request.dwFlags = ACTCTX_FLAG_RESOURCE_NAME_VALID;
         request.lpSource = path.c_str();
         request.lpResourceName = MAKEINTRESOURCEA(1);
-        HANDLE created = CreateActCtxA(&request);
-        ASSERT_NE(created, INVALID_HANDLE_VALUE) << "error " << GetLastError();
-        std::unique_ptr<void, ActCtxDeleter> context(created);
+        const std::unique_ptr<void, decltype(&ReleaseActCtx)> context(CreateActCtxA(&request),
+                                                                      &ReleaseActCtx);
+        ASSERT_NE(context.get(), INVALID_HANDLE_VALUE) << "error " << GetLastError();
 
         ACTIVATION_CONTEXT_RUN_LEVEL_INFORMATION level = {};
         ASSERT_TRUE(QueryActCtxW(0, context.get(), nullptr, RunlevelInformationInActivationContext,
@@ -193,9 +260,28 @@ TEST(BuiltPrograms, LoaderTakesTheirExecutionLevelAndSystems) {
 TEST(BuiltPrograms, VersionResourceIsTheProducts) {
     for (const Program& program : kPrograms) {
         SCOPED_TRACE(program.unixPath);
-        VersionInfo info(support::WindowsPathOfUnix(program.unixPath));
-        const VS_FIXEDFILEINFO* fixed = info.Fixed();
+        const std::string path = support::WindowsPathOfUnix(program.unixPath);
+        DWORD ignored = 0;
+        std::vector<char> info(GetFileVersionInfoSizeA(path.c_str(), &ignored));
+        if (info.empty() ||
+            !GetFileVersionInfoA(path.c_str(), 0, static_cast<DWORD>(info.size()), info.data())) {
+            info.clear();
+        }
+        const auto* fixed = static_cast<const VS_FIXEDFILEINFO*>(
+            VersionValue(info, "\\", sizeof(VS_FIXEDFILEINFO)));
         ASSERT_NE(fixed, nullptr) << "no version resource";
+        // Its strings in its own translation.
+        const auto* translation = static_cast<const WORD*>(
+            VersionValue(info, "\\VarFileInfo\\Translation", 2 * sizeof(WORD)));
+        char strings[64] = {};
+        if (translation != nullptr) {
+            wsprintfA(strings, "\\StringFileInfo\\%04x%04x\\", translation[0], translation[1]);
+        }
+        const auto string = [&](const char* key) -> std::string {
+            const void* value =
+                translation ? VersionValue(info, strings + std::string(key)) : nullptr;
+            return value != nullptr ? static_cast<const char*>(value) : "<missing>";
+        };
         EXPECT_EQ(fixed->dwSignature, 0xFEEF04BDu);
         EXPECT_EQ(fixed->dwFileVersionMS, MAKELONG(kVersion[1], kVersion[0]));
         EXPECT_EQ(fixed->dwFileVersionLS, MAKELONG(kVersion[3], kVersion[2]));
@@ -203,10 +289,10 @@ TEST(BuiltPrograms, VersionResourceIsTheProducts) {
         EXPECT_EQ(fixed->dwProductVersionLS, fixed->dwFileVersionLS);
         EXPECT_EQ(fixed->dwFileType, static_cast<DWORD>(VFT_APP));
         EXPECT_EQ(fixed->dwFileFlags & fixed->dwFileFlagsMask, 0u) << "no debug or pre-release";
-        EXPECT_EQ(info.String("FileVersion"), VERSION_TEXT);
-        EXPECT_EQ(info.String("ProductVersion"), VERSION_TEXT);
-        EXPECT_EQ(info.String("ProductName"), "Brivok Patch");
-        EXPECT_EQ(info.String("FileDescription"), program.description);
-        EXPECT_EQ(info.String("OriginalFilename"), program.fileName);
+        EXPECT_EQ(string("FileVersion"), VERSION_TEXT);
+        EXPECT_EQ(string("ProductVersion"), VERSION_TEXT);
+        EXPECT_EQ(string("ProductName"), "Brivok Patch");
+        EXPECT_EQ(string("FileDescription"), program.description);
+        EXPECT_EQ(string("OriginalFilename"), program.fileName);
     }
 }

@@ -11,24 +11,8 @@
 
 #include "res/ResourceBytes.h"
 #include "res/StringTable.h"
+#include "rtl/Graphics.h"
 #include "rtl/ResString.h"
-
-namespace {
-
-struct IconDeleter {
-    void operator()(HICON icon) const { DestroyIcon(icon); }
-};
-struct GdiDeleter {
-    void operator()(HGDIOBJ object) const { DeleteObject(object); }
-};
-struct DcDeleter {
-    void operator()(HDC dc) const { DeleteDC(dc); }
-};
-using IconHolder = std::unique_ptr<std::remove_pointer_t<HICON>, IconDeleter>;
-using GdiHolder = std::unique_ptr<void, GdiDeleter>;
-using DcHolder = std::unique_ptr<std::remove_pointer_t<HDC>, DcDeleter>;
-
-}  // namespace
 
 TEST(Resources, MainIconIsOne48By48ImageOf256Colours) {
     const std::string group =
@@ -42,15 +26,16 @@ TEST(Resources, MainIconIsOne48By48ImageOf256Colours) {
     EXPECT_EQ(bytes[8], 0) << "colour count 0 means 256";
     EXPECT_EQ(bytes[12] | bytes[13] << 8, 8) << "bits per pixel";
 
-    IconHolder icon(static_cast<HICON>(
-        LoadImageA(GetModuleHandleA(nullptr), "MAINICON", IMAGE_ICON, 0, 0, LR_DEFAULTCOLOR)));
+    const std::unique_ptr<std::remove_pointer_t<HICON>, decltype(&DestroyIcon)> icon(
+        static_cast<HICON>(
+            LoadImageA(GetModuleHandleA(nullptr), "MAINICON", IMAGE_ICON, 0, 0, LR_DEFAULTCOLOR)),
+        &DestroyIcon);
     ASSERT_TRUE(icon) << "LoadImage failed: " << GetLastError();
     ICONINFO iconInfo = {};
     ASSERT_TRUE(GetIconInfo(icon.get(), &iconInfo));
-    GdiHolder colour(iconInfo.hbmColor);
-    GdiHolder mask(iconInfo.hbmMask);
+    const GdiObject<HBITMAP> colour(iconInfo.hbmColor), mask(iconInfo.hbmMask);
     BITMAP bitmap = {};
-    ASSERT_TRUE(GetObjectA(colour.get(), sizeof bitmap, &bitmap));
+    ASSERT_TRUE(GetObjectA(colour.Get(), sizeof bitmap, &bitmap));
     EXPECT_EQ(bitmap.bmWidth, 48);
     EXPECT_EQ(bitmap.bmHeight, 48);
 }
@@ -98,8 +83,8 @@ TEST(Resources, BrowseButtonBitmapsAre14By12With16Colours) {
           {5, 9, RGB(250, 215, 170)},
           {13, 11, fuchsia}}},
     };
-    DcHolder dc(CreateCompatibleDC(nullptr));
-    ASSERT_TRUE(dc);
+    const MemoryDc dc(nullptr);
+    ASSERT_TRUE(dc.Dc());
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         const std::string raw =
@@ -111,18 +96,18 @@ TEST(Resources, BrowseButtonBitmapsAre14By12With16Colours) {
         EXPECT_EQ(header.biHeight, 12);
         EXPECT_EQ(header.biBitCount, 4) << "16 colours";
 
-        GdiHolder bitmap(LoadImageA(GetModuleHandleA(nullptr), c.name, IMAGE_BITMAP, 0, 0, 0));
+        const GdiObject<HBITMAP> bitmap(static_cast<HBITMAP>(
+            LoadImageA(GetModuleHandleA(nullptr), c.name, IMAGE_BITMAP, 0, 0, 0)));
         ASSERT_TRUE(bitmap) << "LoadImage failed: " << GetLastError();
         BITMAP info = {};
-        ASSERT_TRUE(GetObjectA(bitmap.get(), sizeof info, &info));
+        ASSERT_TRUE(GetObjectA(bitmap.Get(), sizeof info, &info));
         EXPECT_EQ(info.bmWidth, 14);
         EXPECT_EQ(info.bmHeight, 12);
-        HGDIOBJ old = SelectObject(dc.get(), bitmap.get());
+        const SelectGuard selected(dc.Dc(), bitmap.Get());
         for (const Sample& sample : c.samples) {
-            EXPECT_EQ(GetPixel(dc.get(), sample.x, sample.y), sample.colour)
+            EXPECT_EQ(GetPixel(dc.Dc(), sample.x, sample.y), sample.colour)
                 << "at " << sample.x << "," << sample.y;
         }
-        SelectObject(dc.get(), old);
     }
 }
 

@@ -178,9 +178,7 @@ TEST_F(FormTest, CustomControlPaintsDoubleBufferedWithSystemColoursResolved) {
     TBitmap screen;
     EXPECT_TRUE(support::CaptureScreenWhen(control->Handle(), screen, [](const TBitmap& s) {
         return s.Pixel(5, 5) == GetSysColor(COLOR_BTNFACE) && s.Pixel(35, 15) == RGB(0xFF, 0, 0);
-    }));
-    EXPECT_EQ(screen.Pixel(5, 5), GetSysColor(COLOR_BTNFACE)) << "as shown on the screen";
-    EXPECT_EQ(screen.Pixel(35, 15), RGB(0xFF, 0, 0));
+    })) << "as shown on the screen";
 }
 
 TEST_F(FormTest, GroupBoxInsideShowsTheFaceColour) {
@@ -191,7 +189,6 @@ TEST_F(FormTest, GroupBoxInsideShowsTheFaceColour) {
     EXPECT_TRUE(support::CaptureScreenWhen(box->Handle(), screen, [](const TBitmap& s) {
         return s.Pixel(100, 50) == GetSysColor(COLOR_BTNFACE);
     }));
-    EXPECT_EQ(screen.Pixel(100, 50), GetSysColor(COLOR_BTNFACE));
 }
 
 // Teardown order: controls, then the other components.

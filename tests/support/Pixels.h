@@ -1,6 +1,6 @@
 // Pictures in the tests: one made pixel by pixel, how many pixels of an area
 // pass a test, and the box around those that do. A test sees each pixel
-// with its place.
+// with its place. Rectangles compare and print as their four edges.
 #pragma once
 
 #include <windows.h>
@@ -8,8 +8,17 @@
 #include <algorithm>
 #include <cstdint>
 #include <functional>
+#include <ostream>
 
 #include "rtl/Bitmap.h"
+
+// Beside RECT, where the test framework looks for them.
+inline bool operator==(const RECT& a, const RECT& b) {
+    return EqualRect(&a, &b) != FALSE;
+}
+inline void PrintTo(const RECT& r, std::ostream* out) {
+    *out << "{" << r.left << ", " << r.top << ", " << r.right << ", " << r.bottom << "}";
+}
 
 namespace support {
 

@@ -15,85 +15,9 @@ constexpr DWORD kPollMs = 10;
 constexpr int kFileNameBoxId = 0x47C;   // the Open dialog's file-name combo box
 constexpr int kMessageTextId = 0xFFFF;  // the text of a message box
 
-struct TopLevelSearch {
-    std::string caption;
-    std::string className;
-    DWORD processId;
-    HWND found;
-};
-
-BOOL CALLBACK MatchTopLevel(HWND window, LPARAM data) {
-    auto* search = reinterpret_cast<TopLevelSearch*>(data);
-    if (!IsWindowVisible(window)) {
-        return TRUE;
-    }
-    if (search->processId != 0) {
-        DWORD process = 0;
-        GetWindowThreadProcessId(window, &process);
-        if (process != search->processId) {
-            return TRUE;
-        }
-    }
-    if (WindowText(window) != search->caption) {
-        return TRUE;
-    }
-    if (!search->className.empty() && WindowClass(window) != search->className) {
-        return TRUE;
-    }
-    search->found = window;
-    return FALSE;
-}
-
-struct ChildSearch {
-    std::string className;
-    int id;
-    bool anyId;
-    std::vector<HWND> found;
-};
-
-BOOL CALLBACK MatchChild(HWND window, LPARAM data) {
-    auto* search = reinterpret_cast<ChildSearch*>(data);
-    if (!search->className.empty() && WindowClass(window) != search->className) {
-        return TRUE;
-    }
-    if (!search->anyId && GetDlgCtrlID(window) != search->id) {
-        return TRUE;
-    }
-    search->found.push_back(window);
+BOOL CALLBACK Collect(HWND window, LPARAM windows) {
+    reinterpret_cast<std::vector<HWND>*>(windows)->push_back(window);
     return TRUE;
-}
-
-struct ProcessWindowSearch {
-    DWORD processId;
-    std::vector<HWND> found;
-};
-
-BOOL CALLBACK MatchProcessWindow(HWND window, LPARAM data) {
-    auto* search = reinterpret_cast<ProcessWindowSearch*>(data);
-    DWORD process = 0;
-    GetWindowThreadProcessId(window, &process);
-    if (process == search->processId && IsWindowVisible(window)) {
-        search->found.push_back(window);
-    }
-    return TRUE;
-}
-
-struct TooltipSearch {
-    DWORD processId;
-    std::string text;
-};
-
-BOOL CALLBACK MatchShownTooltip(HWND window, LPARAM data) {
-    auto* search = reinterpret_cast<TooltipSearch*>(data);
-    DWORD process = 0;
-    GetWindowThreadProcessId(window, &process);
-    if (process != search->processId || !IsWindowVisible(window) ||
-        WindowClass(window) != TOOLTIPS_CLASSA) {
-        return TRUE;
-    }
-    // A tooltip answers WM_GETTEXT with the tip it shows.
-    search->text = WindowText(window);
-    return FALSE;
 }
 
 }  // namespace
@@ -178,20 +102,29 @@ void ChildProcess::Terminate() {
 
 HWND FindTopLevel(const std::string& caption, const std::string& className, DWORD processId,
                   DWORD timeoutMs) {
-    TopLevelSearch search{caption, className, processId, nullptr};
-    const bool found = WaitFor(
+    HWND found = nullptr;
+    const bool shown = WaitFor(
         [&] {
-            EnumWindows(&MatchTopLevel, reinterpret_cast<LPARAM>(&search));
-            return search.found != nullptr;
+            for (HWND window : TopLevelWindows(processId)) {
+                if (WindowText(window) == caption &&
+                    (className.empty() || WindowClass(window) == className)) {
+                    found = window;
+                    return true;
+                }
+            }
+            return false;
         },
         timeoutMs);
-    return found ? search.found : nullptr;
+    return shown ? found : nullptr;
 }
 
 HWND FindChild(HWND parent, const std::string& className, int id) {
-    ChildSearch search{className, id, false, {}};
-    EnumChildWindows(parent, &MatchChild, reinterpret_cast<LPARAM>(&search));
-    return search.found.empty() ? nullptr : search.found.front();
+    for (HWND child : FindChildren(parent, className)) {
+        if (GetDlgCtrlID(child) == id) {
+            return child;
+        }
+    }
+    return nullptr;
 }
 
 HWND WaitForChild(HWND parent, const std::string& className, int id, DWORD timeoutMs) {
@@ -202,15 +135,23 @@ HWND WaitForChild(HWND parent, const std::string& className, int id, DWORD timeo
 }
 
 std::vector<HWND> FindChildren(HWND parent, const std::string& className) {
-    ChildSearch search{className, 0, true, {}};
-    EnumChildWindows(parent, &MatchChild, reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    std::vector<HWND> children;
+    EnumChildWindows(parent, &Collect, reinterpret_cast<LPARAM>(&children));
+    std::erase_if(children, [&](HWND child) {
+        return !className.empty() && WindowClass(child) != className;
+    });
+    return children;
 }
 
 std::vector<HWND> TopLevelWindows(DWORD processId) {
-    ProcessWindowSearch search{processId, {}};
-    EnumWindows(&MatchProcessWindow, reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    std::vector<HWND> windows;
+    EnumWindows(&Collect, reinterpret_cast<LPARAM>(&windows));
+    std::erase_if(windows, [&](HWND window) {
+        DWORD process = 0;
+        GetWindowThreadProcessId(window, &process);
+        return !IsWindowVisible(window) || (processId != 0 && process != processId);
+    });
+    return windows;
 }
 
 std::vector<HWND> TaskBarWindows(DWORD processId) {
@@ -234,9 +175,12 @@ std::string WindowText(HWND window) {
 }
 
 std::string ShownTooltip(DWORD processId) {
-    TooltipSearch search{processId, {}};
-    EnumWindows(&MatchShownTooltip, reinterpret_cast<LPARAM>(&search));
-    return search.text;
+    for (HWND window : TopLevelWindows(processId)) {
+        if (WindowClass(window) == TOOLTIPS_CLASSA) {
+            return WindowText(window);  // a tooltip answers WM_GETTEXT with the tip it shows
+        }
+    }
+    return "";
 }
 
 std::string WindowClass(HWND window) {

@@ -66,7 +66,8 @@ HWND WaitForChild(HWND parent, const std::string& className, int id,
 // Every descendant of `parent` with this class, in the system's order.
 std::vector<HWND> FindChildren(HWND parent, const std::string& className);
 
-// The visible top-level windows of process `processId`.
+// The visible top-level windows of process `processId` (0: any), in the
+// system's order.
 std::vector<HWND> TopLevelWindows(DWORD processId);
 // Those that the task bar shows a button for: without owner and no tool
 // window (or marked as an application window).

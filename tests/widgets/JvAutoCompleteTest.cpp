@@ -373,31 +373,14 @@ TEST_F(AutoCompleteBindingTest, ANewWindowGetsNewObjectsFedWithTheListsHeld) {
     Take();
     // A new button width makes the window anew.
     field->SetButtonWidth(30);
-    const std::vector<std::string> calls = Take();
-    const std::vector<std::string> expected = {"release AutoComplete1",
-                                               "create AutoComplete2",
-                                               "release Multi1",
-                                               "create Multi2",
-                                               "Append MRU1",
-                                               "Append FileSystem1",
-                                               "Init window Multi2",
-                                               "FileSystem1 SetOptions 0x10",
-                                               "AutoComplete2 SetOptions 0x1"};
-    // The old object goes when its window does, which may be at once or
-    // when the new one replaces it.
-    std::vector<std::string> withoutReleases;
-    for (const std::string& line : calls) {
-        if (line.rfind("release", 0) != 0) {
-            withoutReleases.push_back(line);
-        }
-    }
-    std::vector<std::string> expectedWithoutReleases;
-    for (const std::string& line : expected) {
-        if (line.rfind("release", 0) != 0) {
-            expectedWithoutReleases.push_back(line);
-        }
-    }
-    EXPECT_EQ(withoutReleases, expectedWithoutReleases);
+    // The old objects go when their windows do, which may be at once or
+    // when the new ones replace them: their releases are left out.
+    std::vector<std::string> calls = Take();
+    std::erase_if(calls, [](const std::string& line) { return line.rfind("release", 0) == 0; });
+    EXPECT_EQ(calls, (std::vector<std::string>{"create AutoComplete2", "create Multi2",
+                                               "Append MRU1", "Append FileSystem1",
+                                               "Init window Multi2", "FileSystem1 SetOptions 0x10",
+                                               "AutoComplete2 SetOptions 0x1"}));
     EXPECT_EQ(journal_.alive, 4) << "AutoComplete2, Multi2, MRU1 and FileSystem1";
     delete field;
     EXPECT_EQ(journal_.alive, 0);

@@ -56,13 +56,12 @@ RECT TextRectOf(HWND edit) {
     const RECT before = TextRectOf(edit);
     SendMessageA(edit, EM_SETRECTNP, 0, reinterpret_cast<LPARAM>(&set));
     const RECT after = TextRectOf(edit);
-    if (EqualRect(&before, &after)) {
+    if (before == after) {
         return ::testing::AssertionSuccess();
     }
     return ::testing::AssertionFailure()
-           << "the field made " << before.left << "," << before.top << "," << before.right << ","
-           << before.bottom << ", the designed rectangle makes " << after.left << "," << after.top
-           << "," << after.right << "," << after.bottom;
+           << "the field made " << ::testing::PrintToString(before)
+           << ", the designed rectangle makes " << ::testing::PrintToString(after);
 }
 
 class ComboEditTest : public support::FormFixture {
@@ -123,13 +122,10 @@ TEST_F(ComboEditTest, TheMainWindowsFieldsPlaceButtonAndTextAsTheBorderAsks) {
         GetWindowRect(field->Handle(), &window);
         RECT client = ClientRectIn(field->Handle(), nullptr);
         OffsetRect(&client, -window.left, -window.top);
-        EXPECT_TRUE(EqualRect(&client, &c.client)) << "client " << client.left << "," << client.top
-                                                   << "," << client.right << "," << client.bottom;
-        const RECT holder = support::RectIn(field->ButtonHolder()->Handle(), field->Handle());
-        EXPECT_TRUE(EqualRect(&holder, &c.holder)) << "holder " << holder.left << "," << holder.top
-                                                   << "," << holder.right << "," << holder.bottom;
-        const RECT button = support::RectIn(field->Button()->Handle(), field->Handle());
-        EXPECT_TRUE(EqualRect(&button, &c.holder)) << "the button fills its holder";
+        EXPECT_EQ(client, c.client) << "client";
+        EXPECT_EQ(support::RectIn(field->ButtonHolder()->Handle(), field->Handle()), c.holder);
+        EXPECT_EQ(support::RectIn(field->Button()->Handle(), field->Handle()), c.holder)
+            << "the button fills its holder";
         EXPECT_TRUE(TextRectIs(field->Handle(), c.text));
         EXPECT_NE(GetWindowLongA(field->Handle(), GWL_STYLE) & ES_MULTILINE, 0);
         EXPECT_NE(GetWindowLongA(field->Handle(), GWL_STYLE) & WS_CLIPCHILDREN, 0);

@@ -272,7 +272,6 @@ TEST_F(SpeedButtonTest, HotOnlyWhileOneOfTheProgramsWindowsIsActive) {
 TEST_F(SpeedButtonTest, WithoutThemesTheFrameIsDrawnInTheFacesLightAndDarkColours) {
     ClassicLook classic;
     ASSERT_FALSE(ThemeServicesEnabled());
-    const COLORREF windowFrame = GetSysColor(COLOR_WINDOWFRAME);
     struct Case {
         const char* name;
         TColor color;
@@ -282,50 +281,20 @@ TEST_F(SpeedButtonTest, WithoutThemesTheFrameIsDrawnInTheFacesLightAndDarkColour
         // left, inner left, right, inner right (middle row); top; bottom
         TColor expected[6];
     };
+    const COLORREF frame = GetSysColor(COLOR_WINDOWFRAME);
     const COLORREF face = GetSysColor(COLOR_BTNFACE);
+    const COLORREF light = FrameHighlight(face);
+    const COLORREF dark = FrameShadow(face);
     const COLORREF grey = RGB(0x80, 0x80, 0x80);
+    const COLORREF greyHi = RGB(0xC0, 0xC0, 0xC0);
+    const COLORREF greyLo = RGB(0x40, 0x40, 0x40);
     const Case cases[] = {
-        {"raised",
-         clBtnFace,
-         false,
-         false,
-         false,
-         {FrameHighlight(face), face, windowFrame, FrameShadow(face), FrameHighlight(face),
-          windowFrame}},
-        {"pressed",
-         clBtnFace,
-         false,
-         true,
-         false,
-         {windowFrame, FrameShadow(face), FrameHighlight(face), face, windowFrame,
-          FrameHighlight(face)}},
-        {"raised, grey face",
-         grey,
-         false,
-         false,
-         false,
-         {RGB(0xC0, 0xC0, 0xC0), grey, windowFrame, RGB(0x40, 0x40, 0x40), RGB(0xC0, 0xC0, 0xC0),
-          windowFrame}},
-        {"flat, hot",
-         clBtnFace,
-         true,
-         false,
-         true,
-         {FrameHighlight(face), face, FrameShadow(face), face, FrameHighlight(face),
-          FrameShadow(face)}},
-        {"flat, pressed",
-         clBtnFace,
-         true,
-         true,
-         true,
-         {FrameShadow(face), face, FrameHighlight(face), face, FrameShadow(face),
-          FrameHighlight(face)}},
-        {"flat, not hot: no frame",
-         clBtnFace,
-         true,
-         false,
-         false,
-         {face, face, face, face, face, face}},
+        {"raised", clBtnFace, false, false, false, {light, face, frame, dark, light, frame}},
+        {"pressed", clBtnFace, false, true, false, {frame, dark, light, face, frame, light}},
+        {"grey face", grey, false, false, false, {greyHi, grey, frame, greyLo, greyHi, frame}},
+        {"flat, hot", clBtnFace, true, false, true, {light, face, dark, face, light, dark}},
+        {"flat, pressed", clBtnFace, true, true, true, {dark, face, light, face, dark, light}},
+        {"flat, not hot", clBtnFace, true, false, false, {face, face, face, face, face, face}},
     };
     SetForegroundWindow(form_->Handle());
     const int w = button_->Width();
@@ -384,11 +353,7 @@ TEST_F(SpeedButtonTest, TheEditsPictureIsCentredInThePictureAreaAndMovesWhenPres
         // The picture's red inside starts two pixels into it.
         const int x = area.left + (area.right - area.left) / 2 - 7 + offset.x;
         const int y = area.top + (area.bottom - area.top) / 2 - 6 + offset.y;
-        const RECT red = BoxOf(look, kRed);
-        EXPECT_EQ(red.left, x + 2);
-        EXPECT_EQ(red.top, y + 2);
-        EXPECT_EQ(red.right, x + 12);
-        EXPECT_EQ(red.bottom, y + 10);
+        EXPECT_EQ(BoxOf(look, kRed), (RECT{x + 2, y + 2, x + 12, y + 10}));
     }
 }
 

@@ -228,10 +228,8 @@ TEST_F(XPButtonTest, TheCaptionIsCentredAndMovesOnePixelWhenPressed) {
     TBitmap pressed;
     Picture(pressed);
     const RECT pressedInk = InkBox(pressed, {Ring::kNone, true, kBorder});
-    EXPECT_EQ(pressedInk.left, idleInk.left + 1);
-    EXPECT_EQ(pressedInk.top, idleInk.top + 1);
-    EXPECT_EQ(pressedInk.right, idleInk.right + 1);
-    EXPECT_EQ(pressedInk.bottom, idleInk.bottom + 1);
+    EXPECT_EQ(pressedInk,
+              (RECT{idleInk.left + 1, idleInk.top + 1, idleInk.right + 1, idleInk.bottom + 1}));
 }
 
 TEST_F(XPButtonTest, ADisabledCaptionIsEmbossed) {
@@ -517,10 +515,8 @@ TEST_F(XPButtonTest, TheGlyphStandsBesideTheCaptionAsTheLayoutSays) {
                   0);
         const RECT box = support::BoxOf(picture, support::Whole(picture),
                                         [&](int, int, COLORREF p) { return p == red; });
-        EXPECT_EQ(box.left, c.glyphAt.x);
-        EXPECT_EQ(box.top, c.glyphAt.y);
-        EXPECT_EQ(box.right - box.left, kGlyph);
-        EXPECT_EQ(box.bottom - box.top, kGlyph);
+        const POINT at = c.glyphAt;
+        EXPECT_EQ(box, (RECT{at.x, at.y, at.x + kGlyph, at.y + kGlyph}));
     }
 }
 

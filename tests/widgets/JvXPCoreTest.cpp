@@ -46,62 +46,35 @@ public:
 
 protected:
     void Paint(TCanvas& canvas) override { canvas.FillRect(ClientRect(), clBtnFace); }
-    void DoBorderChanged() override {
-        Note("DoBorderChanged");
-        Base::DoBorderChanged();
+    // Each hook notes its name, then runs the base's.
+#define BRIVOK_TRACED_HOOK(hook) \
+    void hook() override {       \
+        Note(#hook);             \
+        Base::hook();            \
     }
-    void DoEnabledChanged() override {
-        Note("DoEnabledChanged");
-        Base::DoEnabledChanged();
-    }
-    void DoFocusChanged() override {
-        Note("DoFocusChanged");
-        Base::DoFocusChanged();
-    }
-    void DoMouseDown() override {
-        Note("DoMouseDown");
-        Base::DoMouseDown();
-    }
-    void DoMouseEnter() override {
-        Note("DoMouseEnter");
-        Base::DoMouseEnter();
-    }
-    void DoMouseLeave() override {
-        Note("DoMouseLeave");
-        Base::DoMouseLeave();
-    }
+    BRIVOK_TRACED_HOOK(DoBorderChanged);
+    BRIVOK_TRACED_HOOK(DoEnabledChanged);
+    BRIVOK_TRACED_HOOK(DoFocusChanged);
+    BRIVOK_TRACED_HOOK(DoMouseDown);
+    BRIVOK_TRACED_HOOK(DoMouseEnter);
+    BRIVOK_TRACED_HOOK(DoMouseLeave);
     void DoMouseMove(int x, int y) override {
         Note("DoMouseMove");
         Base::DoMouseMove(x, y);
     }
-    void DoMouseUp() override {
-        Note("DoMouseUp");
-        Base::DoMouseUp();
-    }
-    void DoParentColorChanged() override {
-        Note("DoParentColorChanged");
-        Base::DoParentColorChanged();
-    }
-    void DoParentFontChanged() override {
-        Note("DoParentFontChanged");
-        Base::DoParentFontChanged();
-    }
-    void DoMoved() override {
-        Note("DoMoved");
-        Base::DoMoved();
-    }
-    void DoResized() override {
-        Note("DoResized");
-        Base::DoResized();
-    }
-    void DoCaptionChanged() override {
-        Note("DoCaptionChanged");
-        Base::DoCaptionChanged();
-    }
+    BRIVOK_TRACED_HOOK(DoMouseUp);
+    BRIVOK_TRACED_HOOK(DoParentColorChanged);
+    BRIVOK_TRACED_HOOK(DoParentFontChanged);
+    BRIVOK_TRACED_HOOK(DoMoved);
+    BRIVOK_TRACED_HOOK(DoResized);
+    BRIVOK_TRACED_HOOK(DoCaptionChanged);
+#undef BRIVOK_TRACED_HOOK
 
 private:
     using Base = TJvXPCustomStyleControl;
-    void Note(const std::string& what) { log_.push_back(Name() + " " + what); }
+    void Note(const std::string& what) {
+        log_.push_back(Name() + " " + what);
+    }
     Log& log_;
 };
 

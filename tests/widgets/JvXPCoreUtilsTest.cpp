@@ -8,6 +8,7 @@
 #include <string>
 
 #include "rtl/Bitmap.h"
+#include "support/Pixels.h"
 
 namespace {
 
@@ -87,10 +88,7 @@ TEST_F(XPCoreUtilsTest, MeasuringACaption) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         const RECT rect = Measure(c.caption, c.showAccelChar);
-        EXPECT_EQ(rect.left, 3) << "left and top stay";
-        EXPECT_EQ(rect.top, 4);
-        EXPECT_EQ(rect.right - rect.left, c.extent.cx);
-        EXPECT_EQ(rect.bottom - rect.top, c.extent.cy);
+        EXPECT_EQ(rect, (RECT{3, 4, 3 + c.extent.cx, 4 + c.extent.cy})) << "left and top stay";
     }
     // Disabled, the measure is taken twice, the last time unshifted.
     const RECT disabled = Measure("Patch", true, false);

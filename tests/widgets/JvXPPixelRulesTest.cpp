@@ -74,21 +74,12 @@ TEST(XPPixelRulesTest, RoundingRules) {
     struct MulDivCase {
         int a, b, c, result;
     };
+    // The last needs a 64-bit intermediate: 2^31 / 2 fits although 2^16 * 2^15
+    // overflows 32 bits.
     const MulDivCase mulDiv[] = {
-        {1, 19, 64, 0},
-        {2, 19, 64, 1},
-        {32, 19, 64, 10},
-        {-32, 19, 64, -10},
-        {32, -19, 64, -10},
-        {1, 1, 2, 1},
-        {3, 1, 2, 2},
-        {5, 1, 2, 3},
-        {7, 3, 0, -1},
-        {0, 5, 3, 0},
-        {65536, 65536, 1, -1},
-        // A 64-bit intermediate: 2^31 / 2 fits although 2^16 * 2^15 overflows 32 bits.
-        {65536, 32768, 2, 1073741824},
-    };
+        {1, 19, 64, 0},     {2, 19, 64, 1}, {32, 19, 64, 10},      {-32, 19, 64, -10},
+        {32, -19, 64, -10}, {1, 1, 2, 1},   {3, 1, 2, 2},          {5, 1, 2, 3},
+        {7, 3, 0, -1},      {0, 5, 3, 0},   {65536, 65536, 1, -1}, {65536, 32768, 2, 1073741824}};
     for (const MulDivCase& c : mulDiv) {
         SCOPED_TRACE(std::to_string(c.a) + " * " + std::to_string(c.b) + " / " +
                      std::to_string(c.c));
