@@ -202,12 +202,7 @@ std::string ShownTooltip() {
 
 TEST_F(MainFormTest, OnlyTheOldImageFieldAndItsButtonShowHalloUnderThePointer) {
     SetForegroundWindow(form_->Handle());
-    auto restOn = [](HWND window) {
-        RECT rect{};
-        GetWindowRect(window, &rect);
-        SetCursorPos((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
-    };
-    restOn(form_->JvFilenameOld->Handle());
+    support::PointerTo(form_->JvFilenameOld->Handle());
     if (!support::WaitFor([] { return !ShownTooltip().empty(); }, 5000)) {
         SetCursorPos(0, 0);
         GTEST_SKIP() << "this display gives a warped pointer no hover";
@@ -215,10 +210,10 @@ TEST_F(MainFormTest, OnlyTheOldImageFieldAndItsButtonShowHalloUnderThePointer) {
     EXPECT_EQ(ShownTooltip(), "Hallo");
     support::SaveScreenshot(GetDesktopWindow(),
                             support::WindowsPathOfUnix(BRIVOK_SCREENSHOT_DIR) + "\\hint.bmp");
-    restOn(form_->JvFilenameOld->Button()->Handle());
+    support::PointerTo(form_->JvFilenameOld->Button()->Handle());
     EXPECT_TRUE(support::WaitFor([] { return ShownTooltip() == "Hallo"; }, 5000))
         << "over the button: " << ShownTooltip();
-    restOn(form_->JvFilenamePatch->Handle());
+    support::PointerTo(form_->JvFilenamePatch->Handle());
     EXPECT_TRUE(support::WaitFor([] { return ShownTooltip().empty(); }, 5000))
         << "over the diff field: " << ShownTooltip();
     SetCursorPos(0, 0);

@@ -121,8 +121,7 @@ TEST_F(XPLookTest, AClickOnAFramesBlankPartLeavesTheFocusOnClose) {
     GetWindowRect(tool_.oldBox, &frame);
     support::ClickAt({(frame.left + frame.right) / 2, frame.bottom - 6});  // below the field
     // The pointer's events come in order: Close hot, the click was handled.
-    const POINT close = CentreOf(tool_.close);
-    SetCursorPos(close.x, close.y);
+    support::PointerTo(tool_.close);
     EXPECT_EQ(WaitForLook(tool_.close, {Ring::kHot, false, kBorder}), "") << "pointer over it";
     SetCursorPos(0, 0);
     EXPECT_EQ(support::FocusOf(tool_.window), tool_.close);

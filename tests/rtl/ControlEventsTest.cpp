@@ -111,8 +111,7 @@ protected:
 
     // The pointer really over a control, and the move it makes.
     static void MoveOver(TWinControl* control) {
-        const POINT centre = CentreOf(control);
-        SetCursorPos(centre.x, centre.y);
+        support::PointerTo(control->Handle());
         Application->ProcessMessages();  // the system's own move, if it comes at once
         support::MovePointer(control, control);
     }
