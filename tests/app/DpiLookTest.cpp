@@ -101,8 +101,7 @@ protected:
                      reinterpret_cast<LPARAM>("C:\\img\\live-5.0.5-to-5.0.6.bsdiff"));
         ASSERT_TRUE(tool_.WaitEnabled(tool_.patch, true));
         for (HWND next : {tool_.diffField, tool_.newField, tool_.close}) {
-            support::PostKey(support::FocusOf(tool_.window), VK_TAB);
-            ASSERT_TRUE(support::WaitFor([&] { return support::FocusOf(tool_.window) == next; }));
+            ASSERT_TRUE(tool_.TabTo(next));
         }
     }
 
@@ -149,9 +148,7 @@ TEST_P(DpiLookTest, TheWindowLaysItselfOutAtTheResolutionWholeAndCrisp) {
     ExpectLook(tool_.patch, Ring::kNone);
     tool_.Screenshot("e2e-dpi-" + std::to_string(GetParam()));
     ExpectWholeTextsAndCrispFolders();
-    RECT patch{};
-    GetWindowRect(tool_.patch, &patch);
-    SetCursorPos((patch.left + patch.right) / 2, (patch.top + patch.bottom) / 2);
+    support::PointerTo(tool_.patch);
     ExpectLook(tool_.patch, Ring::kHot);
 }
 

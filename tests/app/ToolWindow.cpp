@@ -60,6 +60,20 @@ bool ToolWindow::WaitEnabled(HWND control, bool enabled) {
     return support::WaitFor([&] { return (IsWindowEnabled(control) != FALSE) == enabled; });
 }
 
+::testing::AssertionResult ToolWindow::HasFocus(HWND control) {
+    if (support::WaitFor([&] { return support::FocusOf(window) == control; })) {
+        return ::testing::AssertionSuccess();
+    }
+    HWND focus = support::FocusOf(window);
+    return ::testing::AssertionFailure() << "the focus is on " << support::WindowClass(focus)
+                                         << " '" << support::WindowText(focus) << "'";
+}
+
+::testing::AssertionResult ToolWindow::TabTo(HWND next) {
+    support::PostKey(support::FocusOf(window), VK_TAB);
+    return HasFocus(next);
+}
+
 void ToolWindow::ExpectLayout(int ppi) const {
     using namespace main_layout;
     EXPECT_EQ(support::ClientSize(window).cx, Scaled(kClient.width, ppi));

@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <gtest/gtest.h>
+
 #include <string>
 
 #include "support/WindowDriver.h"
@@ -24,6 +26,10 @@ public:
     // A left click in the middle of a button.
     void Click(HWND button);
     bool WaitEnabled(HWND control, bool enabled);
+    // Waits until `control` has the focus; a failure names the one that has it.
+    ::testing::AssertionResult HasFocus(HWND control);
+    // Tab where the focus is, and the focus moved on to `next`.
+    ::testing::AssertionResult TabTo(HWND next);
     // Every control where the main window's table scaled to `ppi` puts it.
     void ExpectLayout(int ppi) const;
     // The window's picture under build/screenshots/NAME.bmp.
