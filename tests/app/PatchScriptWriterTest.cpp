@@ -6,10 +6,12 @@
 
 #include "WorkedExample.h"
 
+#include "process/LaunchAndWait.h"
 #include "rtl/SysUtils.h"
 #include "rtl/WinHandles.h"
 #include "support/Files.h"
 #include "support/ScratchFolder.h"
+#include "support/TestApplication.h"
 #include "support/WindowDriver.h"
 #include "widgets/JvComputerInfoEx.h"
 
@@ -230,7 +232,7 @@ TEST_F(PatchScriptWriterTest, ANameTheOemCodePageLacksIsRefusedAndNothingIsWritt
                                            "which lacks the letter " +
                                            c.letter + "; rename or move the file");
         }
-        EXPECT_EQ(GetFileAttributesA(kScript), INVALID_FILE_ATTRIBUTES) << "a script was made";
+        EXPECT_FALSE(support::Exists(kScript)) << "a script was made";
     }
     EXPECT_THROW(ToOemCodePage(oslash), Exception);
 }
@@ -248,34 +250,6 @@ TEST_F(PatchScriptWriterTest, WorkFolderFollowsTheComponentsTempFolder) {
     EXPECT_EQ(location.WorkFolder.substr(1), ":\\BrivokTemp\\");
     EXPECT_TRUE(FolderExists(kWorkFolder));
 }
-
-namespace {
-
-// Runs the script as the patch job does: hidden, in the work folder, waited
-// for with a deadline. Gives cmd's exit code, or -1.
-int RunScript(const PatchScriptLocation& location) {
-    std::string commandLine = "cmd.exe /c \"" + location.ScriptPath + "\"";
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESHOWWINDOW;
-    startup.wShowWindow = SW_HIDE;
-    PROCESS_INFORMATION info = {};
-    if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, CREATE_NEW_CONSOLE,
-                        nullptr, location.WorkFolder.c_str(), &startup, &info)) {
-        return -1;
-    }
-    KernelHandle process(info.hProcess);
-    KernelHandle thread(info.hThread);
-    if (WaitForSingleObject(process.Get(), 30000) != WAIT_OBJECT_0) {
-        TerminateProcess(process.Get(), 1);
-        return -1;
-    }
-    DWORD exitCode = 0;
-    GetExitCodeProcess(process.Get(), &exitCode);
-    return static_cast<int>(exitCode);
-}
-
-}  // namespace
 
 TEST_F(PatchScriptWriterTest, CmdRunsTheScriptWithAwkwardNamesOnAnotherDrive) {
     // The tool's folder is on Z: while the work folder is on C:; its name and
@@ -299,9 +273,13 @@ TEST_F(PatchScriptWriterTest, CmdRunsTheScriptWithAwkwardNamesOnAnotherDrive) {
     const PatchScriptLocation location = LocatePatchScript("C:\\windows\\temp");
     WritePatchScript(location.ScriptPath, names);
     SetEnvironmentVariableA("BRIVOK_RESULT_FOLDER", "C:\\BrivokTemp");
-    const int exitCode = RunScript(location);
+    // As the patch job runs it: hidden, in the work folder, waited for.
+    support::EnsureApplication();
+    LaunchOutcome outcome;
+    const bool ended = LaunchAndWait(location.ScriptPath, "", SW_HIDE, true, 30, &outcome);
     SetEnvironmentVariableA("BRIVOK_RESULT_FOLDER", nullptr);
-    ASSERT_EQ(exitCode, 0);
+    ASSERT_TRUE(ended && outcome.ended);
+    ASSERT_EQ(outcome.exitCode, 0u);
 
     const std::string expected = "folder " + toolFolder + "\r\n" + "found " + oldName + "\r\n" +
                                  "missing " + names.newName + "\r\n" + "found " + diffName + "\r\n";
