@@ -137,10 +137,9 @@ TEST_F(PatchProgressTest, TheBarTheTipAndTheButtonFollowTheReportsOfARun) {
     EXPECT_FALSE(bspatch::ProgressMapping(name.c_str()).Block());
     progress_->Dismiss();
     EXPECT_FALSE(IsWindowVisible(bar_->Handle()));
-    const std::vector<std::string> calls = {
-        "state 1", "state 2", "value 279 of 1000", "value 348 of 1000", "value 1000 of 1000",
-        "state 0"};
-    EXPECT_EQ(list.calls, calls);
+    EXPECT_EQ(list.calls,
+              (std::vector<std::string>{"state 1", "state 2", "value 279 of 1000",
+                                        "value 348 of 1000", "value 1000 of 1000", "state 0"}));
     EXPECT_EQ(list.window, form_->Handle());
 }
 
@@ -168,9 +167,8 @@ TEST_F(PatchProgressTest, AFailedRunIsInItsErrorStateUntilItsBoxIsConfirmed) {
         EXPECT_FALSE(IsWindowVisible(bar_->Handle()));
         TearDown();
     }
-    const std::vector<std::string> calls = {"state 1",           "state 2", "value 250 of 1000",
-                                            "value 300 of 1000", "state 4", "state 0"};
-    EXPECT_EQ(list.calls, calls);
+    EXPECT_EQ(list.calls, (std::vector<std::string>{"state 1", "state 2", "value 250 of 1000",
+                                                    "value 300 of 1000", "state 4", "state 0"}));
 }
 
 }  // namespace
