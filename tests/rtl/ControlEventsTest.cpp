@@ -74,14 +74,8 @@ protected:
 
 private:
     static const char* Name(TMouseButton button) {
-        switch (button) {
-            case TMouseButton::mbLeft:
-                return "left";
-            case TMouseButton::mbRight:
-                return "right";
-            default:
-                return "middle";
-        }
+        constexpr const char* kNames[] = {"left", "right", "middle"};  // in the enum's order
+        return kNames[static_cast<int>(button)];
     }
 };
 
