@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "ToolWindow.h"
+#include "rtl/PathUtils.h"
 #include "support/Files.h"
 #include "support/ScratchFolder.h"
 #include "support/WindowDriver.h"
@@ -114,11 +115,11 @@ protected:
     // tool and chooses the files in its Browse dialogs.
     void StartWithInputs(Patcher patcher, const std::string& oldImage = kOldImage,
                          const std::string& diff = kDiff) {
-        CreateDirectoryA(ExtractFolder(oldImage).c_str(), nullptr);
-        CreateDirectoryA(ExtractFolder(diff).c_str(), nullptr);
+        CreateDirectoryA(ExtractFilePath(oldImage).c_str(), nullptr);
+        CreateDirectoryA(ExtractFilePath(diff).c_str(), nullptr);
         ASSERT_TRUE(CopyFileA(DataFile("old.iso").c_str(), oldImage.c_str(), FALSE)) << oldImage;
         ASSERT_TRUE(CopyFileA(DataFile("old-to-new.bsdiff").c_str(), diff.c_str(), FALSE)) << diff;
-        newImage_ = ExtractFolder(oldImage) + "live-5.0.6.iso";
+        newImage_ = ExtractFilePath(oldImage) + "live-5.0.6.iso";
         DeleteFileA(newImage_.c_str());
         ASSERT_NO_FATAL_FAILURE(StartAndChoose(patcher, oldImage, diff));
     }
@@ -174,10 +175,6 @@ protected:
         EXPECT_TRUE(support::Responsive(tool_.window));
         EXPECT_EQ(JobBox(1000).window, nullptr);
         EXPECT_FALSE(Exists(ResultFile())) << "bspatch.exe ran";
-    }
-
-    static std::string ExtractFolder(const std::string& path) {
-        return path.substr(0, path.find_last_of('\\') + 1);
     }
 
     // Waits for the box at the end of the job, runs `whileOpen`, answers it
