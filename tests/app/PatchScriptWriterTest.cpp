@@ -204,7 +204,7 @@ TEST_F(PatchScriptWriterTest, ANameTheOemCodePageLacksIsRefusedAndNothingIsWritt
     struct Case {
         std::string PatchScriptNames::*name;
         std::string path;     // of that name
-        std::string refused;  // the path the message names
+        std::string refused;  // the path the message names, when not `path`
         const char* letter;
     };
     const Case cases[] = {
@@ -273,7 +273,8 @@ TEST_F(PatchScriptWriterTest, CmdRunsTheScriptWithAwkwardNamesOnAnotherDrive) {
     const PatchScriptLocation location = LocatePatchScript("C:\\windows\\temp");
     WritePatchScript(location.ScriptPath, names);
     SetEnvironmentVariableA("BRIVOK_RESULT_FOLDER", "C:\\BrivokTemp");
-    // As the patch job runs it: hidden, in the work folder, waited for.
+    // As the patch job runs it: hidden, in the work folder, waited for (here
+    // on the main thread, which has no window to serve meanwhile).
     support::EnsureApplication();
     LaunchOutcome outcome;
     const bool ended = LaunchAndWait(location.ScriptPath, "", SW_HIDE, true, 30, &outcome);
