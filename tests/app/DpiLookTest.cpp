@@ -1,9 +1,5 @@
-// The real program at the resolutions of today's displays: the prefix's
-// LogPixels at 96, 120, 144 and 192 dpi while it starts. Every control lies
-// where the table scaled by ppi / 96 puts it, every text shows whole, the XP
-// buttons keep their faces and rings, and the fields' folders show at the
-// largest whole multiple, pixel for pixel. Screenshots of each go to
-// build/screenshots/e2e-dpi-*.bmp.
+// The real program started at 96, 120, 144 and 192 dpi (the prefix's
+// LogPixels); screenshots of each go to build/screenshots/e2e-dpi-*.bmp.
 #include <windows.h>
 
 #include <gtest/gtest.h>

@@ -1,6 +1,4 @@
-// The real program, driven from outside as a user would: its window and
-// layout, Tab, the Open dialogs, the derived name, the refusal box, resizing
-// and closing.
+// The real program, driven from outside as a user would.
 #include <windows.h>
 
 #include <gtest/gtest.h>

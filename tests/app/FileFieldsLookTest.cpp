@@ -1,9 +1,5 @@
-// The real program's file fields, driven from outside: where each button
-// and text go, the button's picture and its hot, pressed and disabled
-// looks (with screenshots), the caret, the Browse dialog from Alt+Down and
-// from the button, the folder it opens in, the refused editing, a clear
-// request and a dropped file. Run under a prefix with the theme switched
-// off, the same tests check and picture the classic look.
+// The real program's file fields, driven from outside. Run under a prefix
+// with the theme switched off, the same tests check and picture the classic look.
 #include <windows.h>
 
 #include <shlobj.h>

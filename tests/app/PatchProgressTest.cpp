@@ -1,7 +1,6 @@
-// A patch run's progress in process: the bar, its tooltip and the task-bar
-// button, which a recording list of ours stands in for, from the start of
-// a run to its end box, with reports written into the run's channel through
-// bspatch's own view of it; the channel made for the run and released.
+// A patch run's progress in process: a recording list of ours stands in for
+// the task-bar button, and the reports go into the run's channel through
+// bspatch's own view of it.
 #include "app/PatchProgress.h"
 
 #include <commctrl.h>

@@ -1,7 +1,5 @@
-// A click on Patch in the real program, end to end: the script written and
-// run hidden, bspatch.exe (ours, or a stand-in that can be steered) called
-// from the tool's folder on another drive, the progress while it runs, the
-// box at the end, and Close during a run.
+// A click on Patch in the real program, end to end, with our bspatch.exe or
+// a stand-in that can be steered.
 #include <windows.h>
 #include <commctrl.h>
 #include <tlhelp32.h>

@@ -1,9 +1,6 @@
-// The real program's Patch and Close in the states of their state table,
-// read from the screen and compared with the looks worked out from the
-// drawing rules: Patch disabled, Close idle, under the pointer, focused by
-// Tab, pressed and held, pressed and dragged off; the release off the
-// button that does not click, and Space that does. Screenshots of each, and
-// of the frames, go to build/screenshots/e2e-xp-*.bmp.
+// The real program's Patch and Close read from the screen in the states of
+// their state table and compared with the looks worked out from the drawing
+// rules. Screenshots go to build/screenshots/e2e-xp-*.bmp.
 #include <windows.h>
 
 #include <gtest/gtest.h>

@@ -1,8 +1,4 @@
-// What the framework tells a control on its own: the click rule and the
-// mouse capture, double-clicks with and without csDoubleClicks, the pointer
-// entering and leaving, the control under a point, the focus broadcast,
-// dialog keys and accelerator characters, and the colour, font and text
-// notifications.
+// What the framework tells a control on its own.
 #include <gtest/gtest.h>
 
 #include <algorithm>
