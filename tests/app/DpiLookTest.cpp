@@ -63,12 +63,11 @@ protected:
         GdiObject<HFONT> font(CreateFontA(main_layout::Scaled(main_layout::kFontHeight, GetParam()),
                                           0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0,
                                           "MS Sans Serif"));
-        TBitmap alone(600, 100);
-        const RECT all{0, 0, 600, 100};
-        FillRect(alone.Dc(), &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+        TBitmap alone;
+        support::Paint(alone, 600, 100, [](int, int) { return RGB(255, 255, 255); });
         SelectGuard selected(alone.Dc(), font.Get());
         TextOutA(alone.Dc(), 10, 10, text.c_str(), static_cast<int>(text.size()));
-        const RECT whole = support::BoxOf(alone, all, Ink);
+        const RECT whole = support::BoxOf(alone, support::Whole(alone), Ink);
         EXPECT_NEAR(ink.right - ink.left, whole.right - whole.left, 1) << text;
         EXPECT_NEAR(ink.bottom - ink.top, whole.bottom - whole.top, 1) << text;
     }

@@ -77,8 +77,7 @@ TEST_F(EndToEndTest, ChosenFilesGiveTheNewNameAndAForeignDiffIsRefused) {
 }
 
 TEST_F(EndToEndTest, WideningMovesCloseAndWidensTheFrames) {
-    RECT frame{};
-    GetWindowRect(tool_.window, &frame);
+    const RECT frame = support::RectIn(tool_.window, nullptr);
     SetWindowPos(tool_.window, nullptr, 0, 0, frame.right - frame.left + 100,
                  frame.bottom - frame.top, SWP_NOMOVE | SWP_NOZORDER);
     ASSERT_TRUE(support::WaitFor([&] { return support::ClientSize(tool_.window).cx == 558; }));

@@ -114,8 +114,7 @@ TEST_F(XPLookTest, CloseUnderThePointerFocusedPressedAndDraggedOff) {
 
 TEST_F(XPLookTest, AClickOnAFramesBlankPartLeavesTheFocusOnClose) {
     TabToClose();
-    RECT frame{};
-    GetWindowRect(tool_.oldBox, &frame);
+    const RECT frame = support::RectIn(tool_.oldBox, nullptr);
     support::ClickAt({(frame.left + frame.right) / 2, frame.bottom - 6});  // below the field
     // The pointer's events come in order: Close hot, the click was handled.
     support::PointerTo(tool_.close);

@@ -217,8 +217,7 @@ TEST_F(ControlEventsTest, TheControlAtAPointIsTheInnermostAndDisabledOnesOnlyWhe
     auto* box = Add<TCustomGroupBox>(form_.get(), 10, 60, 200, 100);
     Recorder* inner = AddRecorder(box, 20, 30, 60, 30);
     const POINT overInner = CentreOf(inner);
-    RECT boxRect{};
-    GetWindowRect(box->Handle(), &boxRect);
+    const RECT boxRect = support::RectIn(box->Handle(), nullptr);
     const POINT overBoxOnly{boxRect.right - 5, boxRect.bottom - 5};
 
     EXPECT_EQ(TWinControl::ControlAtPos(overInner, false), inner);
@@ -227,8 +226,7 @@ TEST_F(ControlEventsTest, TheControlAtAPointIsTheInnermostAndDisabledOnesOnlyWhe
     inner->SetEnabled(false);
     EXPECT_EQ(TWinControl::ControlAtPos(overInner, false), box);
     EXPECT_EQ(TWinControl::ControlAtPos(overInner, true), inner);
-    RECT formRect{};
-    GetWindowRect(form_->Handle(), &formRect);
+    const RECT formRect = support::RectIn(form_->Handle(), nullptr);
     EXPECT_EQ(TWinControl::ControlAtPos({formRect.right + 50, formRect.top + 50}, true), nullptr)
         << "the desktop is no control of ours";
 }
