@@ -30,8 +30,9 @@ public:
     ::testing::AssertionResult HasFocus(HWND control);
     // Tab where the focus is, and the focus moved on to `next`.
     ::testing::AssertionResult TabTo(HWND next);
-    // Every control where the main window's table scaled to `ppi` puts it.
-    void ExpectLayout(int ppi) const;
+    // Every control where the main window's table scaled to `ppi` puts it,
+    // with the window `wider` than the table by its anchors.
+    void ExpectLayout(int ppi, int wider = 0) const;
     // The window's picture under build/screenshots/NAME.bmp.
     void Screenshot(const std::string& name, HWND window = nullptr);
     static std::string ScreenshotPath(const std::string& name);
