@@ -1,9 +1,5 @@
-// The real program at the resolutions of today's displays: the prefix's
-// LogPixels at 96, 120, 144 and 192 dpi while it starts. Every control lies
-// where the table scaled by ppi / 96 puts it, every text shows whole, the XP
-// buttons keep their faces and rings, and the fields' folders show at the
-// largest whole multiple, pixel for pixel. Screenshots of each go to
-// build/screenshots/e2e-dpi-*.bmp.
+// The real program started at 96, 120, 144 and 192 dpi (the prefix's
+// LogPixels); screenshots of each go to build/screenshots/e2e-dpi-*.bmp.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -67,12 +63,11 @@ protected:
         GdiObject<HFONT> font(CreateFontA(main_layout::Scaled(main_layout::kFontHeight, GetParam()),
                                           0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0,
                                           "MS Sans Serif"));
-        TBitmap alone(600, 100);
-        const RECT all{0, 0, 600, 100};
-        FillRect(alone.Dc(), &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+        TBitmap alone;
+        support::Paint(alone, 600, 100, [](int, int) { return RGB(255, 255, 255); });
         SelectGuard selected(alone.Dc(), font.Get());
         TextOutA(alone.Dc(), 10, 10, text.c_str(), static_cast<int>(text.size()));
-        const RECT whole = support::BoxOf(alone, all, Ink);
+        const RECT whole = support::BoxOf(alone, support::Whole(alone), Ink);
         EXPECT_NEAR(ink.right - ink.left, whole.right - whole.left, 1) << text;
         EXPECT_NEAR(ink.bottom - ink.top, whole.bottom - whole.top, 1) << text;
     }
@@ -101,8 +96,7 @@ protected:
                      reinterpret_cast<LPARAM>("C:\\img\\live-5.0.5-to-5.0.6.bsdiff"));
         ASSERT_TRUE(tool_.WaitEnabled(tool_.patch, true));
         for (HWND next : {tool_.diffField, tool_.newField, tool_.close}) {
-            support::PostKey(support::FocusOf(tool_.window), VK_TAB);
-            ASSERT_TRUE(support::WaitFor([&] { return support::FocusOf(tool_.window) == next; }));
+            ASSERT_TRUE(tool_.TabTo(next));
         }
     }
 
@@ -149,9 +143,7 @@ TEST_P(DpiLookTest, TheWindowLaysItselfOutAtTheResolutionWholeAndCrisp) {
     ExpectLook(tool_.patch, Ring::kNone);
     tool_.Screenshot("e2e-dpi-" + std::to_string(GetParam()));
     ExpectWholeTextsAndCrispFolders();
-    RECT patch{};
-    GetWindowRect(tool_.patch, &patch);
-    SetCursorPos((patch.left + patch.right) / 2, (patch.top + patch.bottom) / 2);
+    support::PointerTo(tool_.patch);
     ExpectLook(tool_.patch, Ring::kHot);
 }
 

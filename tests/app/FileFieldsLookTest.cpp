@@ -1,9 +1,5 @@
-// The real program's file fields, driven from outside: where each button
-// and text go, the button's picture and its hot, pressed and disabled
-// looks (with screenshots), the caret, the Browse dialog from Alt+Down and
-// from the button, the folder it opens in, the refused editing, a clear
-// request and a dropped file. Run under a prefix with the theme switched
-// off, the same tests check and picture the classic look.
+// The real program's file fields, driven from outside. Run under a prefix
+// with the theme switched off, the same tests check and picture the classic look.
 #include <windows.h>
 
 #include <shlobj.h>
@@ -61,6 +57,13 @@ protected:
     }
     void TearDown() override { SetCursorPos(0, 0); }
 
+    // An empty old image chosen in the Browse dialog, its name in the field.
+    void ChooseOldImage() {
+        ASSERT_TRUE(support::WriteFile(kOldImage, ""));
+        ASSERT_TRUE(tool_.Browse(tool_.oldField, kOldImage));
+        ASSERT_TRUE(tool_.FieldShows(tool_.oldField, std::string("\"") + kOldImage + "\""));
+    }
+
     void ShotOfField(HWND field, const std::string& state) {
         support::SaveScreenshot(field,
                                 ToolWindow::ScreenshotPath("e2e-field-" + Look() + "-" + state));
@@ -83,15 +86,16 @@ TEST_F(FileFieldsLookTest, EachButtonAndTextLieWhereTheBorderAsks) {
         EXPECT_EQ(place, button);
         const SIZE client = support::ClientSize(field);
         EXPECT_EQ(client.cy, button.bottom) << "as high as the client area";
+        const auto send = [field](UINT message, RECT& rect) {
+            DWORD_PTR result = 0;
+            SendMessageTimeoutA(field, message, 0, reinterpret_cast<LPARAM>(&rect),
+                                SMTO_ABORTIFHUNG, 2000, &result);
+        };
         RECT made{};
         RECT again{};
-        DWORD_PTR result = 0;
-        SendMessageTimeoutA(field, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&made), SMTO_ABORTIFHUNG,
-                            2000, &result);
-        SendMessageTimeoutA(field, EM_SETRECTNP, 0, reinterpret_cast<LPARAM>(&designed),
-                            SMTO_ABORTIFHUNG, 2000, &result);
-        SendMessageTimeoutA(field, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&again),
-                            SMTO_ABORTIFHUNG, 2000, &result);
+        send(EM_GETRECT, made);
+        send(EM_SETRECTNP, designed);
+        send(EM_GETRECT, again);
         if (again.right == 0) {
             GTEST_SKIP() << "this system does not carry edit rectangles between processes";
         }
@@ -117,9 +121,7 @@ TEST_F(FileFieldsLookTest, TheButtonsShowTheirPictureHotPressedAndDisabled) {
 
     auto differs = [&](const TBitmap& s) { return !support::SamePixels(s, idle); };
     TBitmap screen;
-    RECT rect{};
-    GetWindowRect(button, &rect);
-    SetCursorPos((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+    support::PointerTo(button);
     if (Themed()) {
         EXPECT_TRUE(support::CaptureScreenWhen(button, screen, differs)) << "hot under the pointer";
         ShotOfField(field, "hot");
@@ -150,7 +152,7 @@ TEST_F(FileFieldsLookTest, TheButtonsShowTheirPictureHotPressedAndDisabled) {
 }
 
 TEST_F(FileFieldsLookTest, TheFocusedFieldShowsAThinCaretAndTabSelectsNothing) {
-    ASSERT_TRUE(support::WaitFor([&] { return support::FocusOf(tool_.window) == tool_.oldField; }));
+    ASSERT_TRUE(tool_.HasFocus(tool_.oldField));
     GUITHREADINFO info{};
     info.cbSize = sizeof info;
     ASSERT_TRUE(support::WaitFor([&] {
@@ -161,15 +163,9 @@ TEST_F(FileFieldsLookTest, TheFocusedFieldShowsAThinCaretAndTabSelectsNothing) {
     EXPECT_EQ(info.rcCaret.bottom - info.rcCaret.top, 13);
 
     // Once round by Tab and back into the named field.
-    ASSERT_TRUE(support::WriteFile(kOldImage, ""));
-    ASSERT_TRUE(tool_.Browse(tool_.oldField, kOldImage));
-    // The dialog has gone once the field shows the name.
-    ASSERT_TRUE(tool_.FieldShows(tool_.oldField, std::string("\"") + kOldImage + "\""));
+    ASSERT_NO_FATAL_FAILURE(ChooseOldImage());
     for (HWND next : {tool_.diffField, tool_.newField, tool_.close, tool_.oldField}) {
-        support::PostKey(support::FocusOf(tool_.window), VK_TAB);
-        ASSERT_TRUE(support::WaitFor([&] { return support::FocusOf(tool_.window) == next; }))
-            << "focus on " << support::WindowClass(support::FocusOf(tool_.window)) << " "
-            << support::WindowText(support::FocusOf(tool_.window));
+        ASSERT_TRUE(tool_.TabTo(next));
     }
     DWORD start = 1;
     DWORD end = 2;
@@ -207,15 +203,12 @@ TEST_F(FileFieldsLookTest, AltDownAndTheButtonOpenBrowseWithTheFieldsFilterAndCa
         PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
         ASSERT_TRUE(support::WaitFor([&] { return !IsWindow(dialog); }));
         EXPECT_EQ(support::WindowText(c.field), "");
-        EXPECT_TRUE(support::WaitFor([&] { return support::FocusOf(tool_.window) == c.field; }))
-            << "the field has the focus after a cancel";
+        EXPECT_TRUE(tool_.HasFocus(c.field)) << "after a cancel";
     }
 }
 
 TEST_F(FileFieldsLookTest, TheDialogOpensInTheLastChosenFilesFolderAfterTheFieldWasCleared) {
-    ASSERT_TRUE(support::WriteFile(kOldImage, ""));
-    ASSERT_TRUE(tool_.Browse(tool_.oldField, kOldImage));
-    EXPECT_TRUE(tool_.FieldShows(tool_.oldField, std::string("\"") + kOldImage + "\""));
+    ASSERT_NO_FATAL_FAILURE(ChooseOldImage());
     SendMessageA(tool_.oldField, WM_CLEAR, 0, 0);
     EXPECT_TRUE(tool_.FieldShows(tool_.oldField, ""));
     support::PostKey(tool_.oldField, VK_DOWN, true);
@@ -230,10 +223,8 @@ TEST_F(FileFieldsLookTest, TheDialogOpensInTheLastChosenFilesFolderAfterTheField
 }
 
 TEST_F(FileFieldsLookTest, TypingCutAndPasteChangeNothingCopyWorksAndAClearDisablesPatch) {
-    ASSERT_TRUE(support::WriteFile(kOldImage, ""));
+    ASSERT_NO_FATAL_FAILURE(ChooseOldImage());
     ASSERT_TRUE(support::WriteFile(kDiff, ""));
-    ASSERT_TRUE(tool_.Browse(tool_.oldField, kOldImage));
-    ASSERT_TRUE(tool_.FieldShows(tool_.oldField, std::string("\"") + kOldImage + "\""));
     ASSERT_TRUE(tool_.Browse(tool_.diffField, kDiff));
     ASSERT_TRUE(tool_.WaitEnabled(tool_.patch, true)) << "all three fields named";
     HWND field = tool_.oldField;

@@ -1,7 +1,5 @@
 // The main window moved to a monitor of another resolution, in process:
-// WM_DPICHANGED with the rectangle the system proposes lays every control
-// out again at the scaled table, the font and the fields' buttons with it;
-// the way back gives every number of the design again.
+// WM_DPICHANGED with the rectangle the system proposes.
 #include <gtest/gtest.h>
 
 #include <memory>

@@ -2,7 +2,6 @@
 // check with its message, and the derivation of the new image's name.
 #include "app/PatchMainForm.h"
 
-#include <commctrl.h>
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -171,43 +170,14 @@ TEST_F(MainFormTest, AForeignDiffFileIsRefusedWithAMessageAndTheFieldEmptied) {
     EXPECT_EQ(form_->JvFilenameNew->FileName(), "C:\\img\\kept.iso");
 }
 
-}  // namespace
-
-namespace {
-
-// Records the text of the first visible tooltip of the thread. An
-// enumeration procedure is stdcall on i686, so no lambda.
-BOOL CALLBACK RecordShownTooltip(HWND window, LPARAM data) {
-    if (!IsWindowVisible(window) || support::WindowClass(window) != TOOLTIPS_CLASSA) {
-        return TRUE;
-    }
-    char buffer[256] = {};
-    TTTOOLINFOA tool{};
-    tool.cbSize = sizeof tool;
-    tool.lpszText = buffer;
-    if (SendMessageA(window, TTM_GETCURRENTTOOLA, 0, reinterpret_cast<LPARAM>(&tool))) {
-        tool.lpszText = buffer;
-        SendMessageA(window, TTM_GETTEXTA, sizeof buffer, reinterpret_cast<LPARAM>(&tool));
-    }
-    *reinterpret_cast<std::string*>(data) = buffer[0] ? buffer : "(visible)";
-    return FALSE;
-}
-
-// The tooltip window of this process that shows, and its text.
+// The tooltip of this process that shows; empty when none does.
 std::string ShownTooltip() {
-    std::string text;
-    EnumThreadWindows(GetCurrentThreadId(), &RecordShownTooltip, reinterpret_cast<LPARAM>(&text));
-    return text;
+    return support::ShownTooltip(GetCurrentProcessId());
 }
 
 TEST_F(MainFormTest, OnlyTheOldImageFieldAndItsButtonShowHalloUnderThePointer) {
     SetForegroundWindow(form_->Handle());
-    auto restOn = [](HWND window) {
-        RECT rect{};
-        GetWindowRect(window, &rect);
-        SetCursorPos((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
-    };
-    restOn(form_->JvFilenameOld->Handle());
+    support::PointerTo(form_->JvFilenameOld->Handle());
     if (!support::WaitFor([] { return !ShownTooltip().empty(); }, 5000)) {
         SetCursorPos(0, 0);
         GTEST_SKIP() << "this display gives a warped pointer no hover";
@@ -215,10 +185,10 @@ TEST_F(MainFormTest, OnlyTheOldImageFieldAndItsButtonShowHalloUnderThePointer) {
     EXPECT_EQ(ShownTooltip(), "Hallo");
     support::SaveScreenshot(GetDesktopWindow(),
                             support::WindowsPathOfUnix(BRIVOK_SCREENSHOT_DIR) + "\\hint.bmp");
-    restOn(form_->JvFilenameOld->Button()->Handle());
+    support::PointerTo(form_->JvFilenameOld->Button()->Handle());
     EXPECT_TRUE(support::WaitFor([] { return ShownTooltip() == "Hallo"; }, 5000))
         << "over the button: " << ShownTooltip();
-    restOn(form_->JvFilenamePatch->Handle());
+    support::PointerTo(form_->JvFilenamePatch->Handle());
     EXPECT_TRUE(support::WaitFor([] { return ShownTooltip().empty(); }, 5000))
         << "over the diff field: " << ShownTooltip();
     SetCursorPos(0, 0);

@@ -1,7 +1,6 @@
-// A patch run's progress in process: the bar, its tooltip and the task-bar
-// button, which a recording list of ours stands in for, from the start of
-// a run to its end box, with reports written into the run's channel through
-// bspatch's own view of it; the channel made for the run and released.
+// A patch run's progress in process: a recording list of ours stands in for
+// the task-bar button, and the reports go into the run's channel through
+// bspatch's own view of it.
 #include "app/PatchProgress.h"
 
 #include <commctrl.h>
@@ -137,10 +136,9 @@ TEST_F(PatchProgressTest, TheBarTheTipAndTheButtonFollowTheReportsOfARun) {
     EXPECT_FALSE(bspatch::ProgressMapping(name.c_str()).Block());
     progress_->Dismiss();
     EXPECT_FALSE(IsWindowVisible(bar_->Handle()));
-    const std::vector<std::string> calls = {
-        "state 1", "state 2", "value 279 of 1000", "value 348 of 1000", "value 1000 of 1000",
-        "state 0"};
-    EXPECT_EQ(list.calls, calls);
+    EXPECT_EQ(list.calls,
+              (std::vector<std::string>{"state 1", "state 2", "value 279 of 1000",
+                                        "value 348 of 1000", "value 1000 of 1000", "state 0"}));
     EXPECT_EQ(list.window, form_->Handle());
 }
 
@@ -168,9 +166,8 @@ TEST_F(PatchProgressTest, AFailedRunIsInItsErrorStateUntilItsBoxIsConfirmed) {
         EXPECT_FALSE(IsWindowVisible(bar_->Handle()));
         TearDown();
     }
-    const std::vector<std::string> calls = {"state 1",           "state 2", "value 250 of 1000",
-                                            "value 300 of 1000", "state 4", "state 0"};
-    EXPECT_EQ(list.calls, calls);
+    EXPECT_EQ(list.calls, (std::vector<std::string>{"state 1", "state 2", "value 250 of 1000",
+                                                    "value 300 of 1000", "state 4", "state 0"}));
 }
 
 }  // namespace

@@ -1,7 +1,5 @@
-// A click on Patch in the real program, end to end: the script written and
-// run hidden, bspatch.exe (ours, or a stand-in that can be steered) called
-// from the tool's folder on another drive, the progress while it runs, the
-// box at the end, and Close during a run.
+// A click on Patch in the real program, end to end, with our bspatch.exe or
+// a stand-in that can be steered.
 #include <windows.h>
 #include <commctrl.h>
 #include <tlhelp32.h>
@@ -15,7 +13,9 @@
 #include <vector>
 
 #include "ToolWindow.h"
+#include "rtl/PathUtils.h"
 #include "support/Files.h"
+#include "support/ScratchFolder.h"
 #include "support/WindowDriver.h"
 
 namespace {
@@ -35,37 +35,31 @@ std::string DataFile(const char* name) {
     return support::WindowsPathOfUnix(BRIVOK_PATCH_DATA) + "\\" + name;
 }
 
-bool Exists(const std::string& path) {
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+using support::Exists;
+
+std::string Patched(const std::string& oldImage) {
+    return "File " + oldImage + " successfully patched!";
 }
 
-// How many running processes have this image name.
-int ProcessesNamed(const char* name) {
-    const KernelHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-    int count = 0;
-    PROCESSENTRY32 entry{};
-    entry.dwSize = sizeof entry;
-    for (BOOL more = Process32First(snapshot.Get(), &entry); more;
-         more = Process32Next(snapshot.Get(), &entry)) {
-        count += lstrcmpiA(entry.szExeFile, name) == 0 ? 1 : 0;
-    }
-    return count;
+// Waits until `count` processes named bspatch.exe run.
+bool BspatchesRun(int count) {
+    return support::WaitFor([count] {
+        const KernelHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+        int running = 0;
+        PROCESSENTRY32 entry{};
+        entry.dwSize = sizeof entry;
+        for (BOOL more = Process32First(snapshot.Get(), &entry); more;
+             more = Process32Next(snapshot.Get(), &entry)) {
+            running += lstrcmpiA(entry.szExeFile, "bspatch.exe") == 0 ? 1 : 0;
+        }
+        return running == count;
+    });
 }
 
 // The temporary files that bspatch.exe writes a new image into, beside it:
 // "<new image>.<pid>-<n>.tmp".
 std::vector<std::string> TemporaryFilesOf(const std::string& newImage) {
-    std::vector<std::string> names;
-    WIN32_FIND_DATAA found{};
-    HANDLE search = FindFirstFileA((newImage + ".*.tmp").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) {
-        return names;
-    }
-    do {
-        names.push_back(found.cFileName);
-    } while (FindNextFileA(search, &found));
-    FindClose(search);
-    return names;
+    return support::FilesMatching(newImage + ".*.tmp");
 }
 
 bool Marquee(HWND bar) {
@@ -119,11 +113,11 @@ protected:
     // tool and chooses the files in its Browse dialogs.
     void StartWithInputs(Patcher patcher, const std::string& oldImage = kOldImage,
                          const std::string& diff = kDiff) {
-        CreateDirectoryA(ExtractFolder(oldImage).c_str(), nullptr);
-        CreateDirectoryA(ExtractFolder(diff).c_str(), nullptr);
+        CreateDirectoryA(ExtractFilePath(oldImage).c_str(), nullptr);
+        CreateDirectoryA(ExtractFilePath(diff).c_str(), nullptr);
         ASSERT_TRUE(CopyFileA(DataFile("old.iso").c_str(), oldImage.c_str(), FALSE)) << oldImage;
         ASSERT_TRUE(CopyFileA(DataFile("old-to-new.bsdiff").c_str(), diff.c_str(), FALSE)) << diff;
-        newImage_ = ExtractFolder(oldImage) + "live-5.0.6.iso";
+        newImage_ = ExtractFilePath(oldImage) + "live-5.0.6.iso";
         DeleteFileA(newImage_.c_str());
         ASSERT_NO_FATAL_FAILURE(StartAndChoose(patcher, oldImage, diff));
     }
@@ -177,20 +171,15 @@ protected:
         tool_.Screenshot(screenshot, box.window);
         support::AnswerMessageBox(box.window);
         EXPECT_TRUE(support::Responsive(tool_.window));
-        EXPECT_EQ(support::FindTopLevel(kJobCaption, "#32770", tool_.process.Id(), 1000), nullptr);
+        EXPECT_EQ(JobBox(1000).window, nullptr);
         EXPECT_FALSE(Exists(ResultFile())) << "bspatch.exe ran";
-    }
-
-    static std::string ExtractFolder(const std::string& path) {
-        return path.substr(0, path.find_last_of('\\') + 1);
     }
 
     // Waits for the box at the end of the job, runs `whileOpen`, answers it
     // and returns its text.
     std::string JobBoxText(const std::string& screenshot = "",
                            const std::function<void()>& whileOpen = nullptr) {
-        const support::MessageBoxInfo box =
-            support::WaitForMessageBox(kJobCaption, tool_.process.Id(), 30000);
+        const support::MessageBoxInfo box = JobBox(30000);
         if (box.window == nullptr) {
             return "(no box)";
         }
@@ -225,14 +214,23 @@ protected:
             [&] {
                 seen.answering = seen.answering && support::Responsive(tool_.window);
                 if (IsWindowVisible(tool_.progress) && !Marquee(tool_.progress)) {
-                    NoteShare(static_cast<int>(SendMessageA(tool_.progress, PBM_GETPOS, 0, 0)),
-                              seen.shares, first);
+                    const auto share =
+                        static_cast<int>(SendMessageA(tool_.progress, PBM_GETPOS, 0, 0));
+                    if (seen.shares.empty()) {
+                        first = GetTickCount64();
+                        support::PointerTo(tool_.progress);
+                    } else if (seen.shares.back() < 300 && share >= 300) {
+                        tool_.Screenshot("e2e-progress-mid");
+                    }
+                    if (seen.shares.empty() || share != seen.shares.back()) {
+                        seen.shares.push_back(share);
+                    }
                 }
                 const std::string tip = support::ShownTooltip(tool_.process.Id());
                 if (!tip.empty() && (seen.tips.empty() || tip != seen.tips.back())) {
                     seen.tips.push_back(tip);
                 }
-                seen.box = support::WaitForMessageBox(kJobCaption, tool_.process.Id(), 0);
+                seen.box = JobBox(0);
                 return seen.box.window != nullptr;
             },
             120000);
@@ -241,21 +239,12 @@ protected:
         return seen;
     }
 
-    void NoteShare(int share, std::vector<int>& shares, ULONGLONG& first) {
-        if (shares.empty()) {
-            first = GetTickCount64();
-            const RECT bar = support::RectIn(tool_.progress, nullptr);
-            SetCursorPos((bar.left + bar.right) / 2, (bar.top + bar.bottom) / 2);
-        } else if (shares.back() < 300 && share >= 300) {
-            tool_.Screenshot("e2e-progress-mid");
-        }
-        if (shares.empty() || share != shares.back()) {
-            shares.push_back(share);
-        }
-    }
-
     // The script of the last Patch click.
     static std::string Script() { return support::ReadFile(kScriptPath); }
+
+    support::MessageBoxInfo JobBox(DWORD timeoutMs) {
+        return support::WaitForMessageBox(kJobCaption, tool_.process.Id(), timeoutMs);
+    }
 
     ToolWindow tool_;
     std::string newImage_;
@@ -264,8 +253,7 @@ protected:
 TEST_F(PatchRunTest, OurBspatchWritesTheNewImageAndOneBoxSaysSo) {
     ASSERT_NO_FATAL_FAILURE(StartWithInputs(Patcher::Ours));
     tool_.Click(tool_.patch);
-    EXPECT_EQ(JobBoxText("e2e-patched"),
-              std::string("File ") + kOldImage + " successfully patched!");
+    EXPECT_EQ(JobBoxText("e2e-patched"), Patched(kOldImage));
     EXPECT_EQ(support::ReadFile(kNewImage), support::ReadFile(DataFile("new.iso")))
         << "the new image";
     // bspatch.exe is looked for in the folder the tool was started from.
@@ -273,8 +261,7 @@ TEST_F(PatchRunTest, OurBspatchWritesTheNewImageAndOneBoxSaysSo) {
               std::string::npos)
         << Script();
     EXPECT_TRUE(tool_.WaitEnabled(tool_.patch, true));
-    EXPECT_EQ(support::FindTopLevel(kJobCaption, "#32770", tool_.process.Id(), 500), nullptr)
-        << "a second box";
+    EXPECT_EQ(JobBox(500).window, nullptr) << "a second box";
 }
 
 TEST_F(PatchRunTest, AwkwardNamesOnTwoDrivesStillPatch) {
@@ -285,7 +272,7 @@ TEST_F(PatchRunTest, AwkwardNamesOnTwoDrivesStillPatch) {
     EXPECT_TRUE(tool_.FieldShows(tool_.newField, "\"" + newImage_ + "\""))
         << support::WindowText(tool_.newField);
     tool_.Click(tool_.patch);
-    EXPECT_EQ(JobBoxText(), "File " + oldImage + " successfully patched!");
+    EXPECT_EQ(JobBoxText(), Patched(oldImage));
     EXPECT_EQ(support::ReadFile(newImage_), support::ReadFile(DataFile("new.iso")));
 }
 
@@ -353,10 +340,10 @@ TEST_F(PatchRunTest, DuringALongRunTheWindowAnswersAndASecondClickStartsNothing)
     tool_.Click(tool_.patch);
     EXPECT_TRUE(support::Responsive(tool_.window));
     EXPECT_EQ(Script(), script) << "the running script was rewritten";
-    EXPECT_EQ(support::FindTopLevel(kJobCaption, "#32770", tool_.process.Id(), 500), nullptr);
+    EXPECT_EQ(JobBox(500).window, nullptr);
 
     DeleteFileA(kWaitFile);
-    EXPECT_EQ(JobBoxText(), std::string("File ") + kOldImage + " successfully patched!")
+    EXPECT_EQ(JobBoxText(), Patched(kOldImage))
         << "the box names the image that the script patched";
     EXPECT_EQ(support::ReadFile(result), firstRun) << "bspatch.exe ran a second time";
     EXPECT_FALSE(ChannelExists(channel)) << "kept after the job";
@@ -371,8 +358,7 @@ TEST_F(PatchRunTest, TheEndBoxOverAnOpenDialogKeepsEveryWindowOfTheToolFromInput
 
     DeleteFileA(kWaitFile);
     DeleteFileA(result.c_str());
-    const support::MessageBoxInfo box =
-        support::WaitForMessageBox(kJobCaption, tool_.process.Id(), 30000);
+    const support::MessageBoxInfo box = JobBox(30000);
     ASSERT_NE(box.window, nullptr) << "no box at the end of the job";
     for (HWND window : support::TopLevelWindows(tool_.process.Id())) {
         EXPECT_TRUE(window == box.window || !IsWindowEnabled(window))
@@ -394,14 +380,12 @@ TEST_F(PatchRunTest, TheEndBoxOverAnOpenDialogKeepsEveryWindowOfTheToolFromInput
 TEST_F(PatchRunTest, CloseEndsARunningBspatchAndTheTool) {
     const std::string result = ResultFile();
     ASSERT_NO_FATAL_FAILURE(StartLongRun());
-    ASSERT_TRUE(support::WaitFor([] { return ProcessesNamed("bspatch.exe") == 1; }))
-        << "bspatch.exe did not start";
+    ASSERT_TRUE(BspatchesRun(1)) << "bspatch.exe did not start";
     ASSERT_TRUE(support::WaitFor([&] { return !ChannelIn(result).empty(); }));
 
     tool_.Click(tool_.close);
     EXPECT_EQ(tool_.process.WaitForExit(), 0u) << "the tool's exit code";
-    EXPECT_TRUE(support::WaitFor([] { return ProcessesNamed("bspatch.exe") == 0; }))
-        << "bspatch.exe still runs";
+    EXPECT_TRUE(BspatchesRun(0)) << "bspatch.exe still runs";
     EXPECT_TRUE(Exists(kWaitFile)) << "the stand-in ended by itself, not by Close";
     EXPECT_FALSE(ChannelExists(ChannelIn(result))) << "the progress channel outlives the tool";
 }
@@ -434,8 +418,7 @@ TEST_F(PatchRunTest, AKilledPatchLeavesNoTemporaryFileAndTheEarlierNewImage) {
         } else {
             bspatch.Terminate();
         }
-        EXPECT_TRUE(support::WaitFor([] { return ProcessesNamed("bspatch.exe") == 0; }))
-            << "bspatch.exe still runs";
+        EXPECT_TRUE(BspatchesRun(0)) << "bspatch.exe still runs";
         EXPECT_TRUE(support::WaitFor([&] { return TemporaryFilesOf(newImage).empty(); }))
             << "left behind: " << TemporaryFilesOf(newImage).front();
         EXPECT_EQ(support::ReadFile(newImage), earlier)
@@ -459,11 +442,10 @@ TEST_F(PatchRunTest, ALargePatchShowsHowFarItIsUntilItsEndBox) {
     const LRESULT atTheEnd = SendMessageA(tool_.progress, PBM_GETPOS, 0, 0);
     support::SaveScreenshot(GetDesktopWindow(), ToolWindow::ScreenshotPath("e2e-progress-end"));
     support::AnswerMessageBox(seen.box.window);
-    EXPECT_EQ(seen.box.text, "File " + large.oldImage + " successfully patched!");
+    EXPECT_EQ(seen.box.text, Patched(large.oldImage));
     EXPECT_TRUE(seen.answering) << "the window did not answer within 2 s";
-    const std::vector<int>& shares = seen.shares;
-    EXPECT_TRUE(std::is_sorted(shares.begin(), shares.end())) << testing::PrintToString(shares);
-    EXPECT_GE(shares.size(), 5u) << "grew in steps: " << testing::PrintToString(shares);
+    EXPECT_TRUE(std::ranges::is_sorted(seen.shares)) << testing::PrintToString(seen.shares);
+    EXPECT_GE(seen.shares.size(), 5u) << "grew in steps: " << testing::PrintToString(seen.shares);
     EXPECT_EQ(atTheEnd, 1000) << "full at the end";
     EXPECT_TRUE(support::WaitFor([&] { return !IsWindowVisible(tool_.progress); }));
     if (seen.tips.empty()) {
@@ -482,7 +464,7 @@ TEST_F(PatchRunTest, ALargePatchShowsHowFarItIsUntilItsEndBox) {
 
 TEST_F(PatchRunTest, ClosingTheWindowDuringARunLetsThePatchFinishFirst) {
     ASSERT_NO_FATAL_FAILURE(StartLongRun());
-    ASSERT_TRUE(support::WaitFor([] { return ProcessesNamed("bspatch.exe") == 1; }));
+    ASSERT_TRUE(BspatchesRun(1));
 
     PostMessageA(tool_.window, WM_CLOSE, 0, 0);
     EXPECT_TRUE(support::WaitFor([&] { return !IsWindowVisible(tool_.window); }))

@@ -6,10 +6,12 @@
 
 #include "WorkedExample.h"
 
+#include "process/LaunchAndWait.h"
 #include "rtl/SysUtils.h"
 #include "rtl/WinHandles.h"
 #include "support/Files.h"
 #include "support/ScratchFolder.h"
+#include "support/TestApplication.h"
 #include "support/WindowDriver.h"
 #include "widgets/JvComputerInfoEx.h"
 
@@ -42,6 +44,18 @@ class PatchScriptWriterTest : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(RemoveWorkFolder()) << kWorkFolder << " stays"; }
     void TearDown() override { EXPECT_TRUE(RemoveWorkFolder()) << kWorkFolder << " stays"; }
+
+    // The worked example's script written where a temporary folder on C: puts it.
+    static PatchScriptLocation WriteWorkedExample(const std::string& temp = "C:\\windows") {
+        const PatchScriptLocation location = LocatePatchScript(temp);
+        WritePatchScript(location.ScriptPath, kWorkedExample);
+        return location;
+    }
+
+    static KernelHandle OpenScript(DWORD access) {
+        return KernelHandle(CreateFileA(kScript, access, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    }
 };
 
 }  // namespace
@@ -114,8 +128,7 @@ TEST_F(PatchScriptWriterTest, MissingTempFolderRaisesAClearError) {
 }
 
 TEST_F(PatchScriptWriterTest, WritesTheWorkedExampleByteForByte) {
-    const PatchScriptLocation location = LocatePatchScript("C:\\windows\\temp");
-    WritePatchScript(location.ScriptPath, kWorkedExample);
+    WriteWorkedExample("C:\\windows\\temp");
     const std::string golden = support::ReadFile(BRIVOK_GOLDEN_DIR "/worked-example.bat");
     ASSERT_FALSE(golden.empty()) << "golden file missing";
     EXPECT_EQ(support::ReadFile(kScript), golden);
@@ -134,8 +147,7 @@ TEST_F(PatchScriptWriterTest, SecondWriteReplacesTheFirst) {
 }
 
 TEST_F(PatchScriptWriterTest, ReadOnlyScriptGivesFileAccessDeniedAndStaysUnchanged) {
-    const PatchScriptLocation location = LocatePatchScript("C:\\windows");
-    WritePatchScript(location.ScriptPath, kWorkedExample);
+    const PatchScriptLocation location = WriteWorkedExample();
     const std::string before = support::ReadFile(kScript);
     ASSERT_TRUE(SetFileAttributesA(kScript, FILE_ATTRIBUTE_READONLY));
     PatchScriptNames other = kWorkedExample;
@@ -151,24 +163,18 @@ TEST_F(PatchScriptWriterTest, ReadOnlyScriptGivesFileAccessDeniedAndStaysUnchang
 }
 
 TEST_F(PatchScriptWriterTest, ScriptHeldOpenForWritingIsRefused) {
-    const PatchScriptLocation location = LocatePatchScript("C:\\windows");
-    WritePatchScript(location.ScriptPath, kWorkedExample);
-    HANDLE writer = CreateFileA(kScript, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    ASSERT_NE(writer, INVALID_HANDLE_VALUE);
+    const PatchScriptLocation location = WriteWorkedExample();
+    const KernelHandle writer = OpenScript(GENERIC_WRITE);
+    ASSERT_TRUE(writer);
     EXPECT_THROW(WritePatchScript(location.ScriptPath, kWorkedExample), EInOutError)
         << "we share read access only, so another writer keeps us out";
-    CloseHandle(writer);
 }
 
 TEST_F(PatchScriptWriterTest, ReadersMayOpenTheScriptMeanwhile) {
-    const PatchScriptLocation location = LocatePatchScript("C:\\windows");
-    WritePatchScript(location.ScriptPath, kWorkedExample);
-    HANDLE reader = CreateFileA(kScript, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    ASSERT_NE(reader, INVALID_HANDLE_VALUE);
+    const PatchScriptLocation location = WriteWorkedExample();
+    const KernelHandle reader = OpenScript(GENERIC_READ);
+    ASSERT_TRUE(reader);
     EXPECT_NO_THROW(WritePatchScript(location.ScriptPath, kWorkedExample));
-    CloseHandle(reader);
 }
 
 TEST_F(PatchScriptWriterTest, NamesAreWrittenInTheOemCodePage) {
@@ -196,44 +202,37 @@ TEST_F(PatchScriptWriterTest, ANameTheOemCodePageLacksIsRefusedAndNothingIsWritt
     const std::string atilde = "S\xE3o Paulo";  // ã
     const std::string endash = "5.0.5 \x96 5.0.6";
     struct Case {
-        const char* what;
-        PatchScriptNames names;
-        std::string refused;  // the path the message names
-        std::string letter;
+        std::string PatchScriptNames::*name;
+        std::string path;     // of that name
+        std::string refused;  // the path the message names, when not `path`
+        const char* letter;
     };
     const Case cases[] = {
-        {"the tool's folder",
-         {"C:\\" + oslash + "\\bspatch.exe", "C:\\a.iso", "C:\\b.iso", "C:\\a.bsdiff"},
-         "C:\\" + oslash + "\\",
+        {&PatchScriptNames::BspatchPath, "C:\\" + oslash + "\\bspatch.exe", "C:\\" + oslash + "\\",
          "\xF8"},
-        {"the old image",
-         {"C:\\Tools\\bspatch.exe", "C:\\" + atilde + "\\a.iso", "C:\\b.iso", "C:\\a.bsdiff"},
-         "C:\\" + atilde + "\\a.iso",
-         "\xE3"},
-        {"the new image",
-         {"C:\\Tools\\bspatch.exe", "C:\\a.iso", "C:\\" + endash + ".iso", "C:\\a.bsdiff"},
-         "C:\\" + endash + ".iso",
-         "\x96"},
-        {"the diff file",
-         {"C:\\Tools\\bspatch.exe", "C:\\a.iso", "C:\\b.iso", "C:\\" + oslash + ".bsdiff"},
-         "C:\\" + oslash + ".bsdiff",
-         "\xF8"},
+        {&PatchScriptNames::oldName, "C:\\" + atilde + "\\a.iso", "", "\xE3"},
+        {&PatchScriptNames::newName, "C:\\" + endash + ".iso", "", "\x96"},
+        {&PatchScriptNames::diffName, "C:\\" + oslash + ".bsdiff", "", "\xF8"},
     };
     const PatchScriptLocation location = LocatePatchScript("C:\\windows");
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
+        SCOPED_TRACE(c.path);
+        PatchScriptNames names = {"C:\\Tools\\bspatch.exe", "C:\\a.iso", "C:\\b.iso",
+                                  "C:\\a.bsdiff"};
+        names.*c.name = c.path;
+        const std::string refused = c.refused.empty() ? c.path : c.refused;
         try {
-            WritePatchScript(location.ScriptPath, c.names);
+            WritePatchScript(location.ScriptPath, names);
             ADD_FAILURE() << "written:\n" << support::ReadFile(kScript);
         } catch (const EInOutError& error) {
             ADD_FAILURE() << "an input/output error says nothing of the name: " << error.Message();
         } catch (const Exception& error) {
-            EXPECT_EQ(error.Message(), "The patch script cannot name " + c.refused +
+            EXPECT_EQ(error.Message(), "The patch script cannot name " + refused +
                                            ": the command interpreter reads it in code page 437, "
                                            "which lacks the letter " +
                                            c.letter + "; rename or move the file");
         }
-        EXPECT_EQ(GetFileAttributesA(kScript), INVALID_FILE_ATTRIBUTES) << "a script was made";
+        EXPECT_FALSE(support::Exists(kScript)) << "a script was made";
     }
     EXPECT_THROW(ToOemCodePage(oslash), Exception);
 }
@@ -251,34 +250,6 @@ TEST_F(PatchScriptWriterTest, WorkFolderFollowsTheComponentsTempFolder) {
     EXPECT_EQ(location.WorkFolder.substr(1), ":\\BrivokTemp\\");
     EXPECT_TRUE(FolderExists(kWorkFolder));
 }
-
-namespace {
-
-// Runs the script as the patch job does: hidden, in the work folder, waited
-// for with a deadline. Gives cmd's exit code, or -1.
-int RunScript(const PatchScriptLocation& location) {
-    std::string commandLine = "cmd.exe /c \"" + location.ScriptPath + "\"";
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESHOWWINDOW;
-    startup.wShowWindow = SW_HIDE;
-    PROCESS_INFORMATION info = {};
-    if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, CREATE_NEW_CONSOLE,
-                        nullptr, location.WorkFolder.c_str(), &startup, &info)) {
-        return -1;
-    }
-    KernelHandle process(info.hProcess);
-    KernelHandle thread(info.hThread);
-    if (WaitForSingleObject(process.Get(), 30000) != WAIT_OBJECT_0) {
-        TerminateProcess(process.Get(), 1);
-        return -1;
-    }
-    DWORD exitCode = 0;
-    GetExitCodeProcess(process.Get(), &exitCode);
-    return static_cast<int>(exitCode);
-}
-
-}  // namespace
 
 TEST_F(PatchScriptWriterTest, CmdRunsTheScriptWithAwkwardNamesOnAnotherDrive) {
     // The tool's folder is on Z: while the work folder is on C:; its name and
@@ -302,9 +273,14 @@ TEST_F(PatchScriptWriterTest, CmdRunsTheScriptWithAwkwardNamesOnAnotherDrive) {
     const PatchScriptLocation location = LocatePatchScript("C:\\windows\\temp");
     WritePatchScript(location.ScriptPath, names);
     SetEnvironmentVariableA("BRIVOK_RESULT_FOLDER", "C:\\BrivokTemp");
-    const int exitCode = RunScript(location);
+    // As the patch job runs it: hidden, in the work folder, waited for (here
+    // on the main thread, which has no window to serve meanwhile).
+    support::EnsureApplication();
+    LaunchOutcome outcome;
+    const bool ended = LaunchAndWait(location.ScriptPath, "", SW_HIDE, true, 30, &outcome);
     SetEnvironmentVariableA("BRIVOK_RESULT_FOLDER", nullptr);
-    ASSERT_EQ(exitCode, 0);
+    ASSERT_TRUE(ended && outcome.ended);
+    ASSERT_EQ(outcome.exitCode, 0u);
 
     const std::string expected = "folder " + toolFolder + "\r\n" + "found " + oldName + "\r\n" +
                                  "missing " + names.newName + "\r\n" + "found " + diffName + "\r\n";

@@ -60,29 +60,47 @@ bool ToolWindow::WaitEnabled(HWND control, bool enabled) {
     return support::WaitFor([&] { return (IsWindowEnabled(control) != FALSE) == enabled; });
 }
 
-void ToolWindow::ExpectLayout(int ppi) const {
+::testing::AssertionResult ToolWindow::HasFocus(HWND control) {
+    if (support::WaitFor([&] { return support::FocusOf(window) == control; })) {
+        return ::testing::AssertionSuccess();
+    }
+    HWND focus = support::FocusOf(window);
+    return ::testing::AssertionFailure() << "the focus is on " << support::WindowClass(focus)
+                                         << " '" << support::WindowText(focus) << "'";
+}
+
+::testing::AssertionResult ToolWindow::TabTo(HWND next) {
+    support::PostKey(support::FocusOf(window), VK_TAB);
+    return HasFocus(next);
+}
+
+void ToolWindow::ExpectLayout(int ppi, int wider) const {
     using namespace main_layout;
-    EXPECT_EQ(support::ClientSize(window).cx, Scaled(kClient.width, ppi));
+    EXPECT_EQ(support::ClientSize(window).cx, Scaled(kClient.width, ppi) + wider);
     EXPECT_EQ(support::ClientSize(window).cy, Scaled(kClient.height, ppi));
     struct Case {
         const char* what;
         HWND control;
         HWND parent;
         Place place;
+        int left, right;  // how much of `wider` the edge moves
     };
     const Case cases[] = {
-        {"frame Original", oldBox, window, kFrames[0]},
-        {"old-image field", oldField, oldBox, kField},
-        {"frame Diff file", diffBox, window, kFrames[1]},
-        {"diff field", diffField, diffBox, kField},
-        {"frame Result", newBox, window, kFrames[2]},
-        {"new-image field", newField, newBox, kField},
-        {"Close", close, window, kClose},
-        {"Patch", patch, window, kPatch},
-        {"progress bar", progress, window, kProgress},
+        {"frame Original", oldBox, window, kFrames[0], 0, 1},
+        {"old-image field", oldField, oldBox, kField, 0, 1},
+        {"frame Diff file", diffBox, window, kFrames[1], 0, 1},
+        {"diff field", diffField, diffBox, kField, 0, 1},
+        {"frame Result", newBox, window, kFrames[2], 0, 1},
+        {"new-image field", newField, newBox, kField, 0, 1},
+        {"Close", close, window, kClose, 1, 1},
+        {"Patch", patch, window, kPatch, 0, 0},
+        {"progress bar", progress, window, kProgress, 0, 1},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(Numbers(support::RectIn(c.control, c.parent)), Scaled(c.place, ppi)) << c.what;
+        std::vector<int> expected = Scaled(c.place, ppi);
+        expected[0] += c.left * wider;
+        expected[2] += c.right * wider;
+        EXPECT_EQ(Numbers(support::RectIn(c.control, c.parent)), expected) << c.what;
     }
 }
 

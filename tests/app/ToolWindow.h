@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <gtest/gtest.h>
+
 #include <string>
 
 #include "support/WindowDriver.h"
@@ -24,8 +26,13 @@ public:
     // A left click in the middle of a button.
     void Click(HWND button);
     bool WaitEnabled(HWND control, bool enabled);
-    // Every control where the main window's table scaled to `ppi` puts it.
-    void ExpectLayout(int ppi) const;
+    // Waits until `control` has the focus; a failure names the one that has it.
+    ::testing::AssertionResult HasFocus(HWND control);
+    // Tab where the focus is, and the focus moved on to `next`.
+    ::testing::AssertionResult TabTo(HWND next);
+    // Every control where the main window's table scaled to `ppi` puts it,
+    // with the window `wider` than the table by its anchors.
+    void ExpectLayout(int ppi, int wider = 0) const;
     // The window's picture under build/screenshots/NAME.bmp.
     void Screenshot(const std::string& name, HWND window = nullptr);
     static std::string ScreenshotPath(const std::string& name);

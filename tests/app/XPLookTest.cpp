@@ -1,9 +1,6 @@
-// The real program's Patch and Close in the states of their state table,
-// read from the screen and compared with the looks worked out from the
-// drawing rules: Patch disabled, Close idle, under the pointer, focused by
-// Tab, pressed and held, pressed and dragged off; the release off the
-// button that does not click, and Space that does. Screenshots of each, and
-// of the frames, go to build/screenshots/e2e-xp-*.bmp.
+// The real program's Patch and Close read from the screen in the states of
+// their state table and compared with the looks worked out from the drawing
+// rules. Screenshots go to build/screenshots/e2e-xp-*.bmp.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -117,12 +114,10 @@ TEST_F(XPLookTest, CloseUnderThePointerFocusedPressedAndDraggedOff) {
 
 TEST_F(XPLookTest, AClickOnAFramesBlankPartLeavesTheFocusOnClose) {
     TabToClose();
-    RECT frame{};
-    GetWindowRect(tool_.oldBox, &frame);
+    const RECT frame = support::RectIn(tool_.oldBox, nullptr);
     support::ClickAt({(frame.left + frame.right) / 2, frame.bottom - 6});  // below the field
     // The pointer's events come in order: Close hot, the click was handled.
-    const POINT close = CentreOf(tool_.close);
-    SetCursorPos(close.x, close.y);
+    support::PointerTo(tool_.close);
     EXPECT_EQ(WaitForLook(tool_.close, {Ring::kHot, false, kBorder}), "") << "pointer over it";
     SetCursorPos(0, 0);
     EXPECT_EQ(support::FocusOf(tool_.window), tool_.close);

@@ -1,8 +1,4 @@
-// What the framework tells a control on its own: the click rule and the
-// mouse capture, double-clicks with and without csDoubleClicks, the pointer
-// entering and leaving, the control under a point, the focus broadcast,
-// dialog keys and accelerator characters, and the colour, font and text
-// notifications.
+// What the framework tells a control on its own.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -17,12 +13,14 @@
 
 namespace {
 
+using Log = std::vector<std::string>;
+
 // Logs the notifications it gets as short words.
 class Recorder : public TCustomControl {
 public:
     using TCustomControl::TCustomControl;
 
-    std::vector<std::string> log;
+    Log log;
     std::vector<TWinControl*> focusReports;
     WORD takesDialogKey = 0;  // the key DialogKey answers true for
     char takesDialogChar = 0;
@@ -72,14 +70,8 @@ protected:
 
 private:
     static const char* Name(TMouseButton button) {
-        switch (button) {
-            case TMouseButton::mbLeft:
-                return "left";
-            case TMouseButton::mbRight:
-                return "right";
-            default:
-                return "middle";
-        }
+        constexpr const char* kNames[] = {"left", "right", "middle"};  // in the enum's order
+        return kNames[static_cast<int>(button)];
     }
 };
 
@@ -109,12 +101,20 @@ protected:
 
     // The pointer really over a control, and the move it makes.
     static void MoveOver(TWinControl* control) {
-        const POINT centre = CentreOf(control);
-        SetCursorPos(centre.x, centre.y);
+        support::PointerTo(control->Handle());
         Application->ProcessMessages();  // the system's own move, if it comes at once
-        POINT client = centre;
-        ScreenToClient(control->Handle(), &client);
-        Send(control, WM_MOUSEMOVE, 0, At(client.x, client.y));
+        support::MovePointer(control, control);
+    }
+
+    // A left press (a double-click's second one when `dblclk`) and release.
+    void PressLeft(bool dblclk = false) {
+        Send(a_, dblclk ? WM_LBUTTONDBLCLK : WM_LBUTTONDOWN, MK_LBUTTON, At(5, 5));
+        Send(a_, WM_LBUTTONUP, 0, At(5, 5));
+    }
+
+    static void Key(TWinControl* control, WORD key) {
+        support::PostKey(control->Handle(), key);
+        Application->ProcessMessages();
     }
 
     Recorder* a_ = nullptr;
@@ -125,23 +125,16 @@ TEST_F(ControlEventsTest, ALeftPressAndReleaseInsideClicksAndTheCaptureLastsMean
     struct Case {
         const char* name;
         TControlStyle style;
-        LPARAM releaseAt;
-        std::vector<std::string> log;
+        int releaseX;
+        Log log;
         bool captured;  // while the button is down
     };
+    const TControlStyle both = csCaptureMouse | csClickEvents;
     const Case cases[] = {
-        {"inside",
-         csCaptureMouse | csClickEvents,
-         At(5, 5),
-         {"down left", "up left", "click"},
-         true},
-        {"released outside",
-         csCaptureMouse | csClickEvents,
-         At(200, 5),
-         {"down left", "up left"},
-         true},
-        {"no click events", csCaptureMouse, At(5, 5), {"down left", "up left"}, true},
-        {"no capture", csClickEvents, At(5, 5), {"down left", "up left", "click"}, false},
+        {"inside", both, 5, {"down left", "up left", "click"}, true},
+        {"released outside", both, 200, {"down left", "up left"}, true},
+        {"no click events", csCaptureMouse, 5, {"down left", "up left"}, true},
+        {"no capture", csClickEvents, 5, {"down left", "up left", "click"}, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -149,7 +142,7 @@ TEST_F(ControlEventsTest, ALeftPressAndReleaseInsideClicksAndTheCaptureLastsMean
         a_->log.clear();
         Send(a_, WM_LBUTTONDOWN, MK_LBUTTON, At(5, 5));
         EXPECT_EQ(GetCapture() == a_->Handle(), c.captured);
-        Send(a_, WM_LBUTTONUP, 0, c.releaseAt);
+        Send(a_, WM_LBUTTONUP, 0, At(c.releaseX, 5));
         EXPECT_NE(GetCapture(), a_->Handle()) << "the capture ends with the release";
         EXPECT_EQ(a_->log, c.log);
     }
@@ -161,26 +154,20 @@ TEST_F(ControlEventsTest, OtherButtonsNeitherCaptureNorClick) {
     Send(a_, WM_RBUTTONUP, 0, At(5, 5));
     Send(a_, WM_MBUTTONDOWN, MK_MBUTTON, At(5, 5));
     Send(a_, WM_MBUTTONUP, 0, At(5, 5));
-    EXPECT_EQ(a_->log,
-              (std::vector<std::string>{"down right", "up right", "down middle", "up middle"}));
+    EXPECT_EQ(a_->log, (Log{"down right", "up right", "down middle", "up middle"}));
 }
 
 TEST_F(ControlEventsTest, ADoubleClickIsASecondPressWithoutDoubleClicksStyle) {
     // With csDoubleClicks: the second press is a double-click and no click.
-    Send(a_, WM_LBUTTONDOWN, MK_LBUTTON, At(5, 5));
-    Send(a_, WM_LBUTTONUP, 0, At(5, 5));
-    Send(a_, WM_LBUTTONDBLCLK, MK_LBUTTON, At(5, 5));
-    Send(a_, WM_LBUTTONUP, 0, At(5, 5));
-    EXPECT_EQ(a_->log, (std::vector<std::string>{"down left", "up left", "click", "dblclick",
-                                                 "down left double", "up left"}));
+    PressLeft();
+    PressLeft(true);
+    EXPECT_EQ(a_->log,
+              (Log{"down left", "up left", "click", "dblclick", "down left double", "up left"}));
     a_->log.clear();
     a_->SetControlStyle(a_->ControlStyle() & ~csDoubleClicks);
-    Send(a_, WM_LBUTTONDOWN, MK_LBUTTON, At(5, 5));
-    Send(a_, WM_LBUTTONUP, 0, At(5, 5));
-    Send(a_, WM_LBUTTONDBLCLK, MK_LBUTTON, At(5, 5));
-    Send(a_, WM_LBUTTONUP, 0, At(5, 5));
-    EXPECT_EQ(a_->log, (std::vector<std::string>{"down left", "up left", "click", "down left",
-                                                 "up left", "click"}));
+    PressLeft();
+    PressLeft(true);
+    EXPECT_EQ(a_->log, (Log{"down left", "up left", "click", "down left", "up left", "click"}));
 }
 
 TEST_F(ControlEventsTest, ADisabledControlDoesNotClick) {
@@ -197,8 +184,8 @@ TEST_F(ControlEventsTest, ThePointerEntersAndLeavesOnce) {
     MoveOver(b_);
     // The system tells the window it left (TrackMouseEvent); Wine polls.
     ASSERT_TRUE(support::WaitFor([&] { return !a_->MouseInControl(); }));
-    EXPECT_EQ(a_->log, (std::vector<std::string>{"enter", "leave"}));
-    EXPECT_EQ(b_->log, (std::vector<std::string>{"enter"}));
+    EXPECT_EQ(a_->log, (Log{"enter", "leave"}));
+    EXPECT_EQ(b_->log, Log{"enter"});
 }
 
 TEST_F(ControlEventsTest, WithTheCaptureTheMovesTellWhetherThePointerIsInside) {
@@ -206,18 +193,13 @@ TEST_F(ControlEventsTest, WithTheCaptureTheMovesTellWhetherThePointerIsInside) {
     Send(a_, WM_LBUTTONDOWN, MK_LBUTTON, At(5, 5));
     ASSERT_EQ(GetCapture(), a_->Handle());
     // Dragged onto b: the moves still come to a, which the pointer left.
-    const POINT overB = CentreOf(b_);
-    SetCursorPos(overB.x, overB.y);
-    POINT client = overB;
-    ScreenToClient(a_->Handle(), &client);
-    Send(a_, WM_MOUSEMOVE, MK_LBUTTON, At(client.x, client.y));
+    support::MovePointer(b_, a_);
     EXPECT_FALSE(a_->MouseInControl());
     EXPECT_TRUE(b_->log.empty()) << "b sees nothing while a holds the capture";
     MoveOver(a_);  // and back
     EXPECT_TRUE(a_->MouseInControl());
     Send(a_, WM_LBUTTONUP, 0, At(5, 5));
-    EXPECT_EQ(a_->log, (std::vector<std::string>{"enter", "down left", "leave", "enter", "up left",
-                                                 "click"}));
+    EXPECT_EQ(a_->log, (Log{"enter", "down left", "leave", "enter", "up left", "click"}));
 }
 
 TEST_F(ControlEventsTest, DisablingOrHidingAControlUnderThePointerIsALeave) {
@@ -228,15 +210,14 @@ TEST_F(ControlEventsTest, DisablingOrHidingAControlUnderThePointerIsALeave) {
     EXPECT_TRUE(a_->MouseInControl());
     a_->SetVisible(false);
     EXPECT_FALSE(a_->MouseInControl());
-    EXPECT_EQ(a_->log, (std::vector<std::string>{"enter", "leave", "enter", "leave"}));
+    EXPECT_EQ(a_->log, (Log{"enter", "leave", "enter", "leave"}));
 }
 
 TEST_F(ControlEventsTest, TheControlAtAPointIsTheInnermostAndDisabledOnesOnlyWhenAsked) {
     auto* box = Add<TCustomGroupBox>(form_.get(), 10, 60, 200, 100);
     Recorder* inner = AddRecorder(box, 20, 30, 60, 30);
     const POINT overInner = CentreOf(inner);
-    RECT boxRect{};
-    GetWindowRect(box->Handle(), &boxRect);
+    const RECT boxRect = support::RectIn(box->Handle(), nullptr);
     const POINT overBoxOnly{boxRect.right - 5, boxRect.bottom - 5};
 
     EXPECT_EQ(TWinControl::ControlAtPos(overInner, false), inner);
@@ -245,8 +226,7 @@ TEST_F(ControlEventsTest, TheControlAtAPointIsTheInnermostAndDisabledOnesOnlyWhe
     inner->SetEnabled(false);
     EXPECT_EQ(TWinControl::ControlAtPos(overInner, false), box);
     EXPECT_EQ(TWinControl::ControlAtPos(overInner, true), inner);
-    RECT formRect{};
-    GetWindowRect(form_->Handle(), &formRect);
+    const RECT formRect = support::RectIn(form_->Handle(), nullptr);
     EXPECT_EQ(TWinControl::ControlAtPos({formRect.right + 50, formRect.top + 50}, true), nullptr)
         << "the desktop is no control of ours";
 }
@@ -265,25 +245,22 @@ TEST_F(ControlEventsTest, EveryControlHearsWhichControlGotTheFocus) {
 TEST_F(ControlEventsTest, EnterAndEscapeThatTheFocusedControlDoesNotWantGoToTheControls) {
     a_->SetFocus();
     b_->takesDialogKey = VK_RETURN;
-    support::PostKey(a_->Handle(), VK_RETURN);
-    Application->ProcessMessages();
-    EXPECT_EQ(a_->log, (std::vector<std::string>{"dialogkey 13"}))
+    Key(a_, VK_RETURN);
+    EXPECT_EQ(a_->log, Log{"dialogkey 13"})
         << "a is asked first (tab order); its key-down never comes";
-    EXPECT_EQ(b_->log, (std::vector<std::string>{"dialogkey 13"}));
+    EXPECT_EQ(b_->log, Log{"dialogkey 13"});
 
     // Not taken by anyone: the key reaches the focused control after all.
     a_->log.clear();
     b_->log.clear();
-    support::PostKey(a_->Handle(), VK_ESCAPE);
-    Application->ProcessMessages();
-    EXPECT_EQ(a_->log, (std::vector<std::string>{"dialogkey 27", "keydown 27"}));
+    Key(a_, VK_ESCAPE);
+    EXPECT_EQ(a_->log, (Log{"dialogkey 27", "keydown 27"}));
 
     // A control that wants every key is not asked.
     a_->log.clear();
     a_->dialogCode = DLGC_WANTALLKEYS;
-    support::PostKey(a_->Handle(), VK_RETURN);
-    Application->ProcessMessages();
-    EXPECT_EQ(a_->log, (std::vector<std::string>{"keydown 13"}));
+    Key(a_, VK_RETURN);
+    EXPECT_EQ(a_->log, Log{"keydown 13"});
     EXPECT_TRUE(std::find(b_->log.begin(), b_->log.end(), "dialogkey 13") == b_->log.end());
 }
 
@@ -293,7 +270,7 @@ TEST_F(ControlEventsTest, AltCharactersAndUnwantedCharactersAreOfferedAsAccelera
     PostMessageA(a_->Handle(), WM_SYSCHAR, 'g', 1 | (1L << 29));
     PostMessageA(a_->Handle(), WM_CHAR, 'x', 1);
     Application->ProcessMessages();
-    EXPECT_EQ(b_->log, (std::vector<std::string>{"dialogchar g alt", "dialogchar x"}));
+    EXPECT_EQ(b_->log, (Log{"dialogchar g alt", "dialogchar x"}));
 
     // Wanted characters go straight to the control.
     b_->log.clear();
@@ -301,13 +278,12 @@ TEST_F(ControlEventsTest, AltCharactersAndUnwantedCharactersAreOfferedAsAccelera
     PostMessageA(a_->Handle(), WM_CHAR, 'g', 1);
     PostMessageA(a_->Handle(), WM_SYSCHAR, 'g', 1 | (1L << 29));
     Application->ProcessMessages();
-    EXPECT_EQ(b_->log, (std::vector<std::string>{"dialogchar g alt"}));
+    EXPECT_EQ(b_->log, Log{"dialogchar g alt"});
 }
 
 TEST_F(ControlEventsTest, TabStillMovesTheFocus) {
     a_->SetFocus();
-    support::PostKey(a_->Handle(), VK_TAB);
-    Application->ProcessMessages();
+    Key(a_, VK_TAB);
     EXPECT_TRUE(b_->Focused());
     EXPECT_TRUE(a_->log.empty()) << "Tab is the form's: no dialog key for the controls";
 }
@@ -319,9 +295,8 @@ TEST_F(ControlEventsTest, ColourFontTextAndSystemColourChangesAreReported) {
     form_->SetFont("Arial", -12);
     a_->SetText("Caption");
     SendMessageA(form_->Handle(), WM_SYSCOLORCHANGE, 0, 0);
-    EXPECT_EQ(a_->log,
-              (std::vector<std::string>{"parentcolor", "parentfont", "text Caption", "syscolor"}));
-    EXPECT_EQ(child->log, (std::vector<std::string>{"parentcolor", "parentfont", "syscolor"}));
+    EXPECT_EQ(a_->log, (Log{"parentcolor", "parentfont", "text Caption", "syscolor"}));
+    EXPECT_EQ(child->log, (Log{"parentcolor", "parentfont", "syscolor"}));
     a_->SetText("Caption");  // unchanged: nothing
     EXPECT_EQ(a_->log.size(), 4u);
 }

@@ -12,6 +12,7 @@
 #include "rtl/StdCtrls.h"
 #include "support/ControlDriver.h"
 #include "support/FormFixture.h"
+#include "support/Pixels.h"
 #include "support/WindowDriver.h"
 
 namespace {
@@ -115,13 +116,14 @@ TEST_F(FormTest, AnchorsKeepTheDistancesToTheParentsEdges) {
         ASSERT_EQ(support::ClientSize(form_->Handle()).cx, size.clientWidth);
         const int grow = size.clientWidth - 300;
         const int drop = size.clientHeight - 200;
-        const RECT box = support::RectIn(stretched->Handle(), form_->Handle());
-        EXPECT_EQ(box.left, 20);
-        EXPECT_EQ(box.right, 280 + grow);
-        EXPECT_EQ(support::RectIn(inner->Handle(), stretched->Handle()).right, 250 + grow);
-        EXPECT_EQ(support::RectIn(right->Handle(), form_->Handle()).left, 200 + grow);
-        EXPECT_EQ(support::RectIn(bottom->Handle(), form_->Handle()).top, 150 + drop);
-        EXPECT_EQ(support::RectIn(fixed->Handle(), form_->Handle()).left, 10);
+        const auto place = [&](TWinControl* control) {
+            return support::RectIn(control->Handle(), control->Parent()->Handle());
+        };
+        EXPECT_EQ(place(stretched), (RECT{20, 10, 280 + grow, 70}));
+        EXPECT_EQ(place(inner), (RECT{10, 20, 250 + grow, 41}));
+        EXPECT_EQ(place(right), (RECT{200 + grow, 150, 280 + grow, 171}));
+        EXPECT_EQ(place(bottom), (RECT{10, 150 + drop, 90, 171 + drop}));
+        EXPECT_EQ(place(fixed), (RECT{10, 100, 90, 121}));
     }
 }
 
@@ -191,29 +193,25 @@ TEST_F(FormTest, GroupBoxInsideShowsTheFaceColour) {
     }));
 }
 
-// Teardown order: controls, then the other components.
-std::vector<std::string>* destroyed = nullptr;
-
-class NoteControl : public TCustomEdit {
+// A component of type Base that notes its destruction as `what` in `log`.
+template <typename Base>
+class Noted : public Base {
 public:
-    using TCustomEdit::TCustomEdit;
-    ~NoteControl() override { destroyed->push_back("control"); }
-};
+    Noted(TComponent* owner, const char* what, std::vector<std::string>* log)
+        : Base(owner), what_(what), log_(log) {}
+    ~Noted() override { log_->push_back(what_); }
 
-class NoteComponent : public TComponent {
-public:
-    using TComponent::TComponent;
-    ~NoteComponent() override { destroyed->push_back("component"); }
+private:
+    const char* what_;
+    std::vector<std::string>* log_;
 };
 
 TEST_F(FormTest, ControlsAreDestroyedBeforeTheOtherComponents) {
     std::vector<std::string> order;
-    destroyed = &order;
-    new NoteComponent(form_.get());
-    Add<NoteControl>(form_.get(), 10, 10, 100, 21);
-    new NoteComponent(form_.get());
+    new Noted<TComponent>(form_.get(), "component", &order);
+    Add<Noted<TCustomEdit>>(form_.get(), 10, 10, 100, 21, "control", &order);
+    new Noted<TComponent>(form_.get(), "component", &order);
     form_.reset();
-    destroyed = nullptr;
     EXPECT_EQ(order, (std::vector<std::string>{"control", "component", "component"}));
 }
 

@@ -11,6 +11,7 @@
 #include "rtl/Bitmap.h"
 #include "rtl/Controls.h"
 #include "rtl/Graphics.h"
+#include "support/WindowDriver.h"
 
 namespace support {
 
@@ -20,9 +21,7 @@ inline LPARAM At(int x, int y) {
 }
 
 inline POINT CentreOf(TWinControl* control) {
-    RECT rect{};
-    GetWindowRect(control->Handle(), &rect);
-    return {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+    return CentreOf(control->Handle());
 }
 
 inline void Send(TWinControl* control, UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -32,9 +31,8 @@ inline void Send(TWinControl* control, UINT msg, WPARAM wParam, LPARAM lParam) {
 // The pointer over the centre of `over`; `to` receives the move (it may
 // hold the capture, as a pressed control does, and then gets every move).
 inline void MovePointer(TWinControl* over, TWinControl* to) {
-    const POINT centre = CentreOf(over);
-    SetCursorPos(centre.x, centre.y);
-    POINT client = centre;
+    PointerTo(over->Handle());
+    POINT client = CentreOf(over);
     ScreenToClient(to->Handle(), &client);
     Send(to, WM_MOUSEMOVE, GetCapture() == to->Handle() ? MK_LBUTTON : 0, At(client.x, client.y));
 }

@@ -5,6 +5,9 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <iterator>
+#include <string>
+#include <type_traits>
 
 #include "support/WindowDriver.h"
 
@@ -14,51 +17,27 @@ namespace {
 
 constexpr UINT_PTR kRecorderId = 0x7E57;
 
-bool Ignored(UINT msg) {
-    switch (msg) {
-        case WM_PAINT:
-        case WM_NCPAINT:
-        case WM_ERASEBKGND:
-        case WM_SETCURSOR:
-        case WM_NCHITTEST:
-        case WM_TIMER:
-        case WM_GETTEXT:
-        case WM_GETTEXTLENGTH:
-        case WM_GETICON:
-        case WM_IME_SETCONTEXT:
-        case WM_IME_NOTIFY:
-        case WM_GETOBJECT:
-        case WM_NULL:
-        case WM_CTLCOLOREDIT:
-        case WM_CTLCOLORSTATIC:
-        case WM_CTLCOLORBTN:
-        case WM_PRINTCLIENT:
-        case WM_SYNCPAINT:
-            return true;
-    }
-    return false;
-}
+constexpr UINT kIgnored[] = {
+    WM_PAINT,       WM_NCPAINT,     WM_ERASEBKGND,    WM_SETCURSOR,    WM_NCHITTEST,
+    WM_TIMER,       WM_GETTEXT,     WM_GETTEXTLENGTH, WM_GETICON,      WM_IME_SETCONTEXT,
+    WM_IME_NOTIFY,  WM_GETOBJECT,   WM_NULL,          WM_CTLCOLOREDIT, WM_CTLCOLORSTATIC,
+    WM_CTLCOLORBTN, WM_PRINTCLIENT, WM_SYNCPAINT,
+};
 
-std::string Describe(const std::vector<TracedMessage>& trace) {
+// One line a message, an expected one with what of it must match.
+template <typename Message>
+std::string Describe(const std::vector<Message>& trace) {
     std::string text;
     char line[96];
     for (std::size_t i = 0; i < trace.size(); ++i) {
-        std::snprintf(line, sizeof line, "  %2zu: msg %04x wp %llx lp %llx\n", i, trace[i].message,
+        std::snprintf(line, sizeof line, "  %2zu: msg %04x wp %llx lp %llx", i, trace[i].message,
                       static_cast<unsigned long long>(trace[i].wParam),
                       static_cast<unsigned long long>(trace[i].lParam));
         text += line;
-    }
-    return text;
-}
-
-std::string Describe(const std::vector<ExpectedMessage>& trace) {
-    std::string text;
-    char line[96];
-    for (std::size_t i = 0; i < trace.size(); ++i) {
-        std::snprintf(line, sizeof line, "  %2zu: msg %04x wp %llx lp %llx (match %u)\n", i,
-                      trace[i].message, static_cast<unsigned long long>(trace[i].wParam),
-                      static_cast<unsigned long long>(trace[i].lParam), trace[i].match);
-        text += line;
+        if constexpr (std::is_same_v<Message, ExpectedMessage>) {
+            text += " (match " + std::to_string(trace[i].match) + ")";
+        }
+        text += "\n";
     }
     return text;
 }
@@ -90,7 +69,7 @@ std::vector<TracedMessage> MessageRecorder::For(HWND window) const {
 LRESULT CALLBACK MessageRecorder::Record(HWND window, UINT msg, WPARAM wParam, LPARAM lParam,
                                          UINT_PTR /*id*/, DWORD_PTR data) {
     auto* recorder = reinterpret_cast<MessageRecorder*>(data);
-    if (!Ignored(msg)) {
+    if (std::ranges::find(kIgnored, msg) == std::end(kIgnored)) {
         recorder->log_.push_back({msg, wParam, lParam, window});
     }
     if (msg == WM_NCDESTROY) {

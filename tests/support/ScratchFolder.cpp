@@ -10,6 +10,23 @@
 
 namespace support {
 
+std::vector<std::string> FilesMatching(const std::string& pattern) {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA found{};
+    const HANDLE search = FindFirstFileA(pattern.c_str(), &found);
+    for (BOOL more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileA(search, &found)) {
+        names.push_back(found.cFileName);
+    }
+    if (search != INVALID_HANDLE_VALUE) {
+        FindClose(search);
+    }
+    return names;
+}
+
+bool Exists(const std::string& path) {
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
 std::string TempFolder(const std::string& name) {
     char temp[MAX_PATH] = {};
     GetTempPathA(MAX_PATH, temp);
@@ -29,21 +46,13 @@ ScratchFolder::~ScratchFolder() {
         UpperCaseAscii(std::string(current, length) + "\\").starts_with(UpperCaseAscii(path_))) {
         SetCurrentDirectoryA((path_ + "..").c_str());
     }
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((path_ + "*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            DeleteFileA((path_ + found.cFileName).c_str());
-        } while (FindNextFileA(search, &found));
-        FindClose(search);
+    for (const std::string& name : FilesMatching(path_ + "*")) {
+        DeleteFileA((path_ + name).c_str());
     }
     // A console host that ran a program there may hold it as its current
     // folder for a moment after the program has ended.
-    EXPECT_TRUE(WaitFor([&] {
-        return RemoveDirectoryA(path_.c_str()) ||
-               GetFileAttributesA(path_.c_str()) == INVALID_FILE_ATTRIBUTES;
-    })) << path_
-        << " stays";
+    EXPECT_TRUE(WaitFor([&] { return RemoveDirectoryA(path_.c_str()) || !Exists(path_); }))
+        << path_ << " stays";
 }
 
 std::string ScratchFolder::File(const std::string& name, const std::string& bytes) const {

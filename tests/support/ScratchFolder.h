@@ -3,8 +3,15 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace support {
+
+// The names of the files and folders that `pattern` (a path with wildcards)
+// matches.
+std::vector<std::string> FilesMatching(const std::string& pattern);
+// Whether a file or folder `path` exists.
+bool Exists(const std::string& path);
 
 // `name` under the temporary-files folder, with this process's id added so
 // that two runs side by side do not meet.

@@ -215,6 +215,11 @@ POINT CentreOf(HWND window) {
     return {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
 }
 
+void PointerTo(HWND window) {
+    const POINT centre = CentreOf(window);
+    SetCursorPos(centre.x, centre.y);
+}
+
 void MouseButton(DWORD flag) {
     INPUT input{};
     input.type = INPUT_MOUSE;

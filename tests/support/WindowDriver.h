@@ -88,6 +88,8 @@ HWND FocusOf(HWND window);
 
 // The middle of `window` on the screen.
 POINT CentreOf(HWND window);
+// The pointer put on the middle of `window`.
+void PointerTo(HWND window);
 // The left mouse button pressed (MOUSEEVENTF_LEFTDOWN) or released
 // (MOUSEEVENTF_LEFTUP) as the user's, where the pointer is.
 void MouseButton(DWORD flag);
