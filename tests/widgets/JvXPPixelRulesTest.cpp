@@ -49,8 +49,12 @@ int BandAt(int r, int length, int n) {
     return band;
 }
 
-bool StartsBand(int r, int band, int length, int n) {
-    return EdgeOf(band, length, n) == r;
+// The table entry of row (or column) r: its band's, or with `dithered` the
+// band before on the band's first row.
+std::size_t EntryAt(int r, int length, bool dithered = true) {
+    const int band = BandAt(r, length, kColors);
+    const bool first = band > 0 && EdgeOf(band, length, kColors) == r;
+    return static_cast<std::size_t>(dithered && first ? band - 1 : band);
 }
 
 TRandomSource NeverAsked() {
@@ -141,14 +145,9 @@ TEST(XPPixelRulesTest, TheButtonFaceRowsCarryTheirBandAndTheFirstRowThePrevious)
         FillGradientPixels(picture.rows, kWhite, kFaceBottom, kColors, gdTopToBottom, dithered,
                            NeverAsked());
         for (int y = 0; y < kHeight; ++y) {
-            const int band = BandAt(y, kHeight, kColors);
-            int entry = band;
-            if (dithered && band > 0 && StartsBand(y, band, kHeight, kColors)) {
-                entry = band - 1;
-            }
             for (int x = 0; x < kWidth; ++x) {
-                ASSERT_EQ(picture.rows.Pixel(x, y), table[static_cast<std::size_t>(entry)])
-                    << "pixel " << x << ", " << y << ": band " << band;
+                ASSERT_EQ(picture.rows.Pixel(x, y), table[EntryAt(y, kHeight, dithered)])
+                    << "pixel " << x << ", " << y << ": band " << BandAt(y, kHeight, kColors);
             }
         }
     }
@@ -180,10 +179,8 @@ TEST(XPPixelRulesTest, VerticalBandsDitherTheirFirstColumnInEveryRow) {
         Picture picture(kWidth, kHeight);
         FillGradientPixels(picture.rows, from, to, kColors, direction, true, NeverAsked());
         for (int x = 0; x < kWidth; ++x) {
-            const int band = BandAt(x, kWidth, kColors);
-            const int entry = band > 0 && StartsBand(x, band, kWidth, kColors) ? band - 1 : band;
             for (int y = 0; y < kHeight; ++y) {
-                ASSERT_EQ(picture.rows.Pixel(x, y), table[static_cast<std::size_t>(entry)])
+                ASSERT_EQ(picture.rows.Pixel(x, y), table[EntryAt(x, kWidth)])
                     << "pixel " << x << ", " << y;
             }
         }
@@ -209,11 +206,11 @@ TEST(XPPixelRulesTest, LongBandsDitherRowsChosenByTheGenerator) {
     // Band 3 covers rows 9 to 12 (MulDiv 9.375 -> 9, 12.5 -> 13): rows 9, 10
     // and 11 carry entry 2, row 12 entry 3. Band 4 covers 13 to 15, all
     // dithered with entry 3.
-    for (const auto& [row, entry] : std::vector<std::pair<int, int>>{
+    for (const auto& [row, entry] : std::vector<std::pair<int, std::size_t>>{
              {9, 2}, {10, 2}, {11, 2}, {12, 3}, {13, 3}, {14, 3}, {15, 3}, {16, 4}}) {
         SCOPED_TRACE(row);
-        EXPECT_EQ(picture.rows.Pixel(0, row), table[static_cast<std::size_t>(entry)]);
-        EXPECT_EQ(picture.rows.Pixel(kWidth - 1, row), table[static_cast<std::size_t>(entry)]);
+        EXPECT_EQ(picture.rows.Pixel(0, row), table[entry]);
+        EXPECT_EQ(picture.rows.Pixel(kWidth - 1, row), table[entry]);
     }
 }
 
