@@ -51,6 +51,9 @@ protected:
         // Wine takes an empty list as none given and keeps the theme, so
         // the list names a class that no theme has.
         SetWindowTheme(box_->Handle(), L" ", L" ");
+        th_ = TextSize(box_, "0").cy;
+        tw_ = TextSize(box_, "Original").cx;
+        shadowTop_ = th_ / 2 - 1;
     }
 
     void Picture(TBitmap& picture) { support::Render(box_, picture, PRF_CLIENT | PRF_ERASEBKGND); }
@@ -59,6 +62,12 @@ protected:
     TCustomEdit* first_ = nullptr;
     TCustomEdit* second_ = nullptr;
     TCustomEdit* other_ = nullptr;
+    int th_ = 0;  // the text's height and the caption's width in the box's font
+    int tw_ = 0;
+    int shadowTop_ = 0;
+    const COLORREF shadow_ = GetSysColor(COLOR_BTNSHADOW);
+    const COLORREF highlight_ = GetSysColor(COLOR_BTNHIGHLIGHT);
+    const COLORREF face_ = GetSysColor(COLOR_BTNFACE);
 };
 
 TEST_F(GroupBoxTest, Defaults) {
@@ -71,12 +80,6 @@ TEST_F(GroupBoxTest, Defaults) {
 }
 
 TEST_F(GroupBoxTest, TheClassicFrameIsAShadowLineWithAHighlightLineBelowAndRight) {
-    const int th = TextSize(box_, "0").cy;
-    const int tw = TextSize(box_, "Original").cx;
-    const int shadowTop = th / 2 - 1;
-    const COLORREF shadow = GetSysColor(COLOR_BTNSHADOW);
-    const COLORREF highlight = GetSysColor(COLOR_BTNHIGHLIGHT);
-    const COLORREF face = GetSysColor(COLOR_BTNFACE);
     TBitmap picture;
     Picture(picture);
     struct Point {
@@ -85,28 +88,28 @@ TEST_F(GroupBoxTest, TheClassicFrameIsAShadowLineWithAHighlightLineBelowAndRight
         const char* what;
     };
     const Point points[] = {
-        {200, shadowTop, shadow, "top shadow line"},
-        {200, shadowTop + 1, highlight, "top highlight line"},
-        {200, shadowTop - 1, face, "above the frame"},
-        {0, 30, shadow, "left shadow line"},
-        {1, 30, highlight, "left highlight line"},
-        {kWidth - 2, 30, shadow, "right shadow line"},
-        {kWidth - 1, 30, highlight, "right highlight line"},
-        {200, kHeight - 2, shadow, "bottom shadow line"},
-        {200, kHeight - 1, highlight, "bottom highlight line"},
-        {200, 30, face, "inside"},
-        {7, shadowTop, shadow, "the line left of the caption"},
-        {8 + tw, shadowTop, shadow, "the line right of the caption"},
-        {8 + tw, shadowTop + 1, highlight, "the highlight right of the caption"},
+        {200, shadowTop_, shadow_, "top shadow line"},
+        {200, shadowTop_ + 1, highlight_, "top highlight line"},
+        {200, shadowTop_ - 1, face_, "above the frame"},
+        {0, 30, shadow_, "left shadow line"},
+        {1, 30, highlight_, "left highlight line"},
+        {kWidth - 2, 30, shadow_, "right shadow line"},
+        {kWidth - 1, 30, highlight_, "right highlight line"},
+        {200, kHeight - 2, shadow_, "bottom shadow line"},
+        {200, kHeight - 1, highlight_, "bottom highlight line"},
+        {200, 30, face_, "inside"},
+        {7, shadowTop_, shadow_, "the line left of the caption"},
+        {8 + tw_, shadowTop_, shadow_, "the line right of the caption"},
+        {8 + tw_, shadowTop_ + 1, highlight_, "the highlight right of the caption"},
     };
     for (const Point& p : points) {
         EXPECT_EQ(picture.Pixel(p.x, p.y), p.color) << p.what << " at " << p.x << ", " << p.y;
     }
     // Behind the caption the patch of the box's colour hides both lines.
     int ink = 0;
-    for (int x = 8; x < 8 + tw; ++x) {
-        EXPECT_NE(picture.Pixel(x, shadowTop), shadow) << "x " << x;
-        for (int y = 0; y < th; ++y) {
+    for (int x = 8; x < 8 + tw_; ++x) {
+        EXPECT_NE(picture.Pixel(x, shadowTop_), shadow_) << "x " << x;
+        for (int y = 0; y < th_; ++y) {
             ink += picture.Pixel(x, y) == GetSysColor(COLOR_WINDOWTEXT) ? 1 : 0;
         }
     }
@@ -115,27 +118,23 @@ TEST_F(GroupBoxTest, TheClassicFrameIsAShadowLineWithAHighlightLineBelowAndRight
 
 TEST_F(GroupBoxTest, TheMainWindowsFontPutsTheFrameAtRowsFiveAndSix) {
     // The layout's font is 13 pixels high; the frame's lines follow from it.
-    if (TextSize(box_, "0").cy != 13) {
-        GTEST_SKIP() << "the substitute font here is " << TextSize(box_, "0").cy << " pixels high";
+    if (th_ != 13) {
+        GTEST_SKIP() << "the substitute font here is " << th_ << " pixels high";
     }
     TBitmap picture;
     Picture(picture);
-    EXPECT_EQ(picture.Pixel(200, 5), GetSysColor(COLOR_BTNSHADOW));
-    EXPECT_EQ(picture.Pixel(200, 6), GetSysColor(COLOR_BTNHIGHLIGHT));
+    EXPECT_EQ(picture.Pixel(200, 5), shadow_);
+    EXPECT_EQ(picture.Pixel(200, 6), highlight_);
 }
 
 TEST_F(GroupBoxTest, FlatFrameEmptyCaptionAndRightToLeft) {
-    const int shadowTop = TextSize(box_, "0").cy / 2 - 1;
-    const int tw = TextSize(box_, "Original").cx;
-    const COLORREF shadow = GetSysColor(COLOR_BTNSHADOW);
-    const COLORREF face = GetSysColor(COLOR_BTNFACE);
     {
         SCOPED_TRACE("Ctl3D off: one line in the window-frame colour");
         box_->SetCtl3D(false);
         TBitmap picture;
         Picture(picture);
-        EXPECT_EQ(picture.Pixel(200, shadowTop), GetSysColor(COLOR_WINDOWFRAME));
-        EXPECT_EQ(picture.Pixel(200, shadowTop + 1), face);
+        EXPECT_EQ(picture.Pixel(200, shadowTop_), GetSysColor(COLOR_WINDOWFRAME));
+        EXPECT_EQ(picture.Pixel(200, shadowTop_ + 1), face_);
         EXPECT_EQ(picture.Pixel(kWidth - 1, 30), GetSysColor(COLOR_WINDOWFRAME));
         box_->SetCtl3D(true);
     }
@@ -145,7 +144,7 @@ TEST_F(GroupBoxTest, FlatFrameEmptyCaptionAndRightToLeft) {
         TBitmap picture;
         Picture(picture);
         for (int x = 0; x < kWidth - 1; ++x) {
-            ASSERT_EQ(picture.Pixel(x, shadowTop), shadow) << "x " << x;
+            ASSERT_EQ(picture.Pixel(x, shadowTop_), shadow_) << "x " << x;
         }
         box_->SetCaption("Original");
     }
@@ -154,12 +153,12 @@ TEST_F(GroupBoxTest, FlatFrameEmptyCaptionAndRightToLeft) {
         box_->SetBiDiMode(TBiDiMode::bdRightToLeft);
         TBitmap picture;
         Picture(picture);
-        const int left = (kWidth - 1) - tw - 8;
-        EXPECT_EQ(picture.Pixel(8, shadowTop), shadow);
-        EXPECT_EQ(picture.Pixel(left - 1, shadowTop), shadow);
-        EXPECT_NE(picture.Pixel(left, shadowTop), shadow);
-        EXPECT_NE(picture.Pixel(left + tw - 1, shadowTop), shadow);
-        EXPECT_EQ(picture.Pixel(left + tw, shadowTop), shadow);
+        const int left = (kWidth - 1) - tw_ - 8;
+        EXPECT_EQ(picture.Pixel(8, shadowTop_), shadow_);
+        EXPECT_EQ(picture.Pixel(left - 1, shadowTop_), shadow_);
+        EXPECT_NE(picture.Pixel(left, shadowTop_), shadow_);
+        EXPECT_NE(picture.Pixel(left + tw_ - 1, shadowTop_), shadow_);
+        EXPECT_EQ(picture.Pixel(left + tw_, shadowTop_), shadow_);
     }
 }
 
@@ -167,8 +166,6 @@ TEST_F(GroupBoxTest, WhatThePlatformsBoxPaintsAtOnceIsPaintedOverAgain) {
     // The platform's box draws itself at once on some messages, not through
     // WM_PAINT; its frame leaves a gap around the caption where ours does
     // not (x = 7 and x = 8 + caption width carry our shadow line).
-    const int shadowTop = TextSize(box_, "0").cy / 2 - 1;
-    const COLORREF shadow = GetSysColor(COLOR_BTNSHADOW);
     struct Case {
         const char* name;
         UINT message;
@@ -184,33 +181,29 @@ TEST_F(GroupBoxTest, WhatThePlatformsBoxPaintsAtOnceIsPaintedOverAgain) {
         SCOPED_TRACE(c.name);
         SendMessageA(box_->Handle(), c.message, c.wParam, reinterpret_cast<LPARAM>(c.text));
         UpdateWindow(box_->Handle());
-        const int tw = TextSize(box_, box_->Caption()).cx;
+        const int width = TextSize(box_, box_->Caption()).cx;
         // Read from the window itself: the screen shows it a moment later.
         TBitmap drawn;
         ASSERT_TRUE(support::CaptureWindowOf(box_->Handle(), drawn));
-        EXPECT_EQ(drawn.Pixel(7, shadowTop), shadow);
-        EXPECT_EQ(drawn.Pixel(8 + tw, shadowTop), shadow);
+        EXPECT_EQ(drawn.Pixel(7, shadowTop_), shadow_);
+        EXPECT_EQ(drawn.Pixel(8 + width, shadowTop_), shadow_);
     }
 }
 
 TEST_F(GroupBoxTest, ADisabledCaptionIsEmbossed) {
     box_->SetEnabled(false);
-    const int th = TextSize(box_, "0").cy;
-    const int tw = TextSize(box_, "Original").cx;
-    const COLORREF shadow = GetSysColor(COLOR_BTNSHADOW);
-    const COLORREF highlight = GetSysColor(COLOR_BTNHIGHLIGHT);
     TBitmap picture;
     Picture(picture);
     int shadowInk = 0;
     int highlightBelow = 0;
     int textInk = 0;
-    for (int y = 0; y < th; ++y) {
-        for (int x = 8; x < 8 + tw; ++x) {
+    for (int y = 0; y < th_; ++y) {
+        for (int x = 8; x < 8 + tw_; ++x) {
             const COLORREF pixel = picture.Pixel(x, y);
             textInk += pixel == GetSysColor(COLOR_WINDOWTEXT) ? 1 : 0;
-            if (pixel == shadow && y != th / 2 - 1) {
+            if (pixel == shadow_ && y != shadowTop_) {
                 ++shadowInk;
-                highlightBelow += picture.Pixel(x + 1, y + 1) == highlight ? 1 : 0;
+                highlightBelow += picture.Pixel(x + 1, y + 1) == highlight_ ? 1 : 0;
             }
         }
     }
