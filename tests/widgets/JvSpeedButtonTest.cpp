@@ -18,6 +18,7 @@
 #include "support/ControlDriver.h"
 #include "support/FormFixture.h"
 #include "support/Pixels.h"
+#include "widgets/GlyphPixels.h"
 #include "widgets/JvButtonColors.h"
 #include "widgets/JvGlyphCache.h"
 
@@ -67,8 +68,12 @@ protected:
         support::Send(button_, msg, wParam, lParam);
     }
 
-    // The pointer over the button, as the mouse would bring it.
+    // The pointer over the button, as the mouse would bring it, or away.
     void PointAtButton() { support::MovePointer(button_, button_); }
+    void PointAway() {
+        SetCursorPos(0, 0);
+        Send(WM_MOUSELEAVE, 0, 0);
+    }
 
     // The button's look, held down by the mouse when `pressed` (and released
     // off the button afterwards).
@@ -253,8 +258,7 @@ TEST_F(SpeedButtonTest, HotOnlyWhileOneOfTheProgramsWindowsIsActive) {
     SetForegroundWindow(form_->Handle());
     PointAtButton();
     EXPECT_TRUE(button_->MouseOver());
-    SetCursorPos(0, 0);
-    Send(WM_MOUSELEAVE, 0, 0);
+    PointAway();
     ASSERT_FALSE(button_->MouseOver());
 
     // Another program's window in front: the desktop's, which Wine's
@@ -303,8 +307,7 @@ TEST_F(SpeedButtonTest, WithoutThemesTheFrameIsDrawnInTheFacesLightAndDarkColour
         SCOPED_TRACE(c.name);
         button_->SetColor(c.color);
         button_->SetFlat(c.flat);
-        SetCursorPos(0, 0);
-        Send(WM_MOUSELEAVE, 0, 0);
+        PointAway();
         if (c.hot) {
             PointAtButton();
         }
@@ -337,22 +340,14 @@ TEST_F(SpeedButtonTest, TheEditsPictureIsCentredInThePictureAreaAndMovesWhenPres
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         ClassicLook classic(c.classic);
-        // The picture area: the element's content rectangle under themes;
-        // inside the two frame steps and one more pixel without.
-        RECT area{3, 3, 18, 16};
-        if (!c.classic) {
-            TBitmap scratch(21, 19);
-            ThemeData theme(button_->Handle(), L"BUTTON");
-            RECT all{0, 0, 21, 19};
-            GetThemeBackgroundContentRect(theme.Get(), scratch.Dc(), BP_PUSHBUTTON,
-                                          c.pressed ? PBS_PRESSED : PBS_NORMAL, &all, &area);
-        }
         const POINT offset = !c.pressed ? POINT{0, 0} : c.classic ? POINT{1, 1} : POINT{1, 0};
+        const POINT at = glyphs::PicturePlace(button_->Handle(), !c.classic, 1,
+                                              c.pressed ? PBS_PRESSED : PBS_NORMAL);
+        const int x = at.x + offset.x;
+        const int y = at.y + offset.y;
         TBitmap look;
         RenderHeld(c.pressed, look);
         // The picture's red inside starts two pixels into it.
-        const int x = area.left + (area.right - area.left) / 2 - 7 + offset.x;
-        const int y = area.top + (area.bottom - area.top) / 2 - 6 + offset.y;
         EXPECT_EQ(BoxOf(look, kRed), (RECT{x + 2, y + 2, x + 12, y + 10}));
     }
 }
@@ -369,8 +364,7 @@ TEST_F(SpeedButtonTest, DisabledItShowsTheListsDisabledPictureAndInactiveTheGrey
 
     button_->SetEnabled(true);
     button_->SetFlat(true);  // flat and not hot: inactive
-    SetCursorPos(0, 0);
-    Send(WM_MOUSELEAVE, 0, 0);
+    PointAway();
     Render(button_, look);
     EXPECT_EQ(look.Pixel(cx, cy), GreyOf(kRed));
     button_->SetGrayedInactive(false);
@@ -469,12 +463,10 @@ TEST(ButtonGlyph, EachStateTakesItsOwnPictureOrAMadeOne) {
         glyph.SetGlyph(source.Handle());
         glyph.SetNumGlyphs(c.numGlyphs);
         glyph.SetGrayNewStyle(c.grayNewStyle);
-        TBitmap target(16, 16);
-        const RECT all{0, 0, 16, 16};
-        GdiObject<HBRUSH> fuchsia(CreateSolidBrush(kFuchsia));
-        FillRect(target.Dc(), &all, fuchsia.Get());
+        TBitmap target;
+        support::Paint(target, 16, 16, [](int, int) { return kFuchsia; });
         TJvxButtonGlyph::DrawParams params;
-        params.area = all;
+        params.area = support::Whole(target);
         params.state = c.state;
         glyph.Draw(target.Dc(), params);
         EXPECT_EQ(target.Pixel(8, 8), c.centre);

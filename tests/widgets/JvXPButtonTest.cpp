@@ -6,8 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <functional>
 #include <string>
+#include <utility>
 
 #include "rtl/Bitmap.h"
 #include "rtl/Forms.h"
@@ -28,9 +30,7 @@ using namespace xp_look;
 constexpr COLORREF kMagenta = RGB(255, 0, 255);  // see-through in a glyph
 
 class XPButtonTest : public support::FormFixture {
-public:  // the table-driven cases reach the fixture through a reference
-    using FormFixture::form_;
-
+protected:
     void SetUp() override {
         MakeForm(300, 100, 60, 60);
         edit_ = Add<TCustomEdit>(form_.get(), 10, 60, 100, 21);
@@ -73,6 +73,11 @@ public:  // the table-driven cases reach the fixture through a reference
     }
     // The pointer over `over`; the button gets the move (it may hold the capture).
     void PointerOver(TWinControl* over) { support::MovePointer(over, button_); }
+    // The left button pressed with the pointer over the button.
+    void Press() {
+        PointerOver(button_);
+        Send(button_, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+    }
     // A key as the keyboard sends it, through the loop's dialog-key routing.
     static void Key(TWinControl* target, WORD key) {
         support::PostKey(target->Handle(), key);
@@ -115,18 +120,15 @@ TEST_F(XPButtonTest, Defaults) {
 }
 
 TEST_F(XPButtonTest, TheGradientsAreBuiltForTheSize) {
-    EXPECT_EQ(button_->BackgroundGradient().Width(), 71);
-    EXPECT_EQ(button_->BackgroundGradient().Height(), 19);
-    for (const TBitmap* gradient :
-         {&button_->PressedGradient(), &button_->FocusGradient(), &button_->HotGradient()}) {
-        EXPECT_EQ(gradient->Width(), 71);
-        EXPECT_EQ(gradient->Height(), 19);
+    for (const TBitmap* gradient : {&button_->BackgroundGradient(), &button_->PressedGradient(),
+                                    &button_->FocusGradient(), &button_->HotGradient()}) {
+        EXPECT_EQ(std::pair(gradient->Width(), gradient->Height()), std::pair(71, 19));
     }
     // Resized while the pointer is over it: the face is inset by the ring.
     PointerOver(button_);
     button_->SetBounds(button_->Left(), button_->Top(), 90, 30);
-    EXPECT_EQ(button_->BackgroundGradient().Width(), 90 - 6);
-    EXPECT_EQ(button_->BackgroundGradient().Height(), 30 - 6);
+    const TBitmap& inset = button_->BackgroundGradient();
+    EXPECT_EQ(std::pair(inset.Width(), inset.Height()), std::pair(90 - 6, 30 - 6));
     EXPECT_EQ(button_->HotGradient().Width(), 88);
     EXPECT_EQ(button_->PressedGradient().Pixel(0, 27), GradientRow(kPressed, 28, 27));
 }
@@ -134,50 +136,40 @@ TEST_F(XPButtonTest, TheGradientsAreBuiltForTheSize) {
 TEST_F(XPButtonTest, EachStateShowsItsRingFaceAndBorder) {
     struct Case {
         const char* name;
-        std::function<void(XPButtonTest&)> enter;
+        std::function<void()> enter;
         Look look;
     };
     const Case cases[] = {
-        {"idle", [](XPButtonTest&) {}, {Ring::kNone, false, kBorder}},
-        {"pointer over it",
-         [](XPButtonTest& t) { t.PointerOver(t.button_); },
-         {Ring::kHot, false, kBorder}},
-        {"focused", [](XPButtonTest& t) { t.button_->SetFocus(); }, {Ring::kFocus, false, kBorder}},
+        {"idle", [] {}, {Ring::kNone, false, kBorder}},
+        {"pointer over it", [this] { PointerOver(button_); }, {Ring::kHot, false, kBorder}},
+        {"focused", [this] { button_->SetFocus(); }, {Ring::kFocus, false, kBorder}},
         {"focused and hot",
-         [](XPButtonTest& t) {
-             t.button_->SetFocus();
-             t.PointerOver(t.button_);
+         [this] {
+             button_->SetFocus();
+             PointerOver(button_);
          },
          {Ring::kHot, false, kBorder}},
-        {"pressed",
-         [](XPButtonTest& t) {
-             t.PointerOver(t.button_);
-             Send(t.button_, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
-         },
-         {Ring::kNone, true, kBorder}},
+        {"pressed", [this] { Press(); }, {Ring::kNone, true, kBorder}},
         {"pressed and dragged off",
-         [](XPButtonTest& t) {
-             t.PointerOver(t.button_);
-             Send(t.button_, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
-             t.PointerOver(t.edit_);
+         [this] {
+             Press();
+             PointerOver(edit_);
          },
          {Ring::kFocus, false, kBorder}},
         {"default, an edit focused",
-         [](XPButtonTest& t) { t.button_->SetDefault(true); },
+         [this] { button_->SetDefault(true); },
          {Ring::kFocus, false, kBorder}},
         {"default, another XP button focused",
-         [](XPButtonTest& t) {
-             t.button_->SetDefault(true);
-             t.next_->SetFocus();
+         [this] {
+             button_->SetDefault(true);
+             next_->SetFocus();
          },
          {Ring::kNone, false, kBorder}},
-        {"disabled",
-         [](XPButtonTest& t) { t.button_->SetEnabled(false); },
-         {Ring::kNone, false, kDisabledBorder}},
+        {"disabled", [this] { button_->SetEnabled(false); }, {Ring::kNone, false, kDisabledBorder}},
         {"disabled under the pointer",
-         [](XPButtonTest& t) {
-             t.PointerOver(t.button_);
-             t.button_->SetEnabled(false);
+         [this] {
+             PointerOver(button_);
+             button_->SetEnabled(false);
          },
          {Ring::kNone, false, kDisabledBorder}},
     };
@@ -185,7 +177,7 @@ TEST_F(XPButtonTest, EachStateShowsItsRingFaceAndBorder) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         NewButton();
-        c.enter(*this);
+        c.enter();
         TBitmap picture;
         Picture(picture);
         const std::string mismatch = FirstFaceMismatch(picture, c.look);
@@ -223,8 +215,7 @@ TEST_F(XPButtonTest, TheCaptionIsCentredAndMovesOnePixelWhenPressed) {
     EXPECT_LE(idleInk.bottom, top + text.cy);
     EXPECT_GT(idleInk.right - idleInk.left, text.cx / 2) << "the caption is drawn";
 
-    PointerOver(button_);
-    Send(button_, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+    Press();
     TBitmap pressed;
     Picture(pressed);
     const RECT pressedInk = InkBox(pressed, {Ring::kNone, true, kBorder});
@@ -344,43 +335,39 @@ TEST_F(XPButtonTest, ShiftedSpacePressesNothing) {
 }
 
 TEST_F(XPButtonTest, EnterEscapeAndTheDefaultAndCancelRules) {
+    enum Focus { kEdit, kButton, kNext };
     struct Case {
         const char* name;
         bool isDefault;
         bool isCancel;
-        TWinControl* focus;
+        Focus focus;
         WORD key;
         BYTE modifier;  // 0: none
         int buttonClicks;
         int nextClicks;
     };
     const Case cases[] = {
-        {"Enter on the focused button", false, false, nullptr, VK_RETURN, 0, 1, 0},
-        {"Shift+Enter on the focused button", false, false, nullptr, VK_RETURN, VK_SHIFT, 1, 0},
-        {"Enter in the edit, no default", false, false, nullptr, VK_RETURN, 0, 0, 0},
-        {"Enter in the edit, default", true, false, nullptr, VK_RETURN, 0, 1, 0},
-        {"Enter on another XP button, default", true, false, nullptr, VK_RETURN, 0, 0, 1},
-        {"Escape, cancel", false, true, nullptr, VK_ESCAPE, 0, 1, 0},
-        {"Escape, not cancel", false, false, nullptr, VK_ESCAPE, 0, 0, 0},
-        {"Shift+Escape, cancel", false, true, nullptr, VK_ESCAPE, VK_SHIFT, 0, 0},
-        {"Ctrl+Escape, cancel", false, true, nullptr, VK_ESCAPE, VK_CONTROL, 0, 0},
+        {"Enter on the focused button", false, false, kButton, VK_RETURN, 0, 1, 0},
+        {"Shift+Enter on the focused button", false, false, kButton, VK_RETURN, VK_SHIFT, 1, 0},
+        {"Enter in the edit, no default", false, false, kEdit, VK_RETURN, 0, 0, 0},
+        {"Enter in the edit, default", true, false, kEdit, VK_RETURN, 0, 1, 0},
+        {"Enter on another XP button, default", true, false, kNext, VK_RETURN, 0, 0, 1},
+        {"Escape, cancel", false, true, kEdit, VK_ESCAPE, 0, 1, 0},
+        {"Escape, not cancel", false, false, kEdit, VK_ESCAPE, 0, 0, 0},
+        {"Shift+Escape, cancel", false, true, kEdit, VK_ESCAPE, VK_SHIFT, 0, 0},
+        {"Ctrl+Escape, cancel", false, true, kEdit, VK_ESCAPE, VK_CONTROL, 0, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         NewButton();
-        TWinControl* focus = edit_;
-        if (std::string(c.name).find("focused button") != std::string::npos) {
-            focus = button_;
-        } else if (std::string(c.name).find("another XP") != std::string::npos) {
-            focus = next_;
-        }
+        TWinControl* const focus[] = {edit_, button_, next_};
         button_->SetDefault(c.isDefault);
         button_->SetCancel(c.isCancel);
-        focus->SetFocus();
+        focus[c.focus]->SetFocus();
         if (c.modifier != 0) {
             HoldModifier(c.modifier);
         }
-        Key(focus, c.key);
+        Key(focus[c.focus], c.key);
         EXPECT_EQ(clicks_, c.buttonClicks);
         EXPECT_EQ(nextClicks_, c.nextClicks);
     }
@@ -440,31 +427,26 @@ TEST_F(XPButtonTest, SettingTheSameEnabledValueAsksForNoRepaint) {
 TEST_F(XPButtonTest, SettersRepaintOnlyOnANewValue) {
     struct Case {
         const char* name;
-        std::function<void(TJvXPButton&)> same;
-        std::function<void(TJvXPButton&)> changed;
+        std::function<void(TJvXPButton&, int)> set;
+        int same;  // the default
+        int changed;
     };
     const Case cases[] = {
-        {"AutoGray", [](TJvXPButton& b) { b.SetAutoGray(true); },
-         [](TJvXPButton& b) { b.SetAutoGray(false); }},
-        {"Layout", [](TJvXPButton& b) { b.SetLayout(blGlyphLeft); },
-         [](TJvXPButton& b) { b.SetLayout(blGlyphTop); }},
-        {"ShowAccelChar", [](TJvXPButton& b) { b.SetShowAccelChar(true); },
-         [](TJvXPButton& b) { b.SetShowAccelChar(false); }},
-        {"ShowFocusRect", [](TJvXPButton& b) { b.SetShowFocusRect(false); },
-         [](TJvXPButton& b) { b.SetShowFocusRect(true); }},
-        {"SmoothEdges", [](TJvXPButton& b) { b.SetSmoothEdges(true); },
-         [](TJvXPButton& b) { b.SetSmoothEdges(false); }},
-        {"Spacing", [](TJvXPButton& b) { b.SetSpacing(3); },
-         [](TJvXPButton& b) { b.SetSpacing(5); }},
-        {"WordWrap", [](TJvXPButton& b) { b.SetWordWrap(true); },
-         [](TJvXPButton& b) { b.SetWordWrap(false); }},
+        {"AutoGray", [](TJvXPButton& b, int v) { b.SetAutoGray(v != 0); }, 1, 0},
+        {"Layout", [](TJvXPButton& b, int v) { b.SetLayout(TJvXPLayout(v)); }, blGlyphLeft,
+         blGlyphTop},
+        {"ShowAccelChar", [](TJvXPButton& b, int v) { b.SetShowAccelChar(v != 0); }, 1, 0},
+        {"ShowFocusRect", [](TJvXPButton& b, int v) { b.SetShowFocusRect(v != 0); }, 0, 1},
+        {"SmoothEdges", [](TJvXPButton& b, int v) { b.SetSmoothEdges(v != 0); }, 1, 0},
+        {"Spacing", [](TJvXPButton& b, int v) { b.SetSpacing(std::uint8_t(v)); }, 3, 5},
+        {"WordWrap", [](TJvXPButton& b, int v) { b.SetWordWrap(v != 0); }, 1, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         UpdateWindow(button_->Handle());
-        c.same(*button_);
+        c.set(*button_, c.same);
         EXPECT_FALSE(GetUpdateRect(button_->Handle(), nullptr, FALSE));
-        c.changed(*button_);
+        c.set(*button_, c.changed);
         EXPECT_TRUE(GetUpdateRect(button_->Handle(), nullptr, FALSE));
     }
 }
