@@ -15,21 +15,16 @@ namespace {
 using support::Fields;
 
 TEST(ButtonColors, HighlightAndShadowAreTheFacePlusAndMinus64PerChannel) {
-    struct Case {
-        RgbValue face;
-        RgbValue highlight;
-        RgbValue shadow;
-    };
-    const Case cases[] = {
+    const std::tuple<RgbValue, RgbValue, RgbValue> cases[] = {
         {0xF5F5F5, 0xFFFFFF, 0xB5B5B5},  // Wine's button face
         {0xC0C0C0, 0xFFFFFF, 0x808080},
         {0x102030, 0x506070, 0x000000},  // each channel on its own
         {0x00FF7F, 0x40FFBF, 0x00BF3F},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.face);
-        EXPECT_EQ(FrameHighlight(c.face), c.highlight);
-        EXPECT_EQ(FrameShadow(c.face), c.shadow);
+    for (const auto& [face, highlight, shadow] : cases) {
+        SCOPED_TRACE(face);
+        EXPECT_EQ(FrameHighlight(face), highlight);
+        EXPECT_EQ(FrameShadow(face), shadow);
     }
 }
 

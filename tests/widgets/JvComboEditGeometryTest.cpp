@@ -16,13 +16,8 @@ namespace {
 using support::Fields;
 
 TEST(ButtonBounds, EveryKindOfBorderHasItsPlace) {
-    struct Case {
-        const char* name;
-        EditFrame frame;
-        BoxRect expected;
-    };
     // The main window's field: 361 x 21 with a 21 wide button.
-    const Case cases[] = {
+    const std::tuple<const char*, EditFrame, BoxRect> cases[] = {
         {"themed, three-dimensional", {true, true, false}, {338, 0, 21, 19}},
         {"themed, flat", {true, true, true}, {339, 1, 21, 19}},
         {"classic, three-dimensional", {false, true, false}, {336, 0, 21, 17}},
@@ -31,9 +26,9 @@ TEST(ButtonBounds, EveryKindOfBorderHasItsPlace) {
         {"old-style system", {true, true, false, false}, {340, 0, 21, 21}},
         {"old-style, classic, flat", {false, true, true, false}, {340, 0, 21, 21}},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        EXPECT_EQ(Fields(ButtonBounds(c.frame, 361, 21, 21)), Fields(c.expected));
+    for (const auto& [name, frame, expected] : cases) {
+        SCOPED_TRACE(name);
+        EXPECT_EQ(Fields(ButtonBounds(frame, 361, 21, 21)), Fields(expected));
     }
 }
 
@@ -73,24 +68,18 @@ TEST(EditHeights, TheFieldsFontGivesTheirHeightOf21) {
 }
 
 TEST(EllipsisPicture, ThreeDotsCentredWithAGapOfOneToThree) {
-    struct Case {
-        int buttonWidth;
-        int width;
-        std::array<int, 3> dots;
-    };
-    const Case cases[] = {
+    const std::tuple<int, int, std::array<int, 3>> cases[] = {
         {21, 15, {1, 6, 11}},  // gap 4 clamped to 3
         {17, 11, {0, 4, 8}},   // gap 2
         {14, 8, {0, 3, 6}},    // gap 1
         {12, 6, {-1, 2, 5}},   // gap 0 clamped to 1: the first dot starts outside
         {3, 1, {-3, 0, 3}},    // at least one pixel wide
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.buttonWidth);
-        const EllipsisPicture picture = MakeEllipsisPicture(c.buttonWidth);
-        EXPECT_EQ(std::tuple(picture.width, picture.height, picture.dotY),
-                  std::tuple(c.width, 4, 1));
-        EXPECT_EQ(std::to_array(picture.dotX), c.dots);
+    for (const auto& [buttonWidth, width, dots] : cases) {
+        SCOPED_TRACE(buttonWidth);
+        const EllipsisPicture picture = MakeEllipsisPicture(buttonWidth);
+        EXPECT_EQ(std::tuple(picture.width, picture.height, picture.dotY), std::tuple(width, 4, 1));
+        EXPECT_EQ(std::to_array(picture.dotX), dots);
     }
 }
 

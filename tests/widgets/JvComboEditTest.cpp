@@ -8,7 +8,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <functional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "rtl/Forms.h"
@@ -155,37 +157,33 @@ TEST_F(ComboEditTest, RightOfTheHoldersLeftEdgeThereIsNoTextToPointAt) {
 
 TEST_F(ComboEditTest, AHiddenButtonKeepsItsWidthAndShowsWithItAgain) {
     TJvCustomComboEdit* field = AddField();
+    auto width = [field](int value) { return [=] { field->SetButtonWidth(value); }; };
+    auto show = [field](bool value) { return [=] { field->SetShowButton(value); }; };
     struct Step {
         const char* name;
-        void (*action)(TJvCustomComboEdit*);
+        std::function<void()> action;
         bool shown;
         int width;  // ButtonWidth
         int saved;
         int holderWidth;
     };
     const Step steps[] = {
-        {"width 0 hides", [](TJvCustomComboEdit* f) { f->SetButtonWidth(0); }, false, 21, 21, 0},
-        {"shown again", [](TJvCustomComboEdit* f) { f->SetShowButton(true); }, true, 21, 21, 21},
-        {"wider", [](TJvCustomComboEdit* f) { f->SetButtonWidth(30); }, true, 30, 21, 30},
-        {"too wide to fit", [](TJvCustomComboEdit* f) { f->SetButtonWidth(400); }, true, 30, 21,
-         30},
-        {"width 1 hides too", [](TJvCustomComboEdit* f) { f->SetButtonWidth(1); }, false, 30, 30,
-         1},
-        {"hidden: only kept", [](TJvCustomComboEdit* f) { f->SetButtonWidth(40); }, false, 40, 40,
-         1},
-        {"shows with the kept width", [](TJvCustomComboEdit* f) { f->SetShowButton(true); }, true,
-         40, 40, 40},
-        {"ShowButton False", [](TJvCustomComboEdit* f) { f->SetShowButton(false); }, false, 40, 40,
-         0},
+        {"width 0 hides", width(0), false, 21, 21, 0},
+        {"shown again", show(true), true, 21, 21, 21},
+        {"wider", width(30), true, 30, 21, 30},
+        {"too wide to fit", width(400), true, 30, 21, 30},
+        {"width 1 hides too", width(1), false, 30, 30, 1},
+        {"hidden: only kept", width(40), false, 40, 40, 1},
+        {"shows with the kept width", show(true), true, 40, 40, 40},
+        {"ShowButton False", show(false), false, 40, 40, 0},
     };
     for (const Step& step : steps) {
         SCOPED_TRACE(step.name);
-        step.action(field);
-        EXPECT_EQ(field->ShowButton(), step.shown);
-        EXPECT_EQ(IsWindowVisible(field->ButtonHolder()->Handle()) != FALSE, step.shown);
-        EXPECT_EQ(field->ButtonWidth(), step.width);
-        EXPECT_EQ(field->SavedButtonWidth(), step.saved);
-        EXPECT_EQ(field->ButtonHolder()->Width(), step.holderWidth);
+        step.action();
+        TWinControl* holder = field->ButtonHolder();
+        EXPECT_EQ(std::tuple(field->ShowButton(), IsWindowVisible(holder->Handle()) != FALSE,
+                             field->ButtonWidth(), field->SavedButtonWidth(), holder->Width()),
+                  std::tuple(step.shown, step.shown, step.width, step.saved, step.holderWidth));
         if (step.shown) {
             // The holder keeps the right edge; the text stops before it.
             const RECT holder = support::RectIn(field->ButtonHolder()->Handle(), field->Handle());

@@ -58,22 +58,17 @@ protected:
 };
 
 TEST_F(FilenameEditTest, FileNameIsShownQuotedWhenItHoldsABlankAndReadWithoutQuotes) {
-    struct Case {
-        const char* value;
-        const char* text;
-        const char* fileName;
-    };
-    const Case cases[] = {
+    const std::tuple<const char*, const char*, const char*> cases[] = {
         {"C:\\img\\live-5.0.5.iso", "C:\\img\\live-5.0.5.iso", "C:\\img\\live-5.0.5.iso"},
         {"C:\\My Images\\live.iso", "\"C:\\My Images\\live.iso\"", "C:\\My Images\\live.iso"},
         {"\"C:\\My Images\\x.iso\"", "\"C:\\My Images\\x.iso\"", "C:\\My Images\\x.iso"},
         {"", "", ""},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.value);
-        field_->SetFileName(c.value);
-        EXPECT_EQ(field_->Text(), c.text);
-        EXPECT_EQ(field_->FileName(), c.fileName);
+    for (const auto& [value, text, fileName] : cases) {
+        SCOPED_TRACE(value);
+        field_->SetFileName(value);
+        EXPECT_EQ(field_->Text(), text);
+        EXPECT_EQ(field_->FileName(), fileName);
     }
 }
 
@@ -146,12 +141,7 @@ TEST_F(FilenameEditTest, WithoutDirectInputTheTextCannotBeEditedButCanBeCopied) 
     changes_.clear();
     ASSERT_TRUE(support::SetClipboardText(""));
 
-    struct Action {
-        const char* name;
-        UINT message;
-        WPARAM wParam;
-    };
-    const Action actions[] = {
+    const std::tuple<const char*, UINT, WPARAM> actions[] = {
         {"typed x", WM_CHAR, 'x'},
         {"Backspace", WM_CHAR, VK_BACK},
         {"Delete", WM_KEYDOWN, VK_DELETE},
@@ -159,10 +149,10 @@ TEST_F(FilenameEditTest, WithoutDirectInputTheTextCannotBeEditedButCanBeCopied) 
         {"undo", WM_UNDO, 0},
         {"paste", WM_PASTE, 0},
     };
-    for (const Action& action : actions) {
-        SCOPED_TRACE(action.name);
+    for (const auto& [name, message, wParam] : actions) {
+        SCOPED_TRACE(name);
         field_->SelectAll();
-        SendMessageA(field_->Handle(), action.message, action.wParam, 0);
+        SendMessageA(field_->Handle(), message, wParam, 0);
         EXPECT_EQ(field_->Text(), "C:\\img\\live.iso");
     }
     EXPECT_TRUE(changes_.empty());

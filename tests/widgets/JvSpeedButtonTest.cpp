@@ -326,27 +326,22 @@ TEST_F(SpeedButtonTest, TheEditsPictureIsCentredInThePictureAreaAndMovesWhenPres
     if (!ThemeServicesEnabled()) {
         GTEST_SKIP() << "visual styles are off on this system; the themed cases need them";
     }
-    struct Case {
-        const char* name;
-        bool classic;
-        bool pressed;
-    };
-    const Case cases[] = {
+    const std::tuple<const char*, bool, bool> cases[] = {
         {"themed", false, false},
         {"themed, pressed", false, true},
         {"classic", true, false},
         {"classic, pressed", true, true},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        ClassicLook classic(c.classic);
-        const POINT offset = !c.pressed ? POINT{0, 0} : c.classic ? POINT{1, 1} : POINT{1, 0};
-        const POINT at = glyphs::PicturePlace(button_->Handle(), !c.classic, 1,
-                                              c.pressed ? PBS_PRESSED : PBS_NORMAL);
+    for (const auto& [name, classic, pressed] : cases) {
+        SCOPED_TRACE(name);
+        ClassicLook style(classic);
+        const POINT offset = !pressed ? POINT{0, 0} : classic ? POINT{1, 1} : POINT{1, 0};
+        const POINT at = glyphs::PicturePlace(button_->Handle(), !classic, 1,
+                                              pressed ? PBS_PRESSED : PBS_NORMAL);
         const int x = at.x + offset.x;
         const int y = at.y + offset.y;
         TBitmap look;
-        RenderHeld(c.pressed, look);
+        RenderHeld(pressed, look);
         // The picture's red inside starts two pixels into it.
         EXPECT_EQ(BoxOf(look, kRed), (RECT{x + 2, y + 2, x + 12, y + 10}));
     }

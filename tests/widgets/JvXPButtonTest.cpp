@@ -468,10 +468,6 @@ TEST_F(XPButtonTest, TheGlyphStandsBesideTheCaptionAsTheLayoutSays) {
     const int w = 90;
     const int h = 50;
     const int sp = 3;
-    struct Case {
-        TJvXPLayout layout;
-        POINT glyphAt;  // worked out from the layout rules
-    };
     // Left: the block glyph + spacing + text is centred; text measured from
     // x = gw + sp, so R.Right = gw + sp + tw.
     const int leftShift = (w - (kGlyph + sp + text.cx)) / 2;
@@ -479,16 +475,17 @@ TEST_F(XPButtonTest, TheGlyphStandsBesideTheCaptionAsTheLayoutSays) {
     const int rightRight = -(kGlyph + sp) + text.cx;
     const int rightShift = (w - rightRight) / 2;
     const int topBottom = kGlyph + sp + text.cy;
-    const Case cases[] = {
+    // Where the glyph's corner goes, worked out from the layout rules.
+    const std::pair<TJvXPLayout, POINT> cases[] = {
         {blGlyphLeft, {kGlyph + sp + leftShift - kGlyph - sp, (h - kGlyph) / 2}},
         {blGlyphRight, {rightRight + rightShift + sp, (h - kGlyph) / 2}},
         {blGlyphTop, {(w - kGlyph) / 2, kGlyph + sp + (h - topBottom) / 2 - kGlyph - sp}},
         {blGlyphBottom,
          {(w - kGlyph) / 2, -(kGlyph + sp) + text.cy + (h - (text.cy - kGlyph - sp)) / 2 + sp}},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.layout);
-        button_->SetLayout(c.layout);
+    for (const auto& [layout, glyphAt] : cases) {
+        SCOPED_TRACE(layout);
+        button_->SetLayout(layout);
         TBitmap picture;
         Picture(picture);
         // The glyph's red square without its transparent corner.
@@ -497,8 +494,7 @@ TEST_F(XPButtonTest, TheGlyphStandsBesideTheCaptionAsTheLayoutSays) {
                   0);
         const RECT box = support::BoxOf(picture, support::Whole(picture),
                                         [&](int, int, COLORREF p) { return p == red; });
-        const POINT at = c.glyphAt;
-        EXPECT_EQ(box, (RECT{at.x, at.y, at.x + kGlyph, at.y + kGlyph}));
+        EXPECT_EQ(box, (RECT{glyphAt.x, glyphAt.y, glyphAt.x + kGlyph, glyphAt.y + kGlyph}));
     }
 }
 
