@@ -262,28 +262,23 @@ protected:
     // as Wine refuses the history and recently-used lists.
     TShellObjectFactory Factory() {
         return [this](const CLSID& classId, const IID& iid, void** object) -> HRESULT {
-            struct Class {
-                const CLSID& id;
-                Kind kind;
-                const char* name;
-            };
-            const Class classes[] = {
+            const std::tuple<const CLSID&, Kind, const char*> classes[] = {
                 {kClsidAutoComplete, Kind::AutoComplete, "AutoComplete"},
                 {kClsidACLMulti, Kind::Multi, "Multi"},
                 {kClsidACListISF, Kind::FileList, "FileSystem"},
                 {kClsidACLHistory, Kind::List, "History"},
                 {kClsidACLMRU, Kind::List, "MRU"},
             };
-            for (const Class& c : classes) {
-                if (!IsEqualCLSID(classId, c.id)) {
+            for (const auto& [id, kind, className] : classes) {
+                if (!IsEqualCLSID(classId, id)) {
                     continue;
                 }
-                if (missing_.count(c.name) != 0) {
+                if (missing_.count(className) != 0) {
                     return REGDB_E_CLASSNOTREG;
                 }
-                const std::string name = c.name + std::to_string(++made_[c.name]);
+                const std::string name = className + std::to_string(++made_[className]);
                 journal_.lines.push_back("create " + name);
-                auto* recorder = new Recorder(journal_, c.kind, name);
+                auto* recorder = new Recorder(journal_, kind, name);
                 const HRESULT result = recorder->QueryInterface(iid, object);
                 recorder->Release();
                 return result;

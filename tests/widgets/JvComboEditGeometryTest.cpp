@@ -33,25 +33,19 @@ TEST(ButtonBounds, EveryKindOfBorderHasItsPlace) {
 }
 
 TEST(EditTextRect, KeepsTheTextClearOfTheButton) {
-    struct Case {
-        const char* name;
-        EditFrame frame;
-        int clientHeight;
-        TextRect expected;
-    };
     // The right margin gets the holder's width plus 2, as the control adds it.
-    const Case cases[] = {
+    const std::tuple<const char*, EditFrame, int, TextRect> cases[] = {
         {"themed, three-dimensional", {true, true, false}, 19, {1, 1, 334, 18}},
         {"classic, three-dimensional", {false, true, false}, 17, {0, 2, 335, 16}},
         {"themed, flat", {true, true, true}, 19, {3, 0, 336, 18}},
         {"classic, flat", {false, true, true}, 19, {0, 0, 335, 18}},
         {"no border", {true, false, false}, 21, {0, 0, 335, 20}},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        TextMargins margins = EditTextMargins(c.frame);
+    for (const auto& [name, frame, clientHeight, expected] : cases) {
+        SCOPED_TRACE(name);
+        TextMargins margins = EditTextMargins(frame);
         margins.right += 21 + 2;
-        EXPECT_EQ(Fields(EditTextRect(margins, 361, c.clientHeight)), Fields(c.expected));
+        EXPECT_EQ(Fields(EditTextRect(margins, 361, clientHeight)), Fields(expected));
     }
 }
 

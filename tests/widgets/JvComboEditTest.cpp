@@ -232,18 +232,13 @@ TEST_F(ComboEditTest, ReadOnlyOrNoDirectInputMakeTheWindowReadOnly) {
     auto windowReadOnly = [&] {
         return (GetWindowLongA(field->Handle(), GWL_STYLE) & ES_READONLY) != 0;
     };
-    struct Case {
-        bool directInput;
-        bool readOnly;
-        bool windowReadOnly;
-    };
-    const Case cases[] = {
+    const std::tuple<bool, bool, bool> cases[] = {
         {true, false, false}, {false, false, true}, {true, true, true}, {false, true, true}};
-    for (const Case& c : cases) {
-        SCOPED_TRACE(std::to_string(c.directInput) + " " + std::to_string(c.readOnly));
-        field->SetDirectInput(c.directInput);
-        field->SetReadOnly(c.readOnly);
-        EXPECT_EQ(windowReadOnly(), c.windowReadOnly);
+    for (const auto& [directInput, readOnly, expected] : cases) {
+        SCOPED_TRACE(std::to_string(directInput) + " " + std::to_string(readOnly));
+        field->SetDirectInput(directInput);
+        field->SetReadOnly(readOnly);
+        EXPECT_EQ(windowReadOnly(), expected);
     }
     // The button does nothing while ReadOnly.
     field->SetReadOnly(true);

@@ -466,19 +466,16 @@ TEST_F(FilenameEditTest, ADialogOfAnotherKindKeepsTheSettingsOfTheOldOne) {
                          std::vector<std::string>{"C:\\f1.iso"},
                          static_cast<TOpenOptions>(ofHideReadOnly | ofAllowMultiSelect), "Pick"));
 
-    struct Kind {
-        TFileDialogKind kind;
-        const char* className;
-    };
-    const Kind kinds[] = {{TFileDialogKind::dkSave, "TSaveDialog"},
-                          {TFileDialogKind::dkOpenPicture, "TOpenPictureDialog"},
-                          {TFileDialogKind::dkSavePicture, "TSavePictureDialog"},
-                          {TFileDialogKind::dkOpen, "TOpenDialog"}};
-    for (const Kind& k : kinds) {
-        SCOPED_TRACE(k.className);
-        field_->SetDialogKind(k.kind);
+    const std::pair<TFileDialogKind, const char*> kinds[] = {
+        {TFileDialogKind::dkSave, "TSaveDialog"},
+        {TFileDialogKind::dkOpenPicture, "TOpenPictureDialog"},
+        {TFileDialogKind::dkSavePicture, "TSavePictureDialog"},
+        {TFileDialogKind::dkOpen, "TOpenDialog"}};
+    for (const auto& [kind, className] : kinds) {
+        SCOPED_TRACE(className);
+        field_->SetDialogKind(kind);
         TOpenDialog* dialog = field_->Dialog();
-        EXPECT_STREQ(dialog->ClassName(), k.className);
+        EXPECT_STREQ(dialog->ClassName(), className);
         EXPECT_EQ(settings(*dialog), kept);
         EXPECT_EQ(field_->ComponentCount(), components) << "the old dialog is gone";
         EXPECT_TRUE(field_->MultiSelect());

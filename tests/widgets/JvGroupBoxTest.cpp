@@ -166,20 +166,14 @@ TEST_F(GroupBoxTest, WhatThePlatformsBoxPaintsAtOnceIsPaintedOverAgain) {
     // The platform's box draws itself at once on some messages, not through
     // WM_PAINT; its frame leaves a gap around the caption where ours does
     // not (x = 7 and x = 8 + caption width carry our shadow line).
-    struct Case {
-        const char* name;
-        UINT message;
-        WPARAM wParam;
-        const char* text;
-    };
-    const Case cases[] = {
+    const std::tuple<const char*, UINT, WPARAM, const char*> cases[] = {
         {"keyboard cues shown", WM_UPDATEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEACCEL), nullptr},
         {"keyboard cues hidden", WM_UPDATEUISTATE, MAKEWPARAM(UIS_SET, UISF_HIDEACCEL), nullptr},
         {"new caption", WM_SETTEXT, 0, "Diff file"},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        SendMessageA(box_->Handle(), c.message, c.wParam, reinterpret_cast<LPARAM>(c.text));
+    for (const auto& [name, message, wParam, text] : cases) {
+        SCOPED_TRACE(name);
+        SendMessageA(box_->Handle(), message, wParam, reinterpret_cast<LPARAM>(text));
         UpdateWindow(box_->Handle());
         const int width = TextSize(box_, box_->Caption()).cx;
         // Read from the window itself: the screen shows it a moment later.

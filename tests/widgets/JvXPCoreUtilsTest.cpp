@@ -72,23 +72,17 @@ TEST_F(XPCoreUtilsTest, MeasuringACaption) {
     const SIZE ampersand = Extent("&", DT_SINGLELINE | DT_NOPREFIX);
     const SIZE doubled = Extent("&&", DT_SINGLELINE | DT_NOPREFIX);
     ASSERT_GT(space.cy, 0);
-    struct Case {
-        const char* name;
-        std::string caption;
-        bool showAccelChar;
-        SIZE extent;
-    };
-    const Case cases[] = {
+    const std::tuple<const char*, std::string, bool, SIZE> cases[] = {
         {"empty: one space", "", true, space},
         {"empty without accelerators: one space", "", false, space},
         {"a lone accelerator mark: one space", "&", true, space},
         {"a lone ampersand shown as itself", "&", false, ampersand},
         {"no prefixes: both ampersands", "&&", false, doubled},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        const RECT rect = Measure(c.caption, c.showAccelChar);
-        EXPECT_EQ(rect, (RECT{3, 4, 3 + c.extent.cx, 4 + c.extent.cy})) << "left and top stay";
+    for (const auto& [name, caption, showAccelChar, extent] : cases) {
+        SCOPED_TRACE(name);
+        const RECT rect = Measure(caption, showAccelChar);
+        EXPECT_EQ(rect, (RECT{3, 4, 3 + extent.cx, 4 + extent.cy})) << "left and top stay";
     }
     // Disabled, the measure is taken twice, the last time unshifted.
     const RECT disabled = Measure("Patch", true, false);

@@ -65,15 +65,12 @@ TRandomSource NeverAsked() {
 }
 
 TEST(XPPixelRulesTest, RoundingRules) {
-    struct Case {
-        double value;
-        int halfEven;
-    };
-    const Case rounding[] = {{0.5, 0},   {1.5, 2},  {2.5, 2},  {3.5, 4},    {-0.5, 0},
-                             {-1.5, -2}, {2.49, 2}, {2.51, 3}, {-2.51, -3}, {7.0, 7}};
-    for (const Case& c : rounding) {
-        SCOPED_TRACE(c.value);
-        EXPECT_EQ(RoundHalfEven(c.value), c.halfEven);
+    const std::pair<double, int> rounding[] = {{0.5, 0},    {1.5, 2},   {2.5, 2},  {3.5, 4},
+                                               {-0.5, 0},   {-1.5, -2}, {2.49, 2}, {2.51, 3},
+                                               {-2.51, -3}, {7.0, 7}};
+    for (const auto& [value, halfEven] : rounding) {
+        SCOPED_TRACE(value);
+        EXPECT_EQ(RoundHalfEven(value), halfEven);
     }
     struct MulDivCase {
         int a, b, c, result;
