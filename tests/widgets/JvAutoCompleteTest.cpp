@@ -10,6 +10,7 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -103,13 +104,8 @@ TEST_F(SourceTest, TheStringsComeFromTheTaskAllocator) {
 }
 
 TEST_F(SourceTest, SkipResetAndClone) {
-    struct Step {
-        const char* name;
-        HRESULT (*action)(TAutoCompleteSource*);
-        HRESULT result;
-        ULONG index;
-    };
-    const Step steps[] = {
+    using Action = HRESULT (*)(TAutoCompleteSource*);
+    const std::tuple<const char*, Action, HRESULT, ULONG> steps[] = {
         {"skip 2", [](TAutoCompleteSource* s) { return s->Skip(2); }, S_OK, 2},
         {"skip 1 to the end", [](TAutoCompleteSource* s) { return s->Skip(1); }, S_FALSE, 3},
         {"reset", [](TAutoCompleteSource* s) { return s->Reset(); }, S_OK, 0},
@@ -117,10 +113,10 @@ TEST_F(SourceTest, SkipResetAndClone) {
         {"skip far", [](TAutoCompleteSource* s) { return s->Skip(0xFFFFFFFFu); }, S_FALSE, 3},
         {"skip far again", [](TAutoCompleteSource* s) { return s->Skip(0xFFFFFFFEu); }, S_FALSE, 3},
     };
-    for (const Step& step : steps) {
-        SCOPED_TRACE(step.name);
-        EXPECT_EQ(step.action(source_), step.result);
-        EXPECT_EQ(source_->Index(), step.index);
+    for (const auto& [name, action, result, index] : steps) {
+        SCOPED_TRACE(name);
+        EXPECT_EQ(action(source_), result);
+        EXPECT_EQ(source_->Index(), index);
     }
     source_->Reset();
     source_->Skip(1);

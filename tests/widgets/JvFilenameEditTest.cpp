@@ -411,29 +411,22 @@ TEST_F(FilenameEditTest, TheDialogEventsCanStopItChangeTheNameOrHaveItRefused) {
 
     // After a taken name the dialog opens next in the chosen file's folder;
     // after a refused one InitialDir stays where the field's name lies.
-    struct Case {
-        const char* name;
-        std::string changedTo;
-        std::string text;
-        std::string box;
-        std::string initialDir;
-    };
-    const Case cases[] = {
+    const std::tuple<const char*, std::string, std::string, std::string, std::string> cases[] = {
         {"renamed", "C:\\renamed.iso", "C:\\renamed.iso", "", scratch_.Path()},
         {"refused", "C:\\bad?.iso", "C:\\renamed.iso", "Invalid file name - C:\\bad?.iso.", "C:\\"},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+    for (const auto& [what, changedTo, text, box, initialDir] : cases) {
+        SCOPED_TRACE(what);
         field_->OnAfterDialog = [&](TObject*, std::string& name, bool& action) {
             EXPECT_TRUE(action);
             EXPECT_EQ(name, path);
-            name = c.changedTo;
+            name = changedTo;
         };
         support::MessageBoxAnswerer errors(Application->Title());
         EXPECT_TRUE(BrowseTo(path));
-        EXPECT_EQ(errors.Join().text, c.box);
-        EXPECT_EQ(field_->Text(), c.text);
-        EXPECT_EQ(field_->InitialDir(), c.initialDir);
+        EXPECT_EQ(errors.Join().text, box);
+        EXPECT_EQ(field_->Text(), text);
+        EXPECT_EQ(field_->InitialDir(), initialDir);
     }
 }
 

@@ -11,12 +11,14 @@
 #include <uxtheme.h>
 
 #include <string>
+#include <tuple>
 
 #include "rtl/Bitmap.h"
 #include "rtl/Forms.h"
 #include "rtl/StdCtrls.h"
 #include "support/ControlDriver.h"
 #include "support/FormFixture.h"
+#include "support/Pixels.h"
 #include "support/WindowDriver.h"
 
 namespace {
@@ -56,6 +58,14 @@ protected:
         shadowTop_ = th_ / 2 - 1;
     }
 
+    // The pixels of `colour` where the caption stands; the frame's shadow
+    // line there is no ink.
+    int InCaption(const TBitmap& picture, COLORREF colour) const {
+        return support::CountPixels(picture, {8, 0, 8 + tw_, th_}, [&](int, int y, COLORREF p) {
+            return p == colour && (colour != shadow_ || y != shadowTop_);
+        });
+    }
+
     void Picture(TBitmap& picture) { support::Render(box_, picture, PRF_CLIENT | PRF_ERASEBKGND); }
 
     TJvGroupBox* box_ = nullptr;
@@ -68,6 +78,7 @@ protected:
     const COLORREF shadow_ = GetSysColor(COLOR_BTNSHADOW);
     const COLORREF highlight_ = GetSysColor(COLOR_BTNHIGHLIGHT);
     const COLORREF face_ = GetSysColor(COLOR_BTNFACE);
+    const COLORREF text_ = GetSysColor(COLOR_WINDOWTEXT);
 };
 
 TEST_F(GroupBoxTest, Defaults) {
@@ -82,12 +93,7 @@ TEST_F(GroupBoxTest, Defaults) {
 TEST_F(GroupBoxTest, TheClassicFrameIsAShadowLineWithAHighlightLineBelowAndRight) {
     TBitmap picture;
     Picture(picture);
-    struct Point {
-        int x, y;
-        COLORREF color;
-        const char* what;
-    };
-    const Point points[] = {
+    const std::tuple<int, int, COLORREF, const char*> points[] = {
         {200, shadowTop_, shadow_, "top shadow line"},
         {200, shadowTop_ + 1, highlight_, "top highlight line"},
         {200, shadowTop_ - 1, face_, "above the frame"},
@@ -102,18 +108,14 @@ TEST_F(GroupBoxTest, TheClassicFrameIsAShadowLineWithAHighlightLineBelowAndRight
         {8 + tw_, shadowTop_, shadow_, "the line right of the caption"},
         {8 + tw_, shadowTop_ + 1, highlight_, "the highlight right of the caption"},
     };
-    for (const Point& p : points) {
-        EXPECT_EQ(picture.Pixel(p.x, p.y), p.color) << p.what << " at " << p.x << ", " << p.y;
+    for (const auto& [x, y, color, what] : points) {
+        EXPECT_EQ(picture.Pixel(x, y), color) << what << " at " << x << ", " << y;
     }
     // Behind the caption the patch of the box's colour hides both lines.
-    int ink = 0;
     for (int x = 8; x < 8 + tw_; ++x) {
         EXPECT_NE(picture.Pixel(x, shadowTop_), shadow_) << "x " << x;
-        for (int y = 0; y < th_; ++y) {
-            ink += picture.Pixel(x, y) == GetSysColor(COLOR_WINDOWTEXT) ? 1 : 0;
-        }
     }
-    EXPECT_GT(ink, 0) << "the caption is drawn in the font's colour";
+    EXPECT_GT(InCaption(picture, text_), 0) << "the caption is drawn in the font's colour";
 }
 
 TEST_F(GroupBoxTest, TheMainWindowsFontPutsTheFrameAtRowsFiveAndSix) {
@@ -188,22 +190,15 @@ TEST_F(GroupBoxTest, ADisabledCaptionIsEmbossed) {
     box_->SetEnabled(false);
     TBitmap picture;
     Picture(picture);
-    int shadowInk = 0;
-    int highlightBelow = 0;
-    int textInk = 0;
-    for (int y = 0; y < th_; ++y) {
-        for (int x = 8; x < 8 + tw_; ++x) {
-            const COLORREF pixel = picture.Pixel(x, y);
-            textInk += pixel == GetSysColor(COLOR_WINDOWTEXT) ? 1 : 0;
-            if (pixel == shadow_ && y != shadowTop_) {
-                ++shadowInk;
-                highlightBelow += picture.Pixel(x + 1, y + 1) == highlight_ ? 1 : 0;
-            }
-        }
-    }
-    EXPECT_EQ(textInk, 0);
-    EXPECT_GT(shadowInk, 0);
-    EXPECT_GT(highlightBelow, 0) << "a highlight copy one pixel right and down";
+    EXPECT_EQ(InCaption(picture, text_), 0);
+    EXPECT_GT(InCaption(picture, shadow_), 0);
+    EXPECT_GT(support::CountPixels(picture, {8, 0, 8 + tw_, th_},
+                                   [&](int x, int y, COLORREF p) {
+                                       return p == shadow_ && y != shadowTop_ &&
+                                              picture.Pixel(x + 1, y + 1) == highlight_;
+                                   }),
+              0)
+        << "a highlight copy one pixel right and down";
 }
 
 TEST_F(GroupBoxTest, PropagateEnablePassesTheStateToTheDirectChildren) {

@@ -94,6 +94,7 @@ protected:
 };
 
 TEST_F(SpeedButtonTest, AReleaseOverTheButtonClicksAndOneOutsideDoesNot) {
+    using enum TButtonState;
     struct Step {
         UINT msg;
         int x;
@@ -108,30 +109,24 @@ TEST_F(SpeedButtonTest, AReleaseOverTheButtonClicksAndOneOutsideDoesNot) {
     const int below = 19;  // the first row under the button
     const std::vector<Case> cases = {
         {"press and release inside",
-         {{WM_LBUTTONDOWN, 5, 5, TButtonState::bsDown}, {WM_LBUTTONUP, 5, 5, TButtonState::bsUp}},
+         {{WM_LBUTTONDOWN, 5, 5, bsDown}, {WM_LBUTTONUP, 5, 5, bsUp}},
          1},
         {"released outside",
-         {{WM_LBUTTONDOWN, 5, 5, TButtonState::bsDown},
-          {WM_MOUSEMOVE, 60, 5, TButtonState::bsUp},
-          {WM_LBUTTONUP, 60, 5, TButtonState::bsUp}},
+         {{WM_LBUTTONDOWN, 5, 5, bsDown}, {WM_MOUSEMOVE, 60, 5, bsUp}, {WM_LBUTTONUP, 60, 5, bsUp}},
          0},
         {"out and back in",
-         {{WM_LBUTTONDOWN, 5, 5, TButtonState::bsDown},
-          {WM_MOUSEMOVE, 5, 40, TButtonState::bsUp},
-          {WM_MOUSEMOVE, 6, 6, TButtonState::bsDown},
-          {WM_LBUTTONUP, 6, 6, TButtonState::bsUp}},
+         {{WM_LBUTTONDOWN, 5, 5, bsDown},
+          {WM_MOUSEMOVE, 5, 40, bsUp},
+          {WM_MOUSEMOVE, 6, 6, bsDown},
+          {WM_LBUTTONUP, 6, 6, bsUp}},
          1},
         {"released one row below",
-         {{WM_LBUTTONDOWN, 5, 5, TButtonState::bsDown},
-          {WM_LBUTTONUP, 5, below, TButtonState::bsUp}},
+         {{WM_LBUTTONDOWN, 5, 5, bsDown}, {WM_LBUTTONUP, 5, below, bsUp}},
          0},
         {"released on the last row",
-         {{WM_LBUTTONDOWN, 5, 5, TButtonState::bsDown},
-          {WM_LBUTTONUP, 20, below - 1, TButtonState::bsUp}},
+         {{WM_LBUTTONDOWN, 5, 5, bsDown}, {WM_LBUTTONUP, 20, below - 1, bsUp}},
          1},
-        {"right button",
-         {{WM_RBUTTONDOWN, 5, 5, TButtonState::bsUp}, {WM_RBUTTONUP, 5, 5, TButtonState::bsUp}},
-         0},
+        {"right button", {{WM_RBUTTONDOWN, 5, 5, bsUp}, {WM_RBUTTONUP, 5, 5, bsUp}}, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -429,6 +424,7 @@ TEST(ButtonGlyph, PicturesOfOneSizeShareAListWhoseLastPictureFreesIt) {
 }
 
 TEST(ButtonGlyph, EachStateTakesItsOwnPictureOrAMadeOne) {
+    using enum TButtonState;
     struct Case {
         const char* name;
         int numGlyphs;
@@ -438,14 +434,14 @@ TEST(ButtonGlyph, EachStateTakesItsOwnPictureOrAMadeOne) {
         COLORREF belowRight;  // just beyond the inside, one pixel down and right
     };
     const Case cases[] = {
-        {"up", 2, true, TButtonState::bsUp, kRed, kFuchsia},
-        {"disabled, own cell", 2, true, TButtonState::bsDisabled, kBlue, kFuchsia},
-        {"down shares up below 3 cells", 2, true, TButtonState::bsDown, kRed, kFuchsia},
-        {"disabled, new style", 1, true, TButtonState::bsDisabled, DisabledLook(kRed), kFuchsia},
-        {"disabled, embossed", 1, false, TButtonState::bsDisabled, GetSysColor(COLOR_BTNSHADOW),
+        {"up", 2, true, bsUp, kRed, kFuchsia},
+        {"disabled, own cell", 2, true, bsDisabled, kBlue, kFuchsia},
+        {"down shares up below 3 cells", 2, true, bsDown, kRed, kFuchsia},
+        {"disabled, new style", 1, true, bsDisabled, DisabledLook(kRed), kFuchsia},
+        {"disabled, embossed", 1, false, bsDisabled, GetSysColor(COLOR_BTNSHADOW),
          GetSysColor(COLOR_BTNHIGHLIGHT)},
-        {"inactive: grey copy", 1, true, TButtonState::bsInactive, GreyOf(kRed), kFuchsia},
-        {"exclusive without a cell: the first", 2, true, TButtonState::bsExclusive, kRed, kFuchsia},
+        {"inactive: grey copy", 1, true, bsInactive, GreyOf(kRed), kFuchsia},
+        {"exclusive without a cell: the first", 2, true, bsExclusive, kRed, kFuchsia},
     };
     TBitmap twoCells;
     MakePicture(twoCells, 16, 16, {kRed, kBlue});
@@ -468,9 +464,8 @@ TEST(ButtonGlyph, EachStateTakesItsOwnPictureOrAMadeOne) {
         // The embossed copy's see-through colour is the face; beyond its
         // shape only the highlight shows.
         EXPECT_EQ(target.Pixel(14, 14), c.belowRight);
-        if (c.state == TButtonState::bsDown && c.numGlyphs < 3) {
-            EXPECT_EQ(glyph.PictureIndex(TButtonState::bsDown),
-                      glyph.PictureIndex(TButtonState::bsUp));
+        if (c.state == bsDown && c.numGlyphs < 3) {
+            EXPECT_EQ(glyph.PictureIndex(bsDown), glyph.PictureIndex(bsUp));
         }
     }
 }

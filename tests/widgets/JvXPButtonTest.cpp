@@ -134,12 +134,7 @@ TEST_F(XPButtonTest, TheGradientsAreBuiltForTheSize) {
 }
 
 TEST_F(XPButtonTest, EachStateShowsItsRingFaceAndBorder) {
-    struct Case {
-        const char* name;
-        std::function<void()> enter;
-        Look look;
-    };
-    const Case cases[] = {
+    const std::tuple<const char*, std::function<void()>, Look> cases[] = {
         {"idle", [] {}, {Ring::kNone, false, kBorder}},
         {"pointer over it", [this] { PointerOver(button_); }, {Ring::kHot, false, kBorder}},
         {"focused", [this] { button_->SetFocus(); }, {Ring::kFocus, false, kBorder}},
@@ -174,17 +169,17 @@ TEST_F(XPButtonTest, EachStateShowsItsRingFaceAndBorder) {
          {Ring::kNone, false, kDisabledBorder}},
     };
     const COLORREF parent = GetSysColor(COLOR_BTNFACE);
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+    for (const auto& [name, enter, look] : cases) {
+        SCOPED_TRACE(name);
         NewButton();
-        c.enter();
+        enter();
         TBitmap picture;
         Picture(picture);
-        const std::string mismatch = FirstFaceMismatch(picture, c.look);
+        const std::string mismatch = FirstFaceMismatch(picture, look);
         ASSERT_EQ(mismatch, "");
         for (const POINT border :
              std::initializer_list<POINT>{{36, 0}, {36, 20}, {0, 10}, {72, 10}}) {
-            EXPECT_EQ(picture.Pixel(border.x, border.y), c.look.border)
+            EXPECT_EQ(picture.Pixel(border.x, border.y), look.border)
                 << "border at " << border.x << ", " << border.y;
         }
         for (const POINT corner :
@@ -268,6 +263,9 @@ TEST_F(XPButtonTest, TheFocusRectangleShowsOnlyWhenAskedFor) {
 }
 
 TEST_F(XPButtonTest, WhatClicksTheButton) {
+    constexpr LPARAM kIn = MAKELPARAM(5, 5);
+    constexpr LPARAM kOut = MAKELPARAM(200, 5);
+    constexpr LPARAM kUp = 0xC0000001;  // a key's release
     struct Action {
         const char* name;
         std::vector<std::tuple<UINT, WPARAM, LPARAM>> messages;
@@ -276,32 +274,26 @@ TEST_F(XPButtonTest, WhatClicksTheButton) {
     };
     const Action actions[] = {
         {"left press and release inside",
-         {{WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5)}, {WM_LBUTTONUP, 0, MAKELPARAM(6, 6)}},
+         {{WM_LBUTTONDOWN, MK_LBUTTON, kIn}, {WM_LBUTTONUP, 0, MAKELPARAM(6, 6)}},
          1},
-        {"release outside",
-         {{WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5)}, {WM_LBUTTONUP, 0, MAKELPARAM(200, 5)}},
-         0},
-        {"release without a press", {{WM_LBUTTONUP, 0, MAKELPARAM(5, 5)}}, 0},
+        {"release outside", {{WM_LBUTTONDOWN, MK_LBUTTON, kIn}, {WM_LBUTTONUP, 0, kOut}}, 0},
+        {"release without a press", {{WM_LBUTTONUP, 0, kIn}}, 0},
         {"right button", {{WM_RBUTTONDOWN, MK_RBUTTON, 0}, {WM_RBUTTONUP, 0, 0}}, 0},
-        {"Space down and up", {{WM_KEYDOWN, VK_SPACE, 1}, {WM_KEYUP, VK_SPACE, 0xC0000001}}, 1},
+        {"Space down and up", {{WM_KEYDOWN, VK_SPACE, 1}, {WM_KEYUP, VK_SPACE, kUp}}, 1},
         {"Space down only", {{WM_KEYDOWN, VK_SPACE, 1}}, 0, true},
         {"Space with auto-repeat",
-         {{WM_KEYDOWN, VK_SPACE, 1},
-          {WM_KEYDOWN, VK_SPACE, 0x40000001},
-          {WM_KEYUP, VK_SPACE, 0xC0000001}},
+         {{WM_KEYDOWN, VK_SPACE, 1}, {WM_KEYDOWN, VK_SPACE, 0x40000001}, {WM_KEYUP, VK_SPACE, kUp}},
          1},
         {"Space, another key's release, then Space's",
          {{WM_KEYDOWN, VK_SPACE, 1},
           {WM_KEYDOWN, 'A', 1},
-          {WM_KEYUP, 'A', 0xC0000001},
-          {WM_KEYUP, VK_SPACE, 0xC0000001}},
+          {WM_KEYUP, 'A', kUp},
+          {WM_KEYUP, VK_SPACE, kUp}},
          1},
         {"a key released while the mouse holds it down",
-         {{WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5)},
-          {WM_KEYUP, 'A', 0xC0000001},
-          {WM_LBUTTONUP, 0, MAKELPARAM(200, 5)}},
+         {{WM_LBUTTONDOWN, MK_LBUTTON, kIn}, {WM_KEYUP, 'A', kUp}, {WM_LBUTTONUP, 0, kOut}},
          1},
-        {"a letter", {{WM_KEYDOWN, 'A', 1}, {WM_KEYUP, 'A', 0xC0000001}}, 0},
+        {"a letter", {{WM_KEYDOWN, 'A', 1}, {WM_KEYUP, 'A', kUp}}, 0},
     };
     for (const Action& action : actions) {
         SCOPED_TRACE(action.name);
@@ -313,7 +305,7 @@ TEST_F(XPButtonTest, WhatClicksTheButton) {
         EXPECT_EQ(clicks_, action.clicks);
         EXPECT_EQ((button_->VisualState() & vsPressed) != 0, action.stillPressed);
         if (action.stillPressed) {
-            Post(WM_KEYUP, VK_SPACE, 0xC0000001);
+            Post(WM_KEYUP, VK_SPACE, kUp);
         }
     }
 }

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "rtl/Forms.h"
@@ -318,14 +319,7 @@ TEST_F(XPCoreTest, EveryClickCopiesTheModalResultToTheForm) {
 
 TEST_F(XPCoreTest, TheAcceleratorClicksWhenFocusedOrWithAlt) {
     a_->SetCaption("&Go && stop");
-    struct Case {
-        const char* name;
-        TWinControl* focus;
-        UINT message;
-        char key;
-        bool clicked;
-    };
-    const Case cases[] = {
+    const std::tuple<const char*, TWinControl*, UINT, char, bool> cases[] = {
         {"Alt+G from the edit", edit_, WM_SYSCHAR, 'g', true},
         {"Alt+G in upper case", edit_, WM_SYSCHAR, 'G', true},
         {"G typed on the focused control", a_, WM_CHAR, 'g', true},
@@ -341,10 +335,10 @@ TEST_F(XPCoreTest, TheAcceleratorClicksWhenFocusedOrWithAlt) {
         Application->ProcessMessages();
         return Of("a");
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        const Log lines = type(c.focus, c.message, c.key);
-        EXPECT_EQ(std::count(lines.begin(), lines.end(), "OnClick"), c.clicked ? 1 : 0);
+    for (const auto& [name, focus, message, key, clicked] : cases) {
+        SCOPED_TRACE(name);
+        const Log lines = type(focus, message, key);
+        EXPECT_EQ(std::count(lines.begin(), lines.end(), "OnClick"), clicked ? 1 : 0);
     }
     // The letters of the code page fold too: Alt+\xE9 for "&\xC9lan".
     a_->SetCaption("&\xC9lan");

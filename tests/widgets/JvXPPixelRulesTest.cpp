@@ -8,6 +8,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "rtl/Random.h"
@@ -72,19 +75,15 @@ TEST(XPPixelRulesTest, RoundingRules) {
         SCOPED_TRACE(value);
         EXPECT_EQ(RoundHalfEven(value), halfEven);
     }
-    struct MulDivCase {
-        int a, b, c, result;
-    };
     // The last needs a 64-bit intermediate: 2^31 / 2 fits although 2^16 * 2^15
     // overflows 32 bits.
-    const MulDivCase mulDiv[] = {
+    const std::tuple<int, int, int, int> mulDiv[] = {
         {1, 19, 64, 0},     {2, 19, 64, 1}, {32, 19, 64, 10},      {-32, 19, 64, -10},
         {32, -19, 64, -10}, {1, 1, 2, 1},   {3, 1, 2, 2},          {5, 1, 2, 3},
         {7, 3, 0, -1},      {0, 5, 3, 0},   {65536, 65536, 1, -1}, {65536, 32768, 2, 1073741824}};
-    for (const MulDivCase& c : mulDiv) {
-        SCOPED_TRACE(std::to_string(c.a) + " * " + std::to_string(c.b) + " / " +
-                     std::to_string(c.c));
-        EXPECT_EQ(MulDivRound(c.a, c.b, c.c), c.result);
+    for (const auto& [a, b, c, result] : mulDiv) {
+        SCOPED_TRACE(std::to_string(a) + " * " + std::to_string(b) + " / " + std::to_string(c));
+        EXPECT_EQ(MulDivRound(a, b, c), result);
     }
 }
 
@@ -259,22 +258,18 @@ TEST(XPPixelRulesTest, NarrowAndDegeneratePictures) {
 }
 
 TEST(XPPixelRulesTest, GreyConversion) {
-    struct Case {
-        TRgb in;
-        std::uint8_t out;
-    };
-    const Case cases[] = {
+    const std::pair<TRgb, std::uint8_t> cases[] = {
         {{255, 0, 0}, 185},     {{200, 200, 200}, 255}, {{0, 0, 0}, 100},
         {{154, 155, 156}, 255}, {{153, 154, 155}, 254}, {{1, 1, 0}, 100},
     };
     Picture picture(static_cast<int>(std::size(cases)), 1);
     for (int i = 0; i < static_cast<int>(std::size(cases)); ++i) {
-        picture.rows.SetPixel(i, 0, cases[i].in);
+        picture.rows.SetPixel(i, 0, cases[i].first);
     }
     ConvertToGrayPixels(picture.rows);
     for (int i = 0; i < static_cast<int>(std::size(cases)); ++i) {
         SCOPED_TRACE(i);
-        const std::uint8_t v = cases[i].out;
+        const std::uint8_t v = cases[i].second;
         EXPECT_EQ(picture.rows.Pixel(i, 0), (TRgb{v, v, v}));
     }
 }
