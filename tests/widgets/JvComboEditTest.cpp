@@ -11,6 +11,7 @@
 #include <functional>
 #include <string>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 #include "rtl/Forms.h"
@@ -45,19 +46,14 @@ RECT ClientRectIn(HWND window, HWND reference) {
     return rect;
 }
 
-RECT TextRectOf(HWND edit) {
-    RECT rect{};
-    SendMessageA(edit, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&rect));
-    return rect;
-}
-
 // Whether the edit's text rectangle is `set`: the edit keeps what it makes
 // of a rectangle (inside its border, the font's margins, whole lines), so
 // setting `set` once more must leave it as it was.
 ::testing::AssertionResult TextRectIs(HWND edit, RECT set) {
-    const RECT before = TextRectOf(edit);
+    RECT before{}, after{};
+    SendMessageA(edit, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&before));
     SendMessageA(edit, EM_SETRECTNP, 0, reinterpret_cast<LPARAM>(&set));
-    const RECT after = TextRectOf(edit);
+    SendMessageA(edit, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&after));
     if (before == after) {
         return ::testing::AssertionSuccess();
     }
@@ -129,8 +125,8 @@ TEST_F(ComboEditTest, TheMainWindowsFieldsPlaceButtonAndTextAsTheBorderAsks) {
         EXPECT_EQ(support::RectIn(field->Button()->Handle(), field->Handle()), c.holder)
             << "the button fills its holder";
         EXPECT_TRUE(TextRectIs(field->Handle(), c.text));
-        EXPECT_NE(GetWindowLongA(field->Handle(), GWL_STYLE) & ES_MULTILINE, 0);
-        EXPECT_NE(GetWindowLongA(field->Handle(), GWL_STYLE) & WS_CLIPCHILDREN, 0);
+        const LONG style = ES_MULTILINE | WS_CLIPCHILDREN;
+        EXPECT_EQ(GetWindowLongA(field->Handle(), GWL_STYLE) & style, style);
         delete field;
     }
 }
@@ -449,8 +445,7 @@ TEST_F(ComboEditTest, TheImageKindsGiveTheButtonItsPictureAndWidth) {
 
     field->SetImageKind(TJvImageKind::ikEllipsis);
     const TBitmap& dots = field->Glyph();
-    ASSERT_EQ(dots.Width(), 15);
-    ASSERT_EQ(dots.Height(), 4);
+    ASSERT_EQ(std::pair(dots.Width(), dots.Height()), std::pair(15, 4));
     const COLORREF black = RGB(0, 0, 0);
     const COLORREF clear = RGB(255, 0, 255);
     for (int x : {1, 2, 6, 7, 11, 12}) {

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <memory>
 #include <string>
 #include <vector>
@@ -278,7 +279,7 @@ TEST_F(SpeedButtonTest, WithoutThemesTheFrameIsDrawnInTheFacesLightAndDarkColour
         bool pressed;
         bool hot;
         // left, inner left, right, inner right (middle row); top; bottom
-        TColor expected[6];
+        std::array<COLORREF, 6> expected;
     };
     const COLORREF frame = GetSysColor(COLOR_WINDOWFRAME);
     const COLORREF face = GetSysColor(COLOR_BTNFACE);
@@ -308,12 +309,10 @@ TEST_F(SpeedButtonTest, WithoutThemesTheFrameIsDrawnInTheFacesLightAndDarkColour
         }
         TBitmap look;
         RenderHeld(c.pressed, look);
-        const POINT points[6] = {{0, h / 2},     {1, h / 2}, {w - 1, h / 2},
-                                 {w - 2, h / 2}, {w / 2, 0}, {w / 2, h - 1}};
-        const char* names[6] = {"left", "inner left", "right", "inner right", "top", "bottom"};
-        for (int i = 0; i < 6; ++i) {
-            EXPECT_EQ(look.Pixel(points[i].x, points[i].y), c.expected[i]) << names[i];
-        }
+        EXPECT_EQ(
+            (std::array{look.Pixel(0, h / 2), look.Pixel(1, h / 2), look.Pixel(w - 1, h / 2),
+                        look.Pixel(w - 2, h / 2), look.Pixel(w / 2, 0), look.Pixel(w / 2, h - 1)}),
+            c.expected);
     }
 }
 

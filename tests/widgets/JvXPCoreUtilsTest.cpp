@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 
 #include "rtl/Bitmap.h"
 #include "support/Pixels.h"
@@ -39,8 +40,7 @@ protected:
 TEST_F(XPCoreUtilsTest, TheGradientResolvesSystemColours) {
     TBitmap gradient;
     FillGradientBitmap(10, 5, clBtnFace, clBtnFace, 64, gdTopToBottom, true, gradient);
-    ASSERT_EQ(gradient.Width(), 10);
-    ASSERT_EQ(gradient.Height(), 5);
+    ASSERT_EQ(std::pair(gradient.Width(), gradient.Height()), std::pair(10, 5));
     for (int y = 0; y < 5; ++y) {
         EXPECT_EQ(gradient.Pixel(9, y), GetSysColor(COLOR_BTNFACE)) << "row " << y;
     }
