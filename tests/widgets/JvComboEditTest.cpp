@@ -191,12 +191,8 @@ TEST_F(ComboEditTest, AHiddenButtonKeepsItsWidthAndShowsWithItAgain) {
 }
 
 TEST_F(ComboEditTest, AltDownRunsTheButtonUnlessReadOnlyOrNoWidthIsKept) {
-    struct Case {
-        const char* name;
-        void (*prepare)(TJvCustomComboEdit*);
-        int clicks;
-    };
-    const Case cases[] = {
+    using Prepare = void (*)(TJvCustomComboEdit*);
+    const std::tuple<const char*, Prepare, int> cases[] = {
         {"shown", [](TJvCustomComboEdit*) {}, 1},
         {"hidden, width kept", [](TJvCustomComboEdit* f) { f->SetShowButton(false); }, 1},
         {"hidden, no width kept",
@@ -210,15 +206,15 @@ TEST_F(ComboEditTest, AltDownRunsTheButtonUnlessReadOnlyOrNoWidthIsKept) {
          [](TJvCustomComboEdit* f) { f->SetClickKey(0x4000 | VK_SPACE); },  // Ctrl+Space
          0},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+    for (const auto& [name, prepare, clicks] : cases) {
+        SCOPED_TRACE(name);
         TJvCustomComboEdit* field = AddField();
-        c.prepare(field);
+        prepare(field);
         buttonClicks_ = 0;
         field->SetFocus();
         support::PostKey(field->Handle(), VK_DOWN, true);
         Application->ProcessMessages();
-        EXPECT_EQ(buttonClicks_, c.clicks);
+        EXPECT_EQ(buttonClicks_, clicks);
         delete field;
     }
 }

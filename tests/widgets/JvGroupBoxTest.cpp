@@ -19,14 +19,17 @@
 #include "support/ControlDriver.h"
 #include "support/FormFixture.h"
 #include "support/Pixels.h"
+#include "support/WidgetLook.h"
 #include "support/WindowDriver.h"
 
 namespace {
 
+using support::Rendered;
 using support::TextSize;
 
 constexpr int kWidth = 393;
 constexpr int kHeight = 65;
+constexpr UINT kPaint = PRF_CLIENT | PRF_ERASEBKGND;  // the box's background too
 
 BOOL CALLBACK FindTooltip(HWND window, LPARAM data) {
     char name[64]{};
@@ -66,8 +69,6 @@ protected:
         });
     }
 
-    void Picture(TBitmap& picture) { support::Render(box_, picture, PRF_CLIENT | PRF_ERASEBKGND); }
-
     TJvGroupBox* box_ = nullptr;
     TCustomEdit* first_ = nullptr;
     TCustomEdit* second_ = nullptr;
@@ -91,8 +92,7 @@ TEST_F(GroupBoxTest, Defaults) {
 }
 
 TEST_F(GroupBoxTest, TheClassicFrameIsAShadowLineWithAHighlightLineBelowAndRight) {
-    TBitmap picture;
-    Picture(picture);
+    const Rendered picture(box_, kPaint);
     const std::tuple<int, int, COLORREF, const char*> points[] = {
         {200, shadowTop_, shadow_, "top shadow line"},
         {200, shadowTop_ + 1, highlight_, "top highlight line"},
@@ -123,8 +123,7 @@ TEST_F(GroupBoxTest, TheMainWindowsFontPutsTheFrameAtRowsFiveAndSix) {
     if (th_ != 13) {
         GTEST_SKIP() << "the substitute font here is " << th_ << " pixels high";
     }
-    TBitmap picture;
-    Picture(picture);
+    const Rendered picture(box_, kPaint);
     EXPECT_EQ(picture.Pixel(200, 5), shadow_);
     EXPECT_EQ(picture.Pixel(200, 6), highlight_);
 }
@@ -133,8 +132,7 @@ TEST_F(GroupBoxTest, FlatFrameEmptyCaptionAndRightToLeft) {
     {
         SCOPED_TRACE("Ctl3D off: one line in the window-frame colour");
         box_->SetCtl3D(false);
-        TBitmap picture;
-        Picture(picture);
+        const Rendered picture(box_, kPaint);
         EXPECT_EQ(picture.Pixel(200, shadowTop_), GetSysColor(COLOR_WINDOWFRAME));
         EXPECT_EQ(picture.Pixel(200, shadowTop_ + 1), face_);
         EXPECT_EQ(picture.Pixel(kWidth - 1, 30), GetSysColor(COLOR_WINDOWFRAME));
@@ -143,8 +141,7 @@ TEST_F(GroupBoxTest, FlatFrameEmptyCaptionAndRightToLeft) {
     {
         SCOPED_TRACE("empty caption: the frame only");
         box_->SetCaption("");
-        TBitmap picture;
-        Picture(picture);
+        const Rendered picture(box_, kPaint);
         for (int x = 0; x < kWidth - 1; ++x) {
             ASSERT_EQ(picture.Pixel(x, shadowTop_), shadow_) << "x " << x;
         }
@@ -153,8 +150,7 @@ TEST_F(GroupBoxTest, FlatFrameEmptyCaptionAndRightToLeft) {
     {
         SCOPED_TRACE("right to left: the caption ends 8 pixels before the right end");
         box_->SetBiDiMode(TBiDiMode::bdRightToLeft);
-        TBitmap picture;
-        Picture(picture);
+        const Rendered picture(box_, kPaint);
         const int left = (kWidth - 1) - tw_ - 8;
         EXPECT_EQ(picture.Pixel(8, shadowTop_), shadow_);
         EXPECT_EQ(picture.Pixel(left - 1, shadowTop_), shadow_);
@@ -188,8 +184,7 @@ TEST_F(GroupBoxTest, WhatThePlatformsBoxPaintsAtOnceIsPaintedOverAgain) {
 
 TEST_F(GroupBoxTest, ADisabledCaptionIsEmbossed) {
     box_->SetEnabled(false);
-    TBitmap picture;
-    Picture(picture);
+    const Rendered picture(box_, kPaint);
     EXPECT_EQ(InCaption(picture, text_), 0);
     EXPECT_GT(InCaption(picture, shadow_), 0);
     EXPECT_GT(support::CountPixels(picture, {8, 0, 8 + tw_, th_},

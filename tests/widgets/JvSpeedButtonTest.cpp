@@ -11,6 +11,7 @@
 #include <array>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "rtl/Forms.h"
@@ -19,6 +20,7 @@
 #include "support/ControlDriver.h"
 #include "support/FormFixture.h"
 #include "support/Pixels.h"
+#include "support/WidgetLook.h"
 #include "widgets/GlyphPixels.h"
 #include "widgets/JvButtonColors.h"
 #include "widgets/JvGlyphCache.h"
@@ -48,6 +50,7 @@ RECT BoxOf(const TBitmap& picture, COLORREF colour) {
 using support::At;
 using support::ClassicLook;
 using support::Render;
+using support::Rendered;
 using support::SamePixels;
 
 class SpeedButtonTest : public support::FormFixture {
@@ -96,19 +99,10 @@ protected:
 
 TEST_F(SpeedButtonTest, AReleaseOverTheButtonClicksAndOneOutsideDoesNot) {
     using enum TButtonState;
-    struct Step {
-        UINT msg;
-        int x;
-        int y;
-        TButtonState after;
-    };
-    struct Case {
-        const char* name;
-        std::vector<Step> steps;
-        int clicks;
-    };
+    // Each step: the message, where it points and the state after it.
+    using Steps = std::vector<std::tuple<UINT, int, int, TButtonState>>;
     const int below = 19;  // the first row under the button
-    const std::vector<Case> cases = {
+    const std::tuple<const char*, Steps, int> cases[] = {
         {"press and release inside",
          {{WM_LBUTTONDOWN, 5, 5, bsDown}, {WM_LBUTTONUP, 5, 5, bsUp}},
          1},
@@ -129,35 +123,34 @@ TEST_F(SpeedButtonTest, AReleaseOverTheButtonClicksAndOneOutsideDoesNot) {
          1},
         {"right button", {{WM_RBUTTONDOWN, 5, 5, bsUp}, {WM_RBUTTONUP, 5, 5, bsUp}}, 0},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+    for (const auto& [name, steps, clicks] : cases) {
+        SCOPED_TRACE(name);
         clicks_ = 0;
         form_->SetModalResult(7);
-        for (const Step& step : c.steps) {
-            const WPARAM buttons = step.msg == WM_LBUTTONUP || step.msg == WM_RBUTTONUP ? 0
-                                   : step.msg == WM_RBUTTONDOWN                         ? MK_RBUTTON
-                                                                : MK_LBUTTON;
-            Send(step.msg, buttons, At(step.x, step.y));
-            EXPECT_EQ(button_->State(), step.after) << "after message " << std::hex << step.msg;
+        for (const auto& [msg, x, y, after] : steps) {
+            const WPARAM buttons = msg == WM_LBUTTONUP || msg == WM_RBUTTONUP ? 0
+                                   : msg == WM_RBUTTONDOWN                    ? MK_RBUTTON
+                                                                              : MK_LBUTTON;
+            Send(msg, buttons, At(x, y));
+            EXPECT_EQ(button_->State(), after) << "after message " << std::hex << msg;
         }
-        EXPECT_EQ(clicks_, c.clicks);
-        EXPECT_EQ(form_->ModalResult(), c.clicks > 0 ? button_->ModalResult() : 7)
+        EXPECT_EQ(clicks_, clicks);
+        EXPECT_EQ(form_->ModalResult(), clicks > 0 ? button_->ModalResult() : 7)
             << "a click hands the button's ModalResult, 0, to the form";
         EXPECT_NE(GetCapture(), button_->Handle());
     }
 }
 
 TEST_F(SpeedButtonTest, ThePressedLookGoesWhenThePointerLeavesAndComesBack) {
-    TBitmap idle, pressed, outside, back, released;
-    Render(button_, idle);
+    const Rendered idle(button_);
     Send(WM_LBUTTONDOWN, MK_LBUTTON, At(5, 5));
-    Render(button_, pressed);
+    const Rendered pressed(button_);
     Send(WM_MOUSEMOVE, MK_LBUTTON, At(80, 5));
-    Render(button_, outside);
+    const Rendered outside(button_);
     Send(WM_MOUSEMOVE, MK_LBUTTON, At(5, 5));
-    Render(button_, back);
+    const Rendered back(button_);
     Send(WM_LBUTTONUP, 0, At(80, 5));
-    Render(button_, released);
+    const Rendered released(button_);
     EXPECT_FALSE(SamePixels(idle, pressed)) << "the press shows";
     EXPECT_TRUE(SamePixels(pressed, back)) << "the pressed look returns";
     EXPECT_FALSE(SamePixels(pressed, outside));
@@ -233,8 +226,7 @@ TEST_F(SpeedButtonTest, UnderThemesEachStateShowsItsPushButtonElement) {
     }
     auto expectLook = [&](const TBitmap& reference, const char* name) {
         SCOPED_TRACE(name);
-        TBitmap look;
-        Render(button_, look);
+        const Rendered look(button_);
         for (const POINT& p : telling) {
             EXPECT_EQ(look.Pixel(p.x, p.y), reference.Pixel(p.x, p.y)) << p.x << "," << p.y;
         }
@@ -373,8 +365,7 @@ TEST_F(SpeedButtonTest, TheImageListsChangesRepaintAndItsEndLeavesNoDanglingList
     images_.reset();
     EXPECT_EQ(button_->Images(), nullptr);
     EXPECT_EQ(button_->ImageIndex(), -1);
-    TBitmap look;
-    Render(button_, look);  // draws without the list
+    const Rendered look(button_);  // drawn without the list
     EXPECT_EQ(BoxOf(look, kRed).right, 0);
 }
 

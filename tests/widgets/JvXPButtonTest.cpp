@@ -17,12 +17,14 @@
 #include "support/ControlDriver.h"
 #include "support/FormFixture.h"
 #include "support/Pixels.h"
+#include "support/WidgetLook.h"
 #include "support/WindowDriver.h"
 #include "widgets/XPButtonLook.h"
 
 namespace {
 
 using support::CentreOf;
+using support::Rendered;
 using support::Send;
 
 using namespace xp_look;
@@ -90,8 +92,6 @@ protected:
         keys[key] = 0x80;
         SetKeyboardState(keys);
     }
-
-    void Picture(TBitmap& picture) { support::Render(button_, picture); }
 
     TCustomEdit* edit_ = nullptr;
     TJvXPButton* button_ = nullptr;
@@ -173,8 +173,7 @@ TEST_F(XPButtonTest, EachStateShowsItsRingFaceAndBorder) {
         SCOPED_TRACE(name);
         NewButton();
         enter();
-        TBitmap picture;
-        Picture(picture);
+        const Rendered picture(button_);
         const std::string mismatch = FirstFaceMismatch(picture, look);
         ASSERT_EQ(mismatch, "");
         for (const POINT border :
@@ -198,8 +197,7 @@ RECT InkBox(const TBitmap& picture, const Look& look) {
 }
 
 TEST_F(XPButtonTest, TheCaptionIsCentredAndMovesOnePixelWhenPressed) {
-    TBitmap idle;
-    Picture(idle);
+    const Rendered idle(button_);
     const SIZE text = support::TextSize(button_, "Patch");
     const RECT idleInk = InkBox(idle, {Ring::kNone, false, kBorder});
     const int left = (kWidth - text.cx) / 2;
@@ -211,8 +209,7 @@ TEST_F(XPButtonTest, TheCaptionIsCentredAndMovesOnePixelWhenPressed) {
     EXPECT_GT(idleInk.right - idleInk.left, text.cx / 2) << "the caption is drawn";
 
     Press();
-    TBitmap pressed;
-    Picture(pressed);
+    const Rendered pressed(button_);
     const RECT pressedInk = InkBox(pressed, {Ring::kNone, true, kBorder});
     EXPECT_EQ(pressedInk,
               (RECT{idleInk.left + 1, idleInk.top + 1, idleInk.right + 1, idleInk.bottom + 1}));
@@ -225,12 +222,10 @@ TEST_F(XPButtonTest, ADisabledCaptionIsEmbossed) {
     };
     const COLORREF text = GetSysColor(COLOR_WINDOWTEXT);
     const COLORREF shadow = GetSysColor(COLOR_BTNSHADOW);
-    TBitmap enabled;
-    Picture(enabled);
+    const Rendered enabled(button_);
     EXPECT_GT(count(enabled, text), 0);
     button_->SetEnabled(false);
-    TBitmap disabled;
-    Picture(disabled);
+    const Rendered disabled(button_);
     EXPECT_EQ(count(disabled, text), 0);
     EXPECT_GT(count(disabled, shadow), 0);
     // The highlight copy shows one pixel right of and below the shadow copy
@@ -248,11 +243,9 @@ TEST_F(XPButtonTest, ADisabledCaptionIsEmbossed) {
 
 TEST_F(XPButtonTest, TheFocusRectangleShowsOnlyWhenAskedFor) {
     button_->SetFocus();
-    TBitmap without;
-    Picture(without);
+    const Rendered without(button_);
     button_->SetShowFocusRect(true);
-    TBitmap with;
-    Picture(with);
+    const Rendered with(button_);
     // Three pixels inside the border, along the top edge outside the caption.
     int changed = 0;
     for (int x = 4; x < 15; ++x) {
@@ -478,8 +471,7 @@ TEST_F(XPButtonTest, TheGlyphStandsBesideTheCaptionAsTheLayoutSays) {
     for (const auto& [layout, glyphAt] : cases) {
         SCOPED_TRACE(layout);
         button_->SetLayout(layout);
-        TBitmap picture;
-        Picture(picture);
+        const Rendered picture(button_);
         // The glyph's red square without its transparent corner.
         EXPECT_EQ(support::CountPixels(picture, support::Whole(picture),
                                        [](int, int, COLORREF p) { return p == kMagenta; }),
@@ -496,8 +488,7 @@ TEST_F(XPButtonTest, ADisabledGlyphIsGreyedUnlessAutoGrayIsOff) {
     button_->SetGlyph(glyph);
     button_->SetEnabled(false);
     auto has = [&](COLORREF color) {
-        TBitmap picture;
-        Picture(picture);
+        const Rendered picture(button_);
         return support::CountPixels(picture, support::Whole(picture),
                                     [&](int, int, COLORREF p) { return p == color; }) > 0;
     };

@@ -216,8 +216,7 @@ TEST_F(XPCoreTest, ThePressDraggedOffKeepsPressedWithoutHotAndBackRestoresHot) {
     EXPECT_EQ(a_->VisualState(), vsNormal | vsHot | vsPressed | vsFocused);
     MovePointer(edit_, a_);
     log_.clear();
-    const POINT outside{-20, 40};
-    Send(a_, WM_LBUTTONUP, 0, At(outside.x, outside.y));
+    Send(a_, WM_LBUTTONUP, 0, At(-20, 40));
     EXPECT_EQ(Of("a"), (Log{"OnMouseUp", "DoMouseUp", "redraw"})) << "no click outside";
     EXPECT_EQ(a_->VisualState(), vsNormal | vsFocused);
 }
