@@ -1,7 +1,5 @@
-// The combo edit with its button: where holder and text go, the button's
-// width and visibility, the keys and the click path, caret and entry, the
-// disabled look, the button's image kinds, groups, the editing commands and
-// the component object model's balance.
+// The combo edit with its button in a form of its own: the layout, the keys
+// and clicks it takes or passes on, its looks and its editing commands.
 #include "widgets/JvToolEdit.h"
 
 #include <uxtheme.h>

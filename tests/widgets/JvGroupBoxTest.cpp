@@ -1,8 +1,5 @@
-// The group box: the classic frame and caption (pixels against the rule:
-// shadow line at th div 2 - 1, highlight line below and right of it, the
-// caption at x 8 over a patch of the box's colour, embossed when disabled,
-// at the right for right-to-left), the enabled state passed to the
-// children, the hint colour, and its events.
+// The group box: its classic frame and caption read from pixels against the
+// drawing rules, the enabled state passed to its children, hints and events.
 #include "widgets/JvGroupBox.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,5 @@
-// The speed button: the press, move and release rules, hot tracking, the
-// themed and the classic looks read from pixels, where its picture goes and
-// how it looks disabled and inactive, and the shared picture lists.
+// The speed button: press and release, hot tracking, its themed and classic
+// looks read from pixels, and the picture lists its buttons share.
 #include "widgets/JvSpeedButton.h"
 
 #include <uxtheme.h>

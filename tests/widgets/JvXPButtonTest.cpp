@@ -1,7 +1,5 @@
-// The XP button: its defaults, its look in every state of its state table
-// (pixels against colours worked out here from the gradient rules, the ring
-// insets and the border colours), the caption's place, and what clicks it:
-// the mouse, Space, Enter, Escape, the default and cancel rules.
+// The XP button: its look in every state read from pixels against colours
+// worked out from the drawing rules (XPButtonLook.h), and what clicks it.
 #include "widgets/JvXPButtons.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,5 @@
-// The XP control base: the order of framework event, state hook and repaint
-// for each notification, the redraw triggers and the lock, the visual state
-// through press, drag and release, the focus broadcast, the modal result,
-// the accelerator rule and the style manager's registrations.
+// The XP control base, watched through a control that logs its hooks, its
+// repaint requests and the framework's events in the order they come.
 #include "widgets/JvXPCore.h"
 
 #include <gtest/gtest.h>
