@@ -68,16 +68,16 @@ inline bool Shows(const TBitmap& screen, const std::vector<long>& picture, int x
 }
 
 // Where a field's button shows its picture, drawn `scale` times its size:
-// centred in the push button's content rectangle, or inside the drawn
-// frame.
-inline POINT PicturePlace(HWND button, bool themed, int scale = 1) {
+// centred in the content rectangle of the push button in `state`, or inside
+// the drawn frame.
+inline POINT PicturePlace(HWND button, bool themed, int scale = 1, int state = PBS_NORMAL) {
     RECT client{};
     GetClientRect(button, &client);
     RECT area{3, 3, client.right - 3, client.bottom - 3};
     if (themed) {
         ThemeData theme(button, L"BUTTON");
         TBitmap scratch(client.right, client.bottom);
-        GetThemeBackgroundContentRect(theme.Get(), scratch.Dc(), BP_PUSHBUTTON, PBS_NORMAL, &client,
+        GetThemeBackgroundContentRect(theme.Get(), scratch.Dc(), BP_PUSHBUTTON, state, &client,
                                       &area);
     }
     return {area.left + (area.right - area.left) / 2 - kWidth * scale / 2,

@@ -10,6 +10,8 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "rtl/Forms.h"
@@ -19,35 +21,23 @@
 
 namespace {
 
-std::string GuidText(const GUID& guid) {
-    wchar_t text[40] = {};
-    StringFromGUID2(guid, text, 40);
-    std::string narrow;
-    for (const wchar_t* c = text; *c != 0; ++c) {
-        narrow += static_cast<char>(*c);
-    }
-    return narrow;
-}
-
 TEST(AutoCompleteIdentifiers, AreTheShellsOwn) {
-    struct Case {
-        const GUID& guid;
-        const char* text;
+    const std::pair<GUID, const wchar_t*> cases[] = {
+        {kClsidAutoComplete, L"{00BB2763-6A77-11D0-A535-00C04FD7D062}"},
+        {kIidIAutoComplete, L"{00BB2762-6A77-11D0-A535-00C04FD7D062}"},
+        {kIidIAutoComplete2, L"{EAC04BC0-3791-11D2-BB95-0060977B464C}"},
+        {kClsidACLMulti, L"{00BB2765-6A77-11D0-A535-00C04FD7D062}"},
+        {kIidIObjMgr, L"{00BB2761-6A77-11D0-A535-00C04FD7D062}"},
+        {kClsidACListISF, L"{03C036F1-A186-11D0-824A-00AA005B4383}"},
+        {kIidIACList2, L"{470141A0-5186-11D2-BBB6-0060977B464C}"},
+        {kClsidACLHistory, L"{00BB2764-6A77-11D0-A535-00C04FD7D062}"},
+        {kClsidACLMRU, L"{6756A641-DE71-11D0-831B-00AA005B4383}"},
+        {kIidIUnknown, L"{00000000-0000-0000-C000-000000000046}"},
     };
-    const Case cases[] = {
-        {kClsidAutoComplete, "{00BB2763-6A77-11D0-A535-00C04FD7D062}"},
-        {kIidIAutoComplete, "{00BB2762-6A77-11D0-A535-00C04FD7D062}"},
-        {kIidIAutoComplete2, "{EAC04BC0-3791-11D2-BB95-0060977B464C}"},
-        {kClsidACLMulti, "{00BB2765-6A77-11D0-A535-00C04FD7D062}"},
-        {kIidIObjMgr, "{00BB2761-6A77-11D0-A535-00C04FD7D062}"},
-        {kClsidACListISF, "{03C036F1-A186-11D0-824A-00AA005B4383}"},
-        {kIidIACList2, "{470141A0-5186-11D2-BBB6-0060977B464C}"},
-        {kClsidACLHistory, "{00BB2764-6A77-11D0-A535-00C04FD7D062}"},
-        {kClsidACLMRU, "{6756A641-DE71-11D0-831B-00AA005B4383}"},
-        {kIidIUnknown, "{00000000-0000-0000-C000-000000000046}"},
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(GuidText(c.guid), c.text);
+    for (const auto& [guid, expected] : cases) {
+        wchar_t text[40] = {};
+        StringFromGUID2(guid, text, 40);
+        EXPECT_STREQ(text, expected);
     }
 }
 
@@ -114,13 +104,8 @@ TEST_F(SourceTest, TheStringsComeFromTheTaskAllocator) {
 }
 
 TEST_F(SourceTest, SkipResetAndClone) {
-    struct Step {
-        const char* name;
-        HRESULT (*action)(TAutoCompleteSource*);
-        HRESULT result;
-        ULONG index;
-    };
-    const Step steps[] = {
+    using Action = HRESULT (*)(TAutoCompleteSource*);
+    const std::tuple<const char*, Action, HRESULT, ULONG> steps[] = {
         {"skip 2", [](TAutoCompleteSource* s) { return s->Skip(2); }, S_OK, 2},
         {"skip 1 to the end", [](TAutoCompleteSource* s) { return s->Skip(1); }, S_FALSE, 3},
         {"reset", [](TAutoCompleteSource* s) { return s->Reset(); }, S_OK, 0},
@@ -128,10 +113,10 @@ TEST_F(SourceTest, SkipResetAndClone) {
         {"skip far", [](TAutoCompleteSource* s) { return s->Skip(0xFFFFFFFFu); }, S_FALSE, 3},
         {"skip far again", [](TAutoCompleteSource* s) { return s->Skip(0xFFFFFFFEu); }, S_FALSE, 3},
     };
-    for (const Step& step : steps) {
-        SCOPED_TRACE(step.name);
-        EXPECT_EQ(step.action(source_), step.result);
-        EXPECT_EQ(source_->Index(), step.index);
+    for (const auto& [name, action, result, index] : steps) {
+        SCOPED_TRACE(name);
+        EXPECT_EQ(action(source_), result);
+        EXPECT_EQ(source_->Index(), index);
     }
     source_->Reset();
     source_->Skip(1);
@@ -273,28 +258,23 @@ protected:
     // as Wine refuses the history and recently-used lists.
     TShellObjectFactory Factory() {
         return [this](const CLSID& classId, const IID& iid, void** object) -> HRESULT {
-            struct Class {
-                const CLSID& id;
-                Kind kind;
-                const char* name;
-            };
-            const Class classes[] = {
+            const std::tuple<const CLSID&, Kind, const char*> classes[] = {
                 {kClsidAutoComplete, Kind::AutoComplete, "AutoComplete"},
                 {kClsidACLMulti, Kind::Multi, "Multi"},
                 {kClsidACListISF, Kind::FileList, "FileSystem"},
                 {kClsidACLHistory, Kind::List, "History"},
                 {kClsidACLMRU, Kind::List, "MRU"},
             };
-            for (const Class& c : classes) {
-                if (!IsEqualCLSID(classId, c.id)) {
+            for (const auto& [id, kind, className] : classes) {
+                if (!IsEqualCLSID(classId, id)) {
                     continue;
                 }
-                if (missing_.count(c.name) != 0) {
+                if (missing_.count(className) != 0) {
                     return REGDB_E_CLASSNOTREG;
                 }
-                const std::string name = c.name + std::to_string(++made_[c.name]);
+                const std::string name = className + std::to_string(++made_[className]);
                 journal_.lines.push_back("create " + name);
-                auto* recorder = new Recorder(journal_, c.kind, name);
+                auto* recorder = new Recorder(journal_, kind, name);
                 const HRESULT result = recorder->QueryInterface(iid, object);
                 recorder->Release();
                 return result;
@@ -303,11 +283,15 @@ protected:
         };
     }
 
+    // A field of type T on the form, its window made when `shown`.
     template <typename T>
-    T* Make() {
+    T* Make(bool shown = true) {
         auto* field = new T(form_.get());
         field->ShellObjectFactory = Factory();
         field->SetBounds(16, 24, 361, 21);
+        if (shown) {
+            field->SetParent(form_.get());
+        }
         return field;
     }
 
@@ -320,7 +304,6 @@ protected:
 
 TEST_F(AutoCompleteBindingTest, AnEditWithoutOptionsBindsNothingUntilItGetsSome) {
     TJvCustomComboEdit* edit = Make<TJvCustomComboEdit>();
-    edit->SetParent(form_.get());
     EXPECT_EQ(Take(), std::vector<std::string>{}) << "no object with empty options";
     edit->SetAutoCompleteOptions(acoAutoSuggest | acoAutoAppend);
     EXPECT_EQ(Take(), (std::vector<std::string>{"create AutoComplete1", "Init window string source",
@@ -335,7 +318,7 @@ TEST_F(AutoCompleteBindingTest, AnEditWithoutOptionsBindsNothingUntilItGetsSome)
 }
 
 TEST_F(AutoCompleteBindingTest, AFileFieldFeedsTheMultiSourceFromTheFileSystem) {
-    TJvFilenameEdit* field = Make<TJvFilenameEdit>();
+    TJvFilenameEdit* field = Make<TJvFilenameEdit>(false);
     EXPECT_EQ(Take(), std::vector<std::string>{}) << "nothing before the window exists";
     field->SetParent(form_.get());
     EXPECT_EQ(Take(), (std::vector<std::string>{"create AutoComplete1", "create Multi1",
@@ -343,11 +326,7 @@ TEST_F(AutoCompleteBindingTest, AFileFieldFeedsTheMultiSourceFromTheFileSystem) 
                                                 "Append FileSystem1", "FileSystem1 SetOptions 0x10",
                                                 "AutoComplete1 SetOptions 0x1"}));
 
-    struct Change {
-        TJvAutoCompleteFileOptions options;
-        std::vector<std::string> calls;
-    };
-    const Change changes[] = {
+    const std::pair<TJvAutoCompleteFileOptions, std::vector<std::string>> changes[] = {
         {acfFileSystem | acfFileSysDirs,
          {"FileSystem1 SetOptions 0x30", "AutoComplete1 SetOptions 0x1"}},
         {acfURLHistory | acfURLMRU,
@@ -357,10 +336,10 @@ TEST_F(AutoCompleteBindingTest, AFileFieldFeedsTheMultiSourceFromTheFileSystem) 
          {"Remove History1", "release History1", "create FileSystem2", "Append FileSystem2",
           "FileSystem2 SetOptions 0x30", "AutoComplete1 SetOptions 0x1"}},
     };
-    for (const Change& change : changes) {
-        SCOPED_TRACE(change.options);
-        field->SetAutoCompleteFileOptions(change.options);
-        EXPECT_EQ(Take(), change.calls);
+    for (const auto& [options, calls] : changes) {
+        SCOPED_TRACE(options);
+        field->SetAutoCompleteFileOptions(options);
+        EXPECT_EQ(Take(), calls);
     }
     delete field;
     EXPECT_EQ(journal_.alive, 0) << "every object released with the field";
@@ -368,7 +347,6 @@ TEST_F(AutoCompleteBindingTest, AFileFieldFeedsTheMultiSourceFromTheFileSystem) 
 
 TEST_F(AutoCompleteBindingTest, ANewWindowGetsNewObjectsFedWithTheListsHeld) {
     TJvFilenameEdit* field = Make<TJvFilenameEdit>();
-    field->SetParent(form_.get());
     field->SetAutoCompleteFileOptions(acfFileSystem | acfURLMRU);
     Take();
     // A new button width makes the window anew.
@@ -389,7 +367,6 @@ TEST_F(AutoCompleteBindingTest, ANewWindowGetsNewObjectsFedWithTheListsHeld) {
 TEST_F(AutoCompleteBindingTest, MissingClassesLeaveTheFeatureOffSilently) {
     missing_ = {"History", "MRU"};
     TJvFilenameEdit* field = Make<TJvFilenameEdit>();
-    field->SetParent(form_.get());
     Take();
     field->SetAutoCompleteFileOptions(acfFileSystem | acfURLHistory | acfURLMRU);
     EXPECT_EQ(Take(), (std::vector<std::string>{"FileSystem1 SetOptions 0x10",
@@ -399,7 +376,6 @@ TEST_F(AutoCompleteBindingTest, MissingClassesLeaveTheFeatureOffSilently) {
 
     missing_ = {"AutoComplete"};
     field = Make<TJvFilenameEdit>();
-    field->SetParent(form_.get());
     EXPECT_EQ(Take(), std::vector<std::string>{}) << "no object, no source, no list";
     EXPECT_EQ(field->AutoCompleteObject(), nullptr);
     field->SetFileName("C:\\a.iso");

@@ -3,28 +3,28 @@
 // places of the shared picture lists.
 #include <gtest/gtest.h>
 
+#include <utility>
+
+#include "support/WidgetFields.h"
 #include "widgets/JvButtonColors.h"
 #include "widgets/JvGlyphLayout.h"
 #include "widgets/JvGlyphSlots.h"
 
 namespace {
 
+using support::Fields;
+
 TEST(ButtonColors, HighlightAndShadowAreTheFacePlusAndMinus64PerChannel) {
-    struct Case {
-        RgbValue face;
-        RgbValue highlight;
-        RgbValue shadow;
-    };
-    const Case cases[] = {
+    const std::tuple<RgbValue, RgbValue, RgbValue> cases[] = {
         {0xF5F5F5, 0xFFFFFF, 0xB5B5B5},  // Wine's button face
         {0xC0C0C0, 0xFFFFFF, 0x808080},
         {0x102030, 0x506070, 0x000000},  // each channel on its own
         {0x00FF7F, 0x40FFBF, 0x00BF3F},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.face);
-        EXPECT_EQ(FrameHighlight(c.face), c.highlight);
-        EXPECT_EQ(FrameShadow(c.face), c.shadow);
+    for (const auto& [face, highlight, shadow] : cases) {
+        SCOPED_TRACE(face);
+        EXPECT_EQ(FrameHighlight(face), highlight);
+        EXPECT_EQ(FrameShadow(face), shadow);
     }
 }
 
@@ -37,21 +37,6 @@ TEST(ButtonColors, TheGreyWeighsGreenMost) {
     EXPECT_EQ(GreyOf(0x00FFFF), 0xE2E2E2u);  // yellow
 }
 
-GlyphLayoutInput Input(int w, int h, int gw, int gh, int cw, int ch, TButtonLayout layout,
-                       int margin, int spacing) {
-    GlyphLayoutInput in;
-    in.areaWidth = w;
-    in.areaHeight = h;
-    in.glyphWidth = gw;
-    in.glyphHeight = gh;
-    in.captionWidth = cw;
-    in.captionHeight = ch;
-    in.layout = layout;
-    in.margin = margin;
-    in.spacing = spacing;
-    return in;
-}
-
 TEST(GlyphLayout, PlacesPictureAndCaption) {
     using L = TButtonLayout;
     struct Case {
@@ -59,45 +44,30 @@ TEST(GlyphLayout, PlacesPictureAndCaption) {
         GlyphLayoutInput in;
         GlyphPlacement expected;
     };
+    // clang-format off
     const Case cases[] = {
+    //   name                          w   h  gw  gh  cw  ch  layout        margin spacing   glyph x y, caption x y
         // The edit's button: a 14 x 12 picture, no caption, centred.
-        {"edit button, themed area",
-         Input(15, 13, 14, 12, 0, 0, L::blGlyphTop, -1, 1),
-         {0, 0, 7, 12}},
-        {"edit button, classic area",
-         Input(15, 11, 14, 12, 0, 0, L::blGlyphTop, -1, 1),
-         {0, -1, 7, 11}},
-        {"wide area", Input(40, 30, 14, 12, 0, 0, L::blGlyphTop, -1, 1), {13, 9, 20, 21}},
+        {"edit button, themed area",  {15, 13, 14, 12,  0,  0, L::blGlyphTop,    -1,  1}, {0,  0, 7,  12}},
+        {"edit button, classic area", {15, 11, 14, 12,  0,  0, L::blGlyphTop,    -1,  1}, {0, -1, 7,  11}},
+        {"wide area",                 {40, 30, 14, 12,  0,  0, L::blGlyphTop,    -1,  1}, {13, 9, 20, 21}},
         // With a caption the whole is centred along the layout's axis.
-        {"top, caption", Input(60, 40, 16, 16, 30, 10, L::blGlyphTop, -1, 2), {22, 6, 15, 24}},
-        {"bottom, caption",
-         Input(60, 40, 16, 16, 30, 10, L::blGlyphBottom, -1, 2),
-         {22, 18, 15, 6}},
-        {"left, margin 4", Input(80, 20, 16, 16, 30, 10, L::blGlyphLeft, 4, 2), {4, 2, 22, 5}},
-        {"right, margin 4", Input(80, 20, 16, 16, 30, 10, L::blGlyphRight, 4, 2), {60, 2, 28, 5}},
+        {"top, caption",              {60, 40, 16, 16, 30, 10, L::blGlyphTop,    -1,  2}, {22, 6, 15, 24}},
+        {"bottom, caption",           {60, 40, 16, 16, 30, 10, L::blGlyphBottom, -1,  2}, {22, 18, 15, 6}},
+        {"left, margin 4",            {80, 20, 16, 16, 30, 10, L::blGlyphLeft,    4,  2}, {4,  2, 22, 5}},
+        {"right, margin 4",           {80, 20, 16, 16, 30, 10, L::blGlyphRight,   4,  2}, {60, 2, 28, 5}},
         // Margin and spacing -1: the free space in three equal parts.
-        {"thirds", Input(76, 20, 16, 16, 30, 10, L::blGlyphLeft, -1, -1), {10, 2, 36, 5}},
+        {"thirds",                    {76, 20, 16, 16, 30, 10, L::blGlyphLeft,   -1, -1}, {10, 2, 36, 5}},
         // Margin set, spacing -1: the rest split around the caption.
-        {"margin, spacing shares",
-         Input(80, 20, 16, 16, 30, 10, L::blGlyphLeft, 4, -1),
-         {4, 2, 35, 5}},
+        {"margin, spacing shares",    {80, 20, 16, 16, 30, 10, L::blGlyphLeft,    4, -1}, {4,  2, 35, 5}},
         // Without a caption the spacing does not count.
-        {"no caption, spacing 10",
-         Input(40, 40, 16, 16, 0, 0, L::blGlyphLeft, -1, 10),
-         {12, 12, 28, 20}},
+        {"no caption, spacing 10",    {40, 40, 16, 16,  0,  0, L::blGlyphLeft,   -1, 10}, {12, 12, 28, 20}},
     };
+    // clang-format on
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        const GlyphPlacement got = PlaceGlyph(c.in);
-        EXPECT_EQ(got.glyphX, c.expected.glyphX);
-        EXPECT_EQ(got.glyphY, c.expected.glyphY);
-        EXPECT_EQ(got.captionX, c.expected.captionX);
-        EXPECT_EQ(got.captionY, c.expected.captionY);
+        EXPECT_EQ(Fields(PlaceGlyph(c.in)), Fields(c.expected));
     }
-}
-
-bool operator==(const LayoutRect& a, const LayoutRect& b) {
-    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
 }
 
 TEST(XPCaptionLayout, CentresPictureSpacingAndCaptionAsOneBlock) {
@@ -130,15 +100,14 @@ TEST(XPCaptionLayout, CentresPictureSpacingAndCaptionAsOneBlock) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         const XPCaptionBox box = XPCaptionMeasureBox(c.in);
-        EXPECT_TRUE(box.rect == c.box);
+        EXPECT_EQ(Fields(box.rect), Fields(c.box));
         EXPECT_EQ(box.rightAligned, c.rightAligned);
         // Measuring sets the right and bottom edges to the text's extent.
         const LayoutRect measured{box.rect.left, box.rect.top, box.rect.left + c.textWidth,
                                   box.rect.top + c.textHeight};
         const XPCaptionPlacement got = PlaceXPCaption(c.in, measured);
-        EXPECT_TRUE(got.caption == c.caption);
-        EXPECT_EQ(got.glyphX, c.glyphX);
-        EXPECT_EQ(got.glyphY, c.glyphY);
+        EXPECT_EQ(Fields(got.caption), Fields(c.caption));
+        EXPECT_EQ(std::pair(got.glyphX, got.glyphY), std::pair(c.glyphX, c.glyphY)) << "glyph";
     }
 }
 

@@ -1,14 +1,15 @@
-// The combo edit with its button: where holder and text go, the button's
-// width and visibility, the keys and the click path, caret and entry, the
-// disabled look, the button's image kinds, groups, the editing commands and
-// the component object model's balance.
+// The combo edit with its button in a form of its own: the layout, the keys
+// and clicks it takes or passes on, its looks and its editing commands.
 #include "widgets/JvToolEdit.h"
 
 #include <uxtheme.h>
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <functional>
 #include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "rtl/Forms.h"
@@ -43,19 +44,14 @@ RECT ClientRectIn(HWND window, HWND reference) {
     return rect;
 }
 
-RECT TextRectOf(HWND edit) {
-    RECT rect{};
-    SendMessageA(edit, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&rect));
-    return rect;
-}
-
 // Whether the edit's text rectangle is `set`: the edit keeps what it makes
 // of a rectangle (inside its border, the font's margins, whole lines), so
 // setting `set` once more must leave it as it was.
 ::testing::AssertionResult TextRectIs(HWND edit, RECT set) {
-    const RECT before = TextRectOf(edit);
+    RECT before{}, after{};
+    SendMessageA(edit, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&before));
     SendMessageA(edit, EM_SETRECTNP, 0, reinterpret_cast<LPARAM>(&set));
-    const RECT after = TextRectOf(edit);
+    SendMessageA(edit, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&after));
     if (before == after) {
         return ::testing::AssertionSuccess();
     }
@@ -127,8 +123,8 @@ TEST_F(ComboEditTest, TheMainWindowsFieldsPlaceButtonAndTextAsTheBorderAsks) {
         EXPECT_EQ(support::RectIn(field->Button()->Handle(), field->Handle()), c.holder)
             << "the button fills its holder";
         EXPECT_TRUE(TextRectIs(field->Handle(), c.text));
-        EXPECT_NE(GetWindowLongA(field->Handle(), GWL_STYLE) & ES_MULTILINE, 0);
-        EXPECT_NE(GetWindowLongA(field->Handle(), GWL_STYLE) & WS_CLIPCHILDREN, 0);
+        const LONG style = ES_MULTILINE | WS_CLIPCHILDREN;
+        EXPECT_EQ(GetWindowLongA(field->Handle(), GWL_STYLE) & style, style);
         delete field;
     }
 }
@@ -155,37 +151,33 @@ TEST_F(ComboEditTest, RightOfTheHoldersLeftEdgeThereIsNoTextToPointAt) {
 
 TEST_F(ComboEditTest, AHiddenButtonKeepsItsWidthAndShowsWithItAgain) {
     TJvCustomComboEdit* field = AddField();
+    auto width = [field](int value) { return [=] { field->SetButtonWidth(value); }; };
+    auto show = [field](bool value) { return [=] { field->SetShowButton(value); }; };
     struct Step {
         const char* name;
-        void (*action)(TJvCustomComboEdit*);
+        std::function<void()> action;
         bool shown;
         int width;  // ButtonWidth
         int saved;
         int holderWidth;
     };
     const Step steps[] = {
-        {"width 0 hides", [](TJvCustomComboEdit* f) { f->SetButtonWidth(0); }, false, 21, 21, 0},
-        {"shown again", [](TJvCustomComboEdit* f) { f->SetShowButton(true); }, true, 21, 21, 21},
-        {"wider", [](TJvCustomComboEdit* f) { f->SetButtonWidth(30); }, true, 30, 21, 30},
-        {"too wide to fit", [](TJvCustomComboEdit* f) { f->SetButtonWidth(400); }, true, 30, 21,
-         30},
-        {"width 1 hides too", [](TJvCustomComboEdit* f) { f->SetButtonWidth(1); }, false, 30, 30,
-         1},
-        {"hidden: only kept", [](TJvCustomComboEdit* f) { f->SetButtonWidth(40); }, false, 40, 40,
-         1},
-        {"shows with the kept width", [](TJvCustomComboEdit* f) { f->SetShowButton(true); }, true,
-         40, 40, 40},
-        {"ShowButton False", [](TJvCustomComboEdit* f) { f->SetShowButton(false); }, false, 40, 40,
-         0},
+        {"width 0 hides", width(0), false, 21, 21, 0},
+        {"shown again", show(true), true, 21, 21, 21},
+        {"wider", width(30), true, 30, 21, 30},
+        {"too wide to fit", width(400), true, 30, 21, 30},
+        {"width 1 hides too", width(1), false, 30, 30, 1},
+        {"hidden: only kept", width(40), false, 40, 40, 1},
+        {"shows with the kept width", show(true), true, 40, 40, 40},
+        {"ShowButton False", show(false), false, 40, 40, 0},
     };
     for (const Step& step : steps) {
         SCOPED_TRACE(step.name);
-        step.action(field);
-        EXPECT_EQ(field->ShowButton(), step.shown);
-        EXPECT_EQ(IsWindowVisible(field->ButtonHolder()->Handle()) != FALSE, step.shown);
-        EXPECT_EQ(field->ButtonWidth(), step.width);
-        EXPECT_EQ(field->SavedButtonWidth(), step.saved);
-        EXPECT_EQ(field->ButtonHolder()->Width(), step.holderWidth);
+        step.action();
+        TWinControl* holder = field->ButtonHolder();
+        EXPECT_EQ(std::tuple(field->ShowButton(), IsWindowVisible(holder->Handle()) != FALSE,
+                             field->ButtonWidth(), field->SavedButtonWidth(), holder->Width()),
+                  std::tuple(step.shown, step.shown, step.width, step.saved, step.holderWidth));
         if (step.shown) {
             // The holder keeps the right edge; the text stops before it.
             const RECT holder = support::RectIn(field->ButtonHolder()->Handle(), field->Handle());
@@ -197,12 +189,8 @@ TEST_F(ComboEditTest, AHiddenButtonKeepsItsWidthAndShowsWithItAgain) {
 }
 
 TEST_F(ComboEditTest, AltDownRunsTheButtonUnlessReadOnlyOrNoWidthIsKept) {
-    struct Case {
-        const char* name;
-        void (*prepare)(TJvCustomComboEdit*);
-        int clicks;
-    };
-    const Case cases[] = {
+    using Prepare = void (*)(TJvCustomComboEdit*);
+    const std::tuple<const char*, Prepare, int> cases[] = {
         {"shown", [](TJvCustomComboEdit*) {}, 1},
         {"hidden, width kept", [](TJvCustomComboEdit* f) { f->SetShowButton(false); }, 1},
         {"hidden, no width kept",
@@ -216,15 +204,15 @@ TEST_F(ComboEditTest, AltDownRunsTheButtonUnlessReadOnlyOrNoWidthIsKept) {
          [](TJvCustomComboEdit* f) { f->SetClickKey(0x4000 | VK_SPACE); },  // Ctrl+Space
          0},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+    for (const auto& [name, prepare, clicks] : cases) {
+        SCOPED_TRACE(name);
         TJvCustomComboEdit* field = AddField();
-        c.prepare(field);
+        prepare(field);
         buttonClicks_ = 0;
         field->SetFocus();
         support::PostKey(field->Handle(), VK_DOWN, true);
         Application->ProcessMessages();
-        EXPECT_EQ(buttonClicks_, c.clicks);
+        EXPECT_EQ(buttonClicks_, clicks);
         delete field;
     }
 }
@@ -234,18 +222,13 @@ TEST_F(ComboEditTest, ReadOnlyOrNoDirectInputMakeTheWindowReadOnly) {
     auto windowReadOnly = [&] {
         return (GetWindowLongA(field->Handle(), GWL_STYLE) & ES_READONLY) != 0;
     };
-    struct Case {
-        bool directInput;
-        bool readOnly;
-        bool windowReadOnly;
-    };
-    const Case cases[] = {
+    const std::tuple<bool, bool, bool> cases[] = {
         {true, false, false}, {false, false, true}, {true, true, true}, {false, true, true}};
-    for (const Case& c : cases) {
-        SCOPED_TRACE(std::to_string(c.directInput) + " " + std::to_string(c.readOnly));
-        field->SetDirectInput(c.directInput);
-        field->SetReadOnly(c.readOnly);
-        EXPECT_EQ(windowReadOnly(), c.windowReadOnly);
+    for (const auto& [directInput, readOnly, expected] : cases) {
+        SCOPED_TRACE(std::to_string(directInput) + " " + std::to_string(readOnly));
+        field->SetDirectInput(directInput);
+        field->SetReadOnly(readOnly);
+        EXPECT_EQ(windowReadOnly(), expected);
     }
     // The button does nothing while ReadOnly.
     field->SetReadOnly(true);
@@ -456,8 +439,7 @@ TEST_F(ComboEditTest, TheImageKindsGiveTheButtonItsPictureAndWidth) {
 
     field->SetImageKind(TJvImageKind::ikEllipsis);
     const TBitmap& dots = field->Glyph();
-    ASSERT_EQ(dots.Width(), 15);
-    ASSERT_EQ(dots.Height(), 4);
+    ASSERT_EQ(std::pair(dots.Width(), dots.Height()), std::pair(15, 4));
     const COLORREF black = RGB(0, 0, 0);
     const COLORREF clear = RGB(255, 0, 255);
     for (int x : {1, 2, 6, 7, 11, 12}) {

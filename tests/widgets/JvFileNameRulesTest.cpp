@@ -3,15 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <set>
+#include <string>
+#include <utility>
 
 namespace {
 
 TEST(IsValidFileName, RefusesEmptyAndTheSevenCharacters) {
-    struct Case {
-        const char* name;
-        bool valid;
-    };
-    const Case cases[] = {
+    const std::pair<const char*, bool> cases[] = {
         {"", false},
         {"C:\\img\\live-5.0.5.iso", true},
         {"live 5.iso", true},
@@ -26,18 +24,14 @@ TEST(IsValidFileName, RefusesEmptyAndTheSevenCharacters) {
         {"\x01\x1f", true},  // control characters are not looked at
         {"\xe9t\xe9.iso", true},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        EXPECT_EQ(IsValidFileName(c.name), c.valid);
+    for (const auto& [name, valid] : cases) {
+        SCOPED_TRACE(name);
+        EXPECT_EQ(IsValidFileName(name), valid);
     }
 }
 
 TEST(QuoteFileName, QuotesOnlyNamesWithABlankNotAlreadyQuoted) {
-    struct Case {
-        const char* name;
-        const char* quoted;
-    };
-    const Case cases[] = {
+    const std::pair<const char*, const char*> cases[] = {
         {"C:\\img\\live.iso", "C:\\img\\live.iso"},
         {"C:\\My Images\\live.iso", "\"C:\\My Images\\live.iso\""},
         {"\"C:\\My Images\\live.iso\"", "\"C:\\My Images\\live.iso\""},
@@ -45,18 +39,14 @@ TEST(QuoteFileName, QuotesOnlyNamesWithABlankNotAlreadyQuoted) {
         {"tab\tonly", "tab\tonly"},  // only code 32 counts as a blank
         {" ", "\" \""},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        EXPECT_EQ(QuoteFileName(c.name), c.quoted);
+    for (const auto& [name, quoted] : cases) {
+        SCOPED_TRACE(name);
+        EXPECT_EQ(QuoteFileName(name), quoted);
     }
 }
 
 TEST(FirstCommandLineItem, ScansLikeACommandLine) {
-    struct Case {
-        std::string text;
-        const char* item;
-    };
-    const Case cases[] = {
+    const std::pair<std::string, const char*> cases[] = {
         {"", ""},
         {"   ", ""},
         {"C:\\a.iso", "C:\\a.iso"},
@@ -70,9 +60,9 @@ TEST(FirstCommandLineItem, ScansLikeACommandLine) {
         {std::string("ab\0cd", 5), "ab"},
         {"\t\r\nname", "name"},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.text);
-        EXPECT_EQ(FirstCommandLineItem(c.text), c.item);
+    for (const auto& [text, item] : cases) {
+        SCOPED_TRACE(text);
+        EXPECT_EQ(FirstCommandLineItem(text), item);
     }
 }
 
@@ -97,11 +87,7 @@ TEST(PlainFileName, ExistingNamesWinOverTheCommandLineRule) {
     FakeDisk disk;
     disk.files = {"C:\\My Images\\live.iso", "C:\\a b"};
     disk.folders = {"C:\\My Images", "C:\\Tools\\"};
-    struct Case {
-        const char* text;
-        const char* path;
-    };
-    const Case cases[] = {
+    const std::pair<const char*, const char*> cases[] = {
         {"C:\\My Images\\live.iso", "C:\\My Images\\live.iso"},  // a file, blank and all
         {"C:\\My Images", "C:\\My Images\\"},                    // a folder gets one backslash
         {"C:\\Tools\\", "C:\\Tools\\"},
@@ -109,20 +95,16 @@ TEST(PlainFileName, ExistingNamesWinOverTheCommandLineRule) {
         {"C:\\Nothing here.iso", "C:\\Nothing"},                     // cut at the first blank
         {"", ""},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.text);
-        EXPECT_EQ(PlainFileName(c.text, disk.Probe()), c.path);
+    for (const auto& [text, path] : cases) {
+        SCOPED_TRACE(text);
+        EXPECT_EQ(PlainFileName(text, disk.Probe()), path);
     }
 }
 
 TEST(IsAcceptedFileNameValue, TheWholeValueIsTestedNotOnlyItsFirstItem) {
     FakeDisk disk;
     disk.files = {"C:\\My Docs\\a.iso"};
-    struct Case {
-        const char* value;
-        bool accepted;
-    };
-    const Case cases[] = {
+    const std::pair<const char*, bool> cases[] = {
         {"", true},
         {"C:\\img\\live.iso", true},
         {"C:\\My Docs\\a.iso", true},      // a blank, shown quoted
@@ -134,9 +116,9 @@ TEST(IsAcceptedFileNameValue, TheWholeValueIsTestedNotOnlyItsFirstItem) {
         {"   ", false},  // no item at all
         {"\"\"", false},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.value);
-        EXPECT_EQ(IsAcceptedFileNameValue(c.value, disk.Probe()), c.accepted);
+    for (const auto& [value, accepted] : cases) {
+        SCOPED_TRACE(value);
+        EXPECT_EQ(IsAcceptedFileNameValue(value, disk.Probe()), accepted);
     }
 }
 

@@ -3,11 +3,10 @@
 #include "widgets/JvToolEdit.h"
 
 #include <shlobj.h>
-#include <uxtheme.h>
-#include <vssym32.h>
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "rtl/Forms.h"
@@ -53,28 +52,41 @@ protected:
         return answer.Join();
     }
 
+    // Each value refused with the error that names it, the field and its
+    // listeners left as they were.
+    void ExpectRefused(std::initializer_list<const char*> values) {
+        field_->SetFileName("C:\\img\\old.iso");
+        changes_.clear();
+        for (const char* value : values) {
+            SCOPED_TRACE(value);
+            try {
+                field_->SetFileName(value);
+                ADD_FAILURE() << "no error";
+            } catch (const EComboEditError& error) {
+                EXPECT_EQ(error.Message(), std::string("Invalid file name - ") + value);
+            }
+            EXPECT_EQ(field_->Text(), "C:\\img\\old.iso");
+        }
+        EXPECT_TRUE(changes_.empty());
+    }
+
     TJvFilenameEdit* field_ = nullptr;
     TCustomEdit* other_ = nullptr;
     std::vector<std::string> changes_;
 };
 
 TEST_F(FilenameEditTest, FileNameIsShownQuotedWhenItHoldsABlankAndReadWithoutQuotes) {
-    struct Case {
-        const char* value;
-        const char* text;
-        const char* fileName;
-    };
-    const Case cases[] = {
+    const std::tuple<const char*, const char*, const char*> cases[] = {
         {"C:\\img\\live-5.0.5.iso", "C:\\img\\live-5.0.5.iso", "C:\\img\\live-5.0.5.iso"},
         {"C:\\My Images\\live.iso", "\"C:\\My Images\\live.iso\"", "C:\\My Images\\live.iso"},
         {"\"C:\\My Images\\x.iso\"", "\"C:\\My Images\\x.iso\"", "C:\\My Images\\x.iso"},
         {"", "", ""},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.value);
-        field_->SetFileName(c.value);
-        EXPECT_EQ(field_->Text(), c.text);
-        EXPECT_EQ(field_->FileName(), c.fileName);
+    for (const auto& [value, text, fileName] : cases) {
+        SCOPED_TRACE(value);
+        field_->SetFileName(value);
+        EXPECT_EQ(field_->Text(), text);
+        EXPECT_EQ(field_->FileName(), fileName);
     }
 }
 
@@ -90,19 +102,7 @@ TEST_F(FilenameEditTest, TextNamingAFolderReadsWithOneTrailingBackslash) {
 }
 
 TEST_F(FilenameEditTest, AnInvalidNameRaisesAndChangesNothing) {
-    field_->SetFileName("C:\\img\\old.iso");
-    changes_.clear();
-    for (const char* bad : {"C:\\img\\what?.iso", "a/b", "a<b", "a>b", "a*b", "a|b"}) {
-        SCOPED_TRACE(bad);
-        try {
-            field_->SetFileName(bad);
-            ADD_FAILURE() << "no error";
-        } catch (const EComboEditError& error) {
-            EXPECT_EQ(error.Message(), std::string("Invalid file name - ") + bad);
-        }
-        EXPECT_EQ(field_->Text(), "C:\\img\\old.iso");
-    }
-    EXPECT_TRUE(changes_.empty());
+    ExpectRefused({"C:\\img\\what?.iso", "a/b", "a<b", "a>b", "a*b", "a|b"});
 }
 
 TEST_F(FilenameEditTest, OnChangeFiresOncePerActualChange) {
@@ -147,12 +147,7 @@ TEST_F(FilenameEditTest, WithoutDirectInputTheTextCannotBeEditedButCanBeCopied) 
     changes_.clear();
     ASSERT_TRUE(support::SetClipboardText(""));
 
-    struct Action {
-        const char* name;
-        UINT message;
-        WPARAM wParam;
-    };
-    const Action actions[] = {
+    const std::tuple<const char*, UINT, WPARAM> actions[] = {
         {"typed x", WM_CHAR, 'x'},
         {"Backspace", WM_CHAR, VK_BACK},
         {"Delete", WM_KEYDOWN, VK_DELETE},
@@ -160,10 +155,10 @@ TEST_F(FilenameEditTest, WithoutDirectInputTheTextCannotBeEditedButCanBeCopied) 
         {"undo", WM_UNDO, 0},
         {"paste", WM_PASTE, 0},
     };
-    for (const Action& action : actions) {
-        SCOPED_TRACE(action.name);
+    for (const auto& [name, message, wParam] : actions) {
+        SCOPED_TRACE(name);
         field_->SelectAll();
-        SendMessageA(field_->Handle(), action.message, action.wParam, 0);
+        SendMessageA(field_->Handle(), message, wParam, 0);
         EXPECT_EQ(field_->Text(), "C:\\img\\live.iso");
     }
     EXPECT_TRUE(changes_.empty());
@@ -238,9 +233,9 @@ TEST_F(FilenameEditTest, KeepsTheWindowColourAndHasItsButtonAtTheRightEnd) {
     EXPECT_GE(dark, 6) << "the glyph";
 }
 
-// A drop from the shell: DROPFILES followed by the names, each ended by a
-// NUL, and a second NUL at the end.
-HDROP MakeDrop(const std::vector<std::string>& names) {
+// A drop from the shell on `field`: DROPFILES followed by the names, each
+// ended by a NUL, and a second NUL at the end.
+void Drop(TWinControl* field, const std::vector<std::string>& names) {
     std::string list;
     for (const std::string& name : names) {
         list += name + '\0';
@@ -252,7 +247,7 @@ HDROP MakeDrop(const std::vector<std::string>& names) {
     drop->fWide = FALSE;
     list.copy(reinterpret_cast<char*>(drop + 1), list.size());
     GlobalUnlock(memory);
-    return static_cast<HDROP>(memory);
+    SendMessageA(field->Handle(), WM_DROPFILES, reinterpret_cast<WPARAM>(memory), 0);
 }
 
 TEST_F(FilenameEditTest, ADropTakesTheFirstNameThenReportsTheDrop) {
@@ -260,16 +255,14 @@ TEST_F(FilenameEditTest, ADropTakesTheFirstNameThenReportsTheDrop) {
     field_->OnChange = [&](TObject*) { events.push_back("change " + field_->Text()); };
     field_->OnDropFiles = [&](TObject*) { events.push_back("dropped"); };
     field_->SetDirectInput(false);
-    SendMessageA(field_->Handle(), WM_DROPFILES,
-                 reinterpret_cast<WPARAM>(MakeDrop({"C:\\My Images\\a.iso", "C:\\b.iso"})), 0);
+    Drop(field_, {"C:\\My Images\\a.iso", "C:\\b.iso"});
     EXPECT_EQ(events, (std::vector<std::string>{"change \"C:\\My Images\\a.iso\"", "dropped"}));
 
     // The refusal leaves the drop handling; the framework reports it in
     // the error box, captioned with the application's title.
     events.clear();
     support::MessageBoxAnswerer answer(Application->Title());
-    SendMessageA(field_->Handle(), WM_DROPFILES,
-                 reinterpret_cast<WPARAM>(MakeDrop({"C:\\bad?.iso"})), 0);
+    Drop(field_, {"C:\\bad?.iso"});
     EXPECT_EQ(answer.Join().text, "Invalid file name - C:\\bad?.iso.");
     EXPECT_EQ(events, std::vector<std::string>{}) << "a refused name is not reported as dropped";
     EXPECT_EQ(field_->FileName(), "C:\\My Images\\a.iso");
@@ -312,7 +305,7 @@ TEST_F(FilenameEditTest, AltDownOpensTheDialogAndTheChosenPathBecomesTheText) {
     EXPECT_EQ(field_->Text(), "\"" + path + "\"");
     EXPECT_EQ(field_->FileName(), path);
     EXPECT_EQ(changes_.size(), 1u);
-    EXPECT_EQ(field_->InitialDir(), path.substr(0, path.rfind('\\') + 1));
+    EXPECT_EQ(field_->InitialDir(), scratch_.Path());
     EXPECT_EQ(GetFocus(), field_->Handle()) << "the field has the focus afterwards";
 }
 
@@ -333,20 +326,13 @@ TEST_F(FilenameEditTest, AClickOnTheButtonOpensTheDialogAndCancelChangesNothing)
 TEST_F(FilenameEditTest, AValueWhoseRestHoldsARefusedCharacterIsRefusedToo) {
     // Its first item (C:\My) would pass; shown in quotes it would read back
     // whole, question mark and all.
-    field_->SetFileName("C:\\old.iso");
-    changes_.clear();
-    for (const char* value : {"C:\\My Docs\\a?.iso", "\"C:\\My Docs\\a*.iso\"", "C:\\a b|c"}) {
-        SCOPED_TRACE(value);
-        EXPECT_THROW(field_->SetFileName(value), EComboEditError);
-        EXPECT_EQ(field_->Text(), "C:\\old.iso");
-    }
-    EXPECT_TRUE(changes_.empty());
+    ExpectRefused({"C:\\My Docs\\a?.iso", "\"C:\\My Docs\\a*.iso\"", "C:\\a b|c"});
 }
 
 TEST_F(FilenameEditTest, ADroppedFolderIsTakenLikeAFileAndALongNameWhole) {
     const std::string file = scratch_.File("x.iso");
     const std::string folder = file.substr(0, file.rfind('\\'));
-    SendMessageA(field_->Handle(), WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop({folder})), 0);
+    Drop(field_, {folder});
     EXPECT_EQ(field_->Text(), "\"" + folder + "\"");
     // Quoted, the text names nothing as it stands: the path comes back as
     // the quoted item, without a backslash.
@@ -354,7 +340,7 @@ TEST_F(FilenameEditTest, ADroppedFolderIsTakenLikeAFileAndALongNameWhole) {
 
     // Longer than any fixed buffer of the rules: kept whole, nothing cut.
     const std::string longName = "C:\\" + std::string(600, 'n') + ".iso";
-    SendMessageA(field_->Handle(), WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop({longName})), 0);
+    Drop(field_, {longName});
     EXPECT_EQ(field_->FileName(), longName);
 }
 
@@ -363,15 +349,13 @@ TEST_F(FilenameEditTest, WithMultiSelectADropTakesEveryNameAndARefusedOneNoneOfT
     ASSERT_TRUE(field_->MultiSelect());
     int dropped = 0;
     field_->OnDropFiles = [&](TObject*) { ++dropped; };
-    SendMessageA(field_->Handle(), WM_DROPFILES,
-                 reinterpret_cast<WPARAM>(MakeDrop({"C:\\a.iso", "C:\\b.iso"})), 0);
+    Drop(field_, {"C:\\a.iso", "C:\\b.iso"});
     EXPECT_EQ(field_->FileName(), "C:\\a.iso");
     EXPECT_EQ(field_->Dialog()->Files, (std::vector<std::string>{"C:\\a.iso", "C:\\b.iso"}));
     EXPECT_EQ(dropped, 1);
 
     support::MessageBoxAnswerer answer(Application->Title());
-    SendMessageA(field_->Handle(), WM_DROPFILES,
-                 reinterpret_cast<WPARAM>(MakeDrop({"C:\\c.iso", "C:\\d|.iso"})), 0);
+    Drop(field_, {"C:\\c.iso", "C:\\d|.iso"});
     EXPECT_EQ(answer.Join().text, "Invalid file name - C:\\d|.iso.");
     EXPECT_EQ(field_->FileName(), "C:\\a.iso") << "nothing half taken";
     EXPECT_EQ(field_->Dialog()->Files.size(), 2u);
@@ -426,30 +410,22 @@ TEST_F(FilenameEditTest, TheDialogEventsCanStopItChangeTheNameOrHaveItRefused) {
 
     // After a taken name the dialog opens next in the chosen file's folder;
     // after a refused one InitialDir stays where the field's name lies.
-    const std::string chosenFolder = path.substr(0, path.rfind('\\') + 1);
-    struct Case {
-        const char* name;
-        std::string changedTo;
-        std::string text;
-        std::string box;
-        std::string initialDir;
-    };
-    const Case cases[] = {
-        {"renamed", "C:\\renamed.iso", "C:\\renamed.iso", "", chosenFolder},
+    const std::tuple<const char*, std::string, std::string, std::string, std::string> cases[] = {
+        {"renamed", "C:\\renamed.iso", "C:\\renamed.iso", "", scratch_.Path()},
         {"refused", "C:\\bad?.iso", "C:\\renamed.iso", "Invalid file name - C:\\bad?.iso.", "C:\\"},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+    for (const auto& [what, changedTo, text, box, initialDir] : cases) {
+        SCOPED_TRACE(what);
         field_->OnAfterDialog = [&](TObject*, std::string& name, bool& action) {
             EXPECT_TRUE(action);
             EXPECT_EQ(name, path);
-            name = c.changedTo;
+            name = changedTo;
         };
         support::MessageBoxAnswerer errors(Application->Title());
         EXPECT_TRUE(BrowseTo(path));
-        EXPECT_EQ(errors.Join().text, c.box);
-        EXPECT_EQ(field_->Text(), c.text);
-        EXPECT_EQ(field_->InitialDir(), c.initialDir);
+        EXPECT_EQ(errors.Join().text, box);
+        EXPECT_EQ(field_->Text(), text);
+        EXPECT_EQ(field_->InitialDir(), initialDir);
     }
 }
 
@@ -471,30 +447,28 @@ TEST_F(FilenameEditTest, ADialogOfAnotherKindKeepsTheSettingsOfTheOldOne) {
     field_->SetDialogOptions(ofHideReadOnly | ofAllowMultiSelect);
     field_->SetDialogTitle("Pick");
     const int components = field_->ComponentCount();
-
-    struct Kind {
-        TFileDialogKind kind;
-        const char* className;
+    auto settings = [](const TOpenDialog& d) {
+        return std::tuple(d.DefaultExt, d.FileEditStyle, d.FileName, d.Filter, d.FilterIndex,
+                          d.InitialDir, d.HistoryList, d.Files, d.Options, d.Title);
     };
-    const Kind kinds[] = {{TFileDialogKind::dkSave, "TSaveDialog"},
-                          {TFileDialogKind::dkOpenPicture, "TOpenPictureDialog"},
-                          {TFileDialogKind::dkSavePicture, "TSavePictureDialog"},
-                          {TFileDialogKind::dkOpen, "TOpenDialog"}};
-    for (const Kind& k : kinds) {
-        SCOPED_TRACE(k.className);
-        field_->SetDialogKind(k.kind);
+    const auto kept = settings(*first);
+    EXPECT_EQ(kept,
+              std::tuple("iso", TFileEditStyle::fsComboBox, "C:\\last.iso", "A|*.a|B|*.b", 2,
+                         "C:\\images\\", std::vector<std::string>{"C:\\h1.iso"},
+                         std::vector<std::string>{"C:\\f1.iso"},
+                         static_cast<TOpenOptions>(ofHideReadOnly | ofAllowMultiSelect), "Pick"));
+
+    const std::pair<TFileDialogKind, const char*> kinds[] = {
+        {TFileDialogKind::dkSave, "TSaveDialog"},
+        {TFileDialogKind::dkOpenPicture, "TOpenPictureDialog"},
+        {TFileDialogKind::dkSavePicture, "TSavePictureDialog"},
+        {TFileDialogKind::dkOpen, "TOpenDialog"}};
+    for (const auto& [kind, className] : kinds) {
+        SCOPED_TRACE(className);
+        field_->SetDialogKind(kind);
         TOpenDialog* dialog = field_->Dialog();
-        EXPECT_STREQ(dialog->ClassName(), k.className);
-        EXPECT_EQ(dialog->DefaultExt, "iso");
-        EXPECT_EQ(dialog->FileEditStyle, TFileEditStyle::fsComboBox);
-        EXPECT_EQ(dialog->FileName, "C:\\last.iso");
-        EXPECT_EQ(dialog->Filter, "A|*.a|B|*.b");
-        EXPECT_EQ(dialog->FilterIndex, 2);
-        EXPECT_EQ(dialog->InitialDir, "C:\\images\\");
-        EXPECT_EQ(dialog->HistoryList, std::vector<std::string>{"C:\\h1.iso"});
-        EXPECT_EQ(dialog->Files, std::vector<std::string>{"C:\\f1.iso"});
-        EXPECT_EQ(dialog->Options, static_cast<TOpenOptions>(ofHideReadOnly | ofAllowMultiSelect));
-        EXPECT_EQ(dialog->Title, "Pick");
+        EXPECT_STREQ(dialog->ClassName(), className);
+        EXPECT_EQ(settings(*dialog), kept);
         EXPECT_EQ(field_->ComponentCount(), components) << "the old dialog is gone";
         EXPECT_TRUE(field_->MultiSelect());
     }
@@ -538,16 +512,8 @@ TEST_F(FilenameEditTest, TheButtonShowsTheThemesFolderPictureAndSwitchesWithTheT
 
     TBitmap look;
     support::Render(button, look);
-    RECT content{};
-    {
-        ThemeData theme(button->Handle(), L"BUTTON");
-        RECT all{0, 0, button->Width(), button->Height()};
-        GetThemeBackgroundContentRect(theme.Get(), look.Dc(), BP_PUSHBUTTON, PBS_NORMAL, &all,
-                                      &content);
-    }
-    const int x = content.left + (content.right - content.left) / 2 - 7;
-    const int y = content.top + (content.bottom - content.top) / 2 - 6;
-    EXPECT_TRUE(glyphs::Shows(look, themed, x, y)) << "the themed folder at " << x << "," << y;
+    const POINT at = glyphs::PicturePlace(button->Handle(), true);
+    EXPECT_TRUE(glyphs::Shows(look, themed, at.x, at.y)) << "the themed folder";
 
     // The theme switched off: a system-colour change brings the classic one.
     {
@@ -557,11 +523,8 @@ TEST_F(FilenameEditTest, TheButtonShowsTheThemesFolderPictureAndSwitchesWithTheT
         EXPECT_NE(classicIndex, themedIndex);
         EXPECT_EQ(second->Button()->ImageIndex(), classicIndex);
         support::Render(button, look);
-        // Inside the two frame steps and one more pixel: (3, 3) to (W - 3, H - 3).
-        const int cx = 3 + (button->Width() - 6) / 2 - 7;
-        const int cy = 3 + (button->Height() - 6) / 2 - 6;
-        EXPECT_TRUE(glyphs::Shows(look, classic, cx, cy))
-            << "the classic folder at " << cx << "," << cy;
+        const POINT place = glyphs::PicturePlace(button->Handle(), false);
+        EXPECT_TRUE(glyphs::Shows(look, classic, place.x, place.y)) << "the classic folder";
     }
     SendMessageA(form_->Handle(), WM_SYSCOLORCHANGE, 0, 0);
     EXPECT_EQ(button->ImageIndex(), themedIndex) << "and back, without loading again";

@@ -1,8 +1,5 @@
-// The group box: the classic frame and caption (pixels against the rule:
-// shadow line at th div 2 - 1, highlight line below and right of it, the
-// caption at x 8 over a patch of the box's colour, embossed when disabled,
-// at the right for right-to-left), the enabled state passed to the
-// children, the hint colour, and its events.
+// The group box: its classic frame and caption read from pixels against the
+// drawing rules, the enabled state passed to its children, hints and events.
 #include "widgets/JvGroupBox.h"
 
 #include <gtest/gtest.h>
@@ -11,20 +8,25 @@
 #include <uxtheme.h>
 
 #include <string>
+#include <tuple>
 
 #include "rtl/Bitmap.h"
 #include "rtl/Forms.h"
 #include "rtl/StdCtrls.h"
 #include "support/ControlDriver.h"
 #include "support/FormFixture.h"
+#include "support/Pixels.h"
+#include "support/WidgetLook.h"
 #include "support/WindowDriver.h"
 
 namespace {
 
+using support::Rendered;
 using support::TextSize;
 
 constexpr int kWidth = 393;
 constexpr int kHeight = 65;
+constexpr UINT kPaint = PRF_CLIENT | PRF_ERASEBKGND;  // the box's background too
 
 BOOL CALLBACK FindTooltip(HWND window, LPARAM data) {
     char name[64]{};
@@ -51,14 +53,30 @@ protected:
         // Wine takes an empty list as none given and keeps the theme, so
         // the list names a class that no theme has.
         SetWindowTheme(box_->Handle(), L" ", L" ");
+        th_ = TextSize(box_, "0").cy;
+        tw_ = TextSize(box_, "Original").cx;
+        shadowTop_ = th_ / 2 - 1;
     }
 
-    void Picture(TBitmap& picture) { support::Render(box_, picture, PRF_CLIENT | PRF_ERASEBKGND); }
+    // The pixels of `colour` where the caption stands; the frame's shadow
+    // line there is no ink.
+    int InCaption(const TBitmap& picture, COLORREF colour) const {
+        return support::CountPixels(picture, {8, 0, 8 + tw_, th_}, [&](int, int y, COLORREF p) {
+            return p == colour && (colour != shadow_ || y != shadowTop_);
+        });
+    }
 
     TJvGroupBox* box_ = nullptr;
     TCustomEdit* first_ = nullptr;
     TCustomEdit* second_ = nullptr;
     TCustomEdit* other_ = nullptr;
+    int th_ = 0;  // the text's height and the caption's width in the box's font
+    int tw_ = 0;
+    int shadowTop_ = 0;
+    const COLORREF shadow_ = GetSysColor(COLOR_BTNSHADOW);
+    const COLORREF highlight_ = GetSysColor(COLOR_BTNHIGHLIGHT);
+    const COLORREF face_ = GetSysColor(COLOR_BTNFACE);
+    const COLORREF text_ = GetSysColor(COLOR_WINDOWTEXT);
 };
 
 TEST_F(GroupBoxTest, Defaults) {
@@ -71,95 +89,71 @@ TEST_F(GroupBoxTest, Defaults) {
 }
 
 TEST_F(GroupBoxTest, TheClassicFrameIsAShadowLineWithAHighlightLineBelowAndRight) {
-    const int th = TextSize(box_, "0").cy;
-    const int tw = TextSize(box_, "Original").cx;
-    const int shadowTop = th / 2 - 1;
-    const COLORREF shadow = GetSysColor(COLOR_BTNSHADOW);
-    const COLORREF highlight = GetSysColor(COLOR_BTNHIGHLIGHT);
-    const COLORREF face = GetSysColor(COLOR_BTNFACE);
-    TBitmap picture;
-    Picture(picture);
-    struct Point {
-        int x, y;
-        COLORREF color;
-        const char* what;
+    const Rendered picture(box_, kPaint);
+    const std::tuple<int, int, COLORREF, const char*> points[] = {
+        {200, shadowTop_, shadow_, "top shadow line"},
+        {200, shadowTop_ + 1, highlight_, "top highlight line"},
+        {200, shadowTop_ - 1, face_, "above the frame"},
+        {0, 30, shadow_, "left shadow line"},
+        {1, 30, highlight_, "left highlight line"},
+        {kWidth - 2, 30, shadow_, "right shadow line"},
+        {kWidth - 1, 30, highlight_, "right highlight line"},
+        {200, kHeight - 2, shadow_, "bottom shadow line"},
+        {200, kHeight - 1, highlight_, "bottom highlight line"},
+        {200, 30, face_, "inside"},
+        {7, shadowTop_, shadow_, "the line left of the caption"},
+        {8 + tw_, shadowTop_, shadow_, "the line right of the caption"},
+        {8 + tw_, shadowTop_ + 1, highlight_, "the highlight right of the caption"},
     };
-    const Point points[] = {
-        {200, shadowTop, shadow, "top shadow line"},
-        {200, shadowTop + 1, highlight, "top highlight line"},
-        {200, shadowTop - 1, face, "above the frame"},
-        {0, 30, shadow, "left shadow line"},
-        {1, 30, highlight, "left highlight line"},
-        {kWidth - 2, 30, shadow, "right shadow line"},
-        {kWidth - 1, 30, highlight, "right highlight line"},
-        {200, kHeight - 2, shadow, "bottom shadow line"},
-        {200, kHeight - 1, highlight, "bottom highlight line"},
-        {200, 30, face, "inside"},
-        {7, shadowTop, shadow, "the line left of the caption"},
-        {8 + tw, shadowTop, shadow, "the line right of the caption"},
-        {8 + tw, shadowTop + 1, highlight, "the highlight right of the caption"},
-    };
-    for (const Point& p : points) {
-        EXPECT_EQ(picture.Pixel(p.x, p.y), p.color) << p.what << " at " << p.x << ", " << p.y;
+    for (const auto& [x, y, color, what] : points) {
+        EXPECT_EQ(picture.Pixel(x, y), color) << what << " at " << x << ", " << y;
     }
     // Behind the caption the patch of the box's colour hides both lines.
-    int ink = 0;
-    for (int x = 8; x < 8 + tw; ++x) {
-        EXPECT_NE(picture.Pixel(x, shadowTop), shadow) << "x " << x;
-        for (int y = 0; y < th; ++y) {
-            ink += picture.Pixel(x, y) == GetSysColor(COLOR_WINDOWTEXT) ? 1 : 0;
-        }
+    for (int x = 8; x < 8 + tw_; ++x) {
+        EXPECT_NE(picture.Pixel(x, shadowTop_), shadow_) << "x " << x;
     }
-    EXPECT_GT(ink, 0) << "the caption is drawn in the font's colour";
+    EXPECT_GT(InCaption(picture, text_), 0) << "the caption is drawn in the font's colour";
 }
 
 TEST_F(GroupBoxTest, TheMainWindowsFontPutsTheFrameAtRowsFiveAndSix) {
     // The layout's font is 13 pixels high; the frame's lines follow from it.
-    if (TextSize(box_, "0").cy != 13) {
-        GTEST_SKIP() << "the substitute font here is " << TextSize(box_, "0").cy << " pixels high";
+    if (th_ != 13) {
+        GTEST_SKIP() << "the substitute font here is " << th_ << " pixels high";
     }
-    TBitmap picture;
-    Picture(picture);
-    EXPECT_EQ(picture.Pixel(200, 5), GetSysColor(COLOR_BTNSHADOW));
-    EXPECT_EQ(picture.Pixel(200, 6), GetSysColor(COLOR_BTNHIGHLIGHT));
+    const Rendered picture(box_, kPaint);
+    EXPECT_EQ(picture.Pixel(200, 5), shadow_);
+    EXPECT_EQ(picture.Pixel(200, 6), highlight_);
 }
 
 TEST_F(GroupBoxTest, FlatFrameEmptyCaptionAndRightToLeft) {
-    const int shadowTop = TextSize(box_, "0").cy / 2 - 1;
-    const int tw = TextSize(box_, "Original").cx;
-    const COLORREF shadow = GetSysColor(COLOR_BTNSHADOW);
-    const COLORREF face = GetSysColor(COLOR_BTNFACE);
     {
         SCOPED_TRACE("Ctl3D off: one line in the window-frame colour");
         box_->SetCtl3D(false);
-        TBitmap picture;
-        Picture(picture);
-        EXPECT_EQ(picture.Pixel(200, shadowTop), GetSysColor(COLOR_WINDOWFRAME));
-        EXPECT_EQ(picture.Pixel(200, shadowTop + 1), face);
+        const Rendered picture(box_, kPaint);
+        EXPECT_EQ(picture.Pixel(200, shadowTop_), GetSysColor(COLOR_WINDOWFRAME));
+        EXPECT_EQ(picture.Pixel(200, shadowTop_ + 1), face_);
         EXPECT_EQ(picture.Pixel(kWidth - 1, 30), GetSysColor(COLOR_WINDOWFRAME));
         box_->SetCtl3D(true);
     }
     {
         SCOPED_TRACE("empty caption: the frame only");
         box_->SetCaption("");
-        TBitmap picture;
-        Picture(picture);
+        const Rendered picture(box_, kPaint);
         for (int x = 0; x < kWidth - 1; ++x) {
-            ASSERT_EQ(picture.Pixel(x, shadowTop), shadow) << "x " << x;
+            ASSERT_EQ(picture.Pixel(x, shadowTop_), shadow_) << "x " << x;
         }
         box_->SetCaption("Original");
     }
     {
         SCOPED_TRACE("right to left: the caption ends 8 pixels before the right end");
         box_->SetBiDiMode(TBiDiMode::bdRightToLeft);
-        TBitmap picture;
-        Picture(picture);
-        const int left = (kWidth - 1) - tw - 8;
-        EXPECT_EQ(picture.Pixel(8, shadowTop), shadow);
-        EXPECT_EQ(picture.Pixel(left - 1, shadowTop), shadow);
-        EXPECT_NE(picture.Pixel(left, shadowTop), shadow);
-        EXPECT_NE(picture.Pixel(left + tw - 1, shadowTop), shadow);
-        EXPECT_EQ(picture.Pixel(left + tw, shadowTop), shadow);
+        const Rendered picture(box_, kPaint);
+        const int left = (kWidth - 1) - tw_ - 8;
+        EXPECT_EQ(picture.Pixel(8, shadowTop_), shadow_);
+        EXPECT_EQ(picture.Pixel(left - 1, shadowTop_), shadow_);
+        EXPECT_NE(picture.Pixel(left, shadowTop_), shadow_);
+        EXPECT_NE(picture.Pixel(left + tw_ - 1, shadowTop_), shadow_);
+        EXPECT_EQ(picture.Pixel(left + tw_, shadowTop_), shadow_);
     }
 }
 
@@ -167,56 +161,36 @@ TEST_F(GroupBoxTest, WhatThePlatformsBoxPaintsAtOnceIsPaintedOverAgain) {
     // The platform's box draws itself at once on some messages, not through
     // WM_PAINT; its frame leaves a gap around the caption where ours does
     // not (x = 7 and x = 8 + caption width carry our shadow line).
-    const int shadowTop = TextSize(box_, "0").cy / 2 - 1;
-    const COLORREF shadow = GetSysColor(COLOR_BTNSHADOW);
-    struct Case {
-        const char* name;
-        UINT message;
-        WPARAM wParam;
-        const char* text;
-    };
-    const Case cases[] = {
+    const std::tuple<const char*, UINT, WPARAM, const char*> cases[] = {
         {"keyboard cues shown", WM_UPDATEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEACCEL), nullptr},
         {"keyboard cues hidden", WM_UPDATEUISTATE, MAKEWPARAM(UIS_SET, UISF_HIDEACCEL), nullptr},
         {"new caption", WM_SETTEXT, 0, "Diff file"},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        SendMessageA(box_->Handle(), c.message, c.wParam, reinterpret_cast<LPARAM>(c.text));
+    for (const auto& [name, message, wParam, text] : cases) {
+        SCOPED_TRACE(name);
+        SendMessageA(box_->Handle(), message, wParam, reinterpret_cast<LPARAM>(text));
         UpdateWindow(box_->Handle());
-        const int tw = TextSize(box_, box_->Caption()).cx;
+        const int width = TextSize(box_, box_->Caption()).cx;
         // Read from the window itself: the screen shows it a moment later.
         TBitmap drawn;
         ASSERT_TRUE(support::CaptureWindowOf(box_->Handle(), drawn));
-        EXPECT_EQ(drawn.Pixel(7, shadowTop), shadow);
-        EXPECT_EQ(drawn.Pixel(8 + tw, shadowTop), shadow);
+        EXPECT_EQ(drawn.Pixel(7, shadowTop_), shadow_);
+        EXPECT_EQ(drawn.Pixel(8 + width, shadowTop_), shadow_);
     }
 }
 
 TEST_F(GroupBoxTest, ADisabledCaptionIsEmbossed) {
     box_->SetEnabled(false);
-    const int th = TextSize(box_, "0").cy;
-    const int tw = TextSize(box_, "Original").cx;
-    const COLORREF shadow = GetSysColor(COLOR_BTNSHADOW);
-    const COLORREF highlight = GetSysColor(COLOR_BTNHIGHLIGHT);
-    TBitmap picture;
-    Picture(picture);
-    int shadowInk = 0;
-    int highlightBelow = 0;
-    int textInk = 0;
-    for (int y = 0; y < th; ++y) {
-        for (int x = 8; x < 8 + tw; ++x) {
-            const COLORREF pixel = picture.Pixel(x, y);
-            textInk += pixel == GetSysColor(COLOR_WINDOWTEXT) ? 1 : 0;
-            if (pixel == shadow && y != th / 2 - 1) {
-                ++shadowInk;
-                highlightBelow += picture.Pixel(x + 1, y + 1) == highlight ? 1 : 0;
-            }
-        }
-    }
-    EXPECT_EQ(textInk, 0);
-    EXPECT_GT(shadowInk, 0);
-    EXPECT_GT(highlightBelow, 0) << "a highlight copy one pixel right and down";
+    const Rendered picture(box_, kPaint);
+    EXPECT_EQ(InCaption(picture, text_), 0);
+    EXPECT_GT(InCaption(picture, shadow_), 0);
+    EXPECT_GT(support::CountPixels(picture, {8, 0, 8 + tw_, th_},
+                                   [&](int x, int y, COLORREF p) {
+                                       return p == shadow_ && y != shadowTop_ &&
+                                              picture.Pixel(x + 1, y + 1) == highlight_;
+                                   }),
+              0)
+        << "a highlight copy one pixel right and down";
 }
 
 TEST_F(GroupBoxTest, PropagateEnablePassesTheStateToTheDirectChildren) {

@@ -1,6 +1,5 @@
-// The speed button: the press, move and release rules, hot tracking, the
-// themed and the classic looks read from pixels, where its picture goes and
-// how it looks disabled and inactive, and the shared picture lists.
+// The speed button: press and release, hot tracking, its themed and classic
+// looks read from pixels, and the picture lists its buttons share.
 #include "widgets/JvSpeedButton.h"
 
 #include <uxtheme.h>
@@ -8,8 +7,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "rtl/Forms.h"
@@ -18,6 +19,8 @@
 #include "support/ControlDriver.h"
 #include "support/FormFixture.h"
 #include "support/Pixels.h"
+#include "support/WidgetLook.h"
+#include "widgets/GlyphPixels.h"
 #include "widgets/JvButtonColors.h"
 #include "widgets/JvGlyphCache.h"
 
@@ -46,6 +49,7 @@ RECT BoxOf(const TBitmap& picture, COLORREF colour) {
 using support::At;
 using support::ClassicLook;
 using support::Render;
+using support::Rendered;
 using support::SamePixels;
 
 class SpeedButtonTest : public support::FormFixture {
@@ -67,8 +71,12 @@ protected:
         support::Send(button_, msg, wParam, lParam);
     }
 
-    // The pointer over the button, as the mouse would bring it.
+    // The pointer over the button, as the mouse would bring it, or away.
     void PointAtButton() { support::MovePointer(button_, button_); }
+    void PointAway() {
+        SetCursorPos(0, 0);
+        Send(WM_MOUSELEAVE, 0, 0);
+    }
 
     // The button's look, held down by the mouse when `pressed` (and released
     // off the button afterwards).
@@ -89,74 +97,59 @@ protected:
 };
 
 TEST_F(SpeedButtonTest, AReleaseOverTheButtonClicksAndOneOutsideDoesNot) {
-    struct Step {
-        UINT msg;
-        int x;
-        int y;
-        TButtonState after;
-    };
-    struct Case {
-        const char* name;
-        std::vector<Step> steps;
-        int clicks;
-    };
+    using enum TButtonState;
+    // Each step: the message, where it points and the state after it.
+    using Steps = std::vector<std::tuple<UINT, int, int, TButtonState>>;
     const int below = 19;  // the first row under the button
-    const std::vector<Case> cases = {
+    const std::tuple<const char*, Steps, int> cases[] = {
         {"press and release inside",
-         {{WM_LBUTTONDOWN, 5, 5, TButtonState::bsDown}, {WM_LBUTTONUP, 5, 5, TButtonState::bsUp}},
+         {{WM_LBUTTONDOWN, 5, 5, bsDown}, {WM_LBUTTONUP, 5, 5, bsUp}},
          1},
         {"released outside",
-         {{WM_LBUTTONDOWN, 5, 5, TButtonState::bsDown},
-          {WM_MOUSEMOVE, 60, 5, TButtonState::bsUp},
-          {WM_LBUTTONUP, 60, 5, TButtonState::bsUp}},
+         {{WM_LBUTTONDOWN, 5, 5, bsDown}, {WM_MOUSEMOVE, 60, 5, bsUp}, {WM_LBUTTONUP, 60, 5, bsUp}},
          0},
         {"out and back in",
-         {{WM_LBUTTONDOWN, 5, 5, TButtonState::bsDown},
-          {WM_MOUSEMOVE, 5, 40, TButtonState::bsUp},
-          {WM_MOUSEMOVE, 6, 6, TButtonState::bsDown},
-          {WM_LBUTTONUP, 6, 6, TButtonState::bsUp}},
+         {{WM_LBUTTONDOWN, 5, 5, bsDown},
+          {WM_MOUSEMOVE, 5, 40, bsUp},
+          {WM_MOUSEMOVE, 6, 6, bsDown},
+          {WM_LBUTTONUP, 6, 6, bsUp}},
          1},
         {"released one row below",
-         {{WM_LBUTTONDOWN, 5, 5, TButtonState::bsDown},
-          {WM_LBUTTONUP, 5, below, TButtonState::bsUp}},
+         {{WM_LBUTTONDOWN, 5, 5, bsDown}, {WM_LBUTTONUP, 5, below, bsUp}},
          0},
         {"released on the last row",
-         {{WM_LBUTTONDOWN, 5, 5, TButtonState::bsDown},
-          {WM_LBUTTONUP, 20, below - 1, TButtonState::bsUp}},
+         {{WM_LBUTTONDOWN, 5, 5, bsDown}, {WM_LBUTTONUP, 20, below - 1, bsUp}},
          1},
-        {"right button",
-         {{WM_RBUTTONDOWN, 5, 5, TButtonState::bsUp}, {WM_RBUTTONUP, 5, 5, TButtonState::bsUp}},
-         0},
+        {"right button", {{WM_RBUTTONDOWN, 5, 5, bsUp}, {WM_RBUTTONUP, 5, 5, bsUp}}, 0},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+    for (const auto& [name, steps, clicks] : cases) {
+        SCOPED_TRACE(name);
         clicks_ = 0;
         form_->SetModalResult(7);
-        for (const Step& step : c.steps) {
-            const WPARAM buttons = step.msg == WM_LBUTTONUP || step.msg == WM_RBUTTONUP ? 0
-                                   : step.msg == WM_RBUTTONDOWN                         ? MK_RBUTTON
-                                                                : MK_LBUTTON;
-            Send(step.msg, buttons, At(step.x, step.y));
-            EXPECT_EQ(button_->State(), step.after) << "after message " << std::hex << step.msg;
+        for (const auto& [msg, x, y, after] : steps) {
+            const WPARAM buttons = msg == WM_LBUTTONUP || msg == WM_RBUTTONUP ? 0
+                                   : msg == WM_RBUTTONDOWN                    ? MK_RBUTTON
+                                                                              : MK_LBUTTON;
+            Send(msg, buttons, At(x, y));
+            EXPECT_EQ(button_->State(), after) << "after message " << std::hex << msg;
         }
-        EXPECT_EQ(clicks_, c.clicks);
-        EXPECT_EQ(form_->ModalResult(), c.clicks > 0 ? button_->ModalResult() : 7)
+        EXPECT_EQ(clicks_, clicks);
+        EXPECT_EQ(form_->ModalResult(), clicks > 0 ? button_->ModalResult() : 7)
             << "a click hands the button's ModalResult, 0, to the form";
         EXPECT_NE(GetCapture(), button_->Handle());
     }
 }
 
 TEST_F(SpeedButtonTest, ThePressedLookGoesWhenThePointerLeavesAndComesBack) {
-    TBitmap idle, pressed, outside, back, released;
-    Render(button_, idle);
+    const Rendered idle(button_);
     Send(WM_LBUTTONDOWN, MK_LBUTTON, At(5, 5));
-    Render(button_, pressed);
+    const Rendered pressed(button_);
     Send(WM_MOUSEMOVE, MK_LBUTTON, At(80, 5));
-    Render(button_, outside);
+    const Rendered outside(button_);
     Send(WM_MOUSEMOVE, MK_LBUTTON, At(5, 5));
-    Render(button_, back);
+    const Rendered back(button_);
     Send(WM_LBUTTONUP, 0, At(80, 5));
-    Render(button_, released);
+    const Rendered released(button_);
     EXPECT_FALSE(SamePixels(idle, pressed)) << "the press shows";
     EXPECT_TRUE(SamePixels(pressed, back)) << "the pressed look returns";
     EXPECT_FALSE(SamePixels(pressed, outside));
@@ -232,8 +225,7 @@ TEST_F(SpeedButtonTest, UnderThemesEachStateShowsItsPushButtonElement) {
     }
     auto expectLook = [&](const TBitmap& reference, const char* name) {
         SCOPED_TRACE(name);
-        TBitmap look;
-        Render(button_, look);
+        const Rendered look(button_);
         for (const POINT& p : telling) {
             EXPECT_EQ(look.Pixel(p.x, p.y), reference.Pixel(p.x, p.y)) << p.x << "," << p.y;
         }
@@ -253,8 +245,7 @@ TEST_F(SpeedButtonTest, HotOnlyWhileOneOfTheProgramsWindowsIsActive) {
     SetForegroundWindow(form_->Handle());
     PointAtButton();
     EXPECT_TRUE(button_->MouseOver());
-    SetCursorPos(0, 0);
-    Send(WM_MOUSELEAVE, 0, 0);
+    PointAway();
     ASSERT_FALSE(button_->MouseOver());
 
     // Another program's window in front: the desktop's, which Wine's
@@ -279,7 +270,7 @@ TEST_F(SpeedButtonTest, WithoutThemesTheFrameIsDrawnInTheFacesLightAndDarkColour
         bool pressed;
         bool hot;
         // left, inner left, right, inner right (middle row); top; bottom
-        TColor expected[6];
+        std::array<COLORREF, 6> expected;
     };
     const COLORREF frame = GetSysColor(COLOR_WINDOWFRAME);
     const COLORREF face = GetSysColor(COLOR_BTNFACE);
@@ -303,19 +294,16 @@ TEST_F(SpeedButtonTest, WithoutThemesTheFrameIsDrawnInTheFacesLightAndDarkColour
         SCOPED_TRACE(c.name);
         button_->SetColor(c.color);
         button_->SetFlat(c.flat);
-        SetCursorPos(0, 0);
-        Send(WM_MOUSELEAVE, 0, 0);
+        PointAway();
         if (c.hot) {
             PointAtButton();
         }
         TBitmap look;
         RenderHeld(c.pressed, look);
-        const POINT points[6] = {{0, h / 2},     {1, h / 2}, {w - 1, h / 2},
-                                 {w - 2, h / 2}, {w / 2, 0}, {w / 2, h - 1}};
-        const char* names[6] = {"left", "inner left", "right", "inner right", "top", "bottom"};
-        for (int i = 0; i < 6; ++i) {
-            EXPECT_EQ(look.Pixel(points[i].x, points[i].y), c.expected[i]) << names[i];
-        }
+        EXPECT_EQ(
+            (std::array{look.Pixel(0, h / 2), look.Pixel(1, h / 2), look.Pixel(w - 1, h / 2),
+                        look.Pixel(w - 2, h / 2), look.Pixel(w / 2, 0), look.Pixel(w / 2, h - 1)}),
+            c.expected);
     }
 }
 
@@ -323,36 +311,23 @@ TEST_F(SpeedButtonTest, TheEditsPictureIsCentredInThePictureAreaAndMovesWhenPres
     if (!ThemeServicesEnabled()) {
         GTEST_SKIP() << "visual styles are off on this system; the themed cases need them";
     }
-    struct Case {
-        const char* name;
-        bool classic;
-        bool pressed;
-    };
-    const Case cases[] = {
+    const std::tuple<const char*, bool, bool> cases[] = {
         {"themed", false, false},
         {"themed, pressed", false, true},
         {"classic", true, false},
         {"classic, pressed", true, true},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        ClassicLook classic(c.classic);
-        // The picture area: the element's content rectangle under themes;
-        // inside the two frame steps and one more pixel without.
-        RECT area{3, 3, 18, 16};
-        if (!c.classic) {
-            TBitmap scratch(21, 19);
-            ThemeData theme(button_->Handle(), L"BUTTON");
-            RECT all{0, 0, 21, 19};
-            GetThemeBackgroundContentRect(theme.Get(), scratch.Dc(), BP_PUSHBUTTON,
-                                          c.pressed ? PBS_PRESSED : PBS_NORMAL, &all, &area);
-        }
-        const POINT offset = !c.pressed ? POINT{0, 0} : c.classic ? POINT{1, 1} : POINT{1, 0};
+    for (const auto& [name, classic, pressed] : cases) {
+        SCOPED_TRACE(name);
+        ClassicLook style(classic);
+        const POINT offset = !pressed ? POINT{0, 0} : classic ? POINT{1, 1} : POINT{1, 0};
+        const POINT at = glyphs::PicturePlace(button_->Handle(), !classic, 1,
+                                              pressed ? PBS_PRESSED : PBS_NORMAL);
+        const int x = at.x + offset.x;
+        const int y = at.y + offset.y;
         TBitmap look;
-        RenderHeld(c.pressed, look);
+        RenderHeld(pressed, look);
         // The picture's red inside starts two pixels into it.
-        const int x = area.left + (area.right - area.left) / 2 - 7 + offset.x;
-        const int y = area.top + (area.bottom - area.top) / 2 - 6 + offset.y;
         EXPECT_EQ(BoxOf(look, kRed), (RECT{x + 2, y + 2, x + 12, y + 10}));
     }
 }
@@ -369,8 +344,7 @@ TEST_F(SpeedButtonTest, DisabledItShowsTheListsDisabledPictureAndInactiveTheGrey
 
     button_->SetEnabled(true);
     button_->SetFlat(true);  // flat and not hot: inactive
-    SetCursorPos(0, 0);
-    Send(WM_MOUSELEAVE, 0, 0);
+    PointAway();
     Render(button_, look);
     EXPECT_EQ(look.Pixel(cx, cy), GreyOf(kRed));
     button_->SetGrayedInactive(false);
@@ -390,8 +364,7 @@ TEST_F(SpeedButtonTest, TheImageListsChangesRepaintAndItsEndLeavesNoDanglingList
     images_.reset();
     EXPECT_EQ(button_->Images(), nullptr);
     EXPECT_EQ(button_->ImageIndex(), -1);
-    TBitmap look;
-    Render(button_, look);  // draws without the list
+    const Rendered look(button_);  // drawn without the list
     EXPECT_EQ(BoxOf(look, kRed).right, 0);
 }
 
@@ -440,6 +413,7 @@ TEST(ButtonGlyph, PicturesOfOneSizeShareAListWhoseLastPictureFreesIt) {
 }
 
 TEST(ButtonGlyph, EachStateTakesItsOwnPictureOrAMadeOne) {
+    using enum TButtonState;
     struct Case {
         const char* name;
         int numGlyphs;
@@ -449,14 +423,14 @@ TEST(ButtonGlyph, EachStateTakesItsOwnPictureOrAMadeOne) {
         COLORREF belowRight;  // just beyond the inside, one pixel down and right
     };
     const Case cases[] = {
-        {"up", 2, true, TButtonState::bsUp, kRed, kFuchsia},
-        {"disabled, own cell", 2, true, TButtonState::bsDisabled, kBlue, kFuchsia},
-        {"down shares up below 3 cells", 2, true, TButtonState::bsDown, kRed, kFuchsia},
-        {"disabled, new style", 1, true, TButtonState::bsDisabled, DisabledLook(kRed), kFuchsia},
-        {"disabled, embossed", 1, false, TButtonState::bsDisabled, GetSysColor(COLOR_BTNSHADOW),
+        {"up", 2, true, bsUp, kRed, kFuchsia},
+        {"disabled, own cell", 2, true, bsDisabled, kBlue, kFuchsia},
+        {"down shares up below 3 cells", 2, true, bsDown, kRed, kFuchsia},
+        {"disabled, new style", 1, true, bsDisabled, DisabledLook(kRed), kFuchsia},
+        {"disabled, embossed", 1, false, bsDisabled, GetSysColor(COLOR_BTNSHADOW),
          GetSysColor(COLOR_BTNHIGHLIGHT)},
-        {"inactive: grey copy", 1, true, TButtonState::bsInactive, GreyOf(kRed), kFuchsia},
-        {"exclusive without a cell: the first", 2, true, TButtonState::bsExclusive, kRed, kFuchsia},
+        {"inactive: grey copy", 1, true, bsInactive, GreyOf(kRed), kFuchsia},
+        {"exclusive without a cell: the first", 2, true, bsExclusive, kRed, kFuchsia},
     };
     TBitmap twoCells;
     MakePicture(twoCells, 16, 16, {kRed, kBlue});
@@ -469,21 +443,18 @@ TEST(ButtonGlyph, EachStateTakesItsOwnPictureOrAMadeOne) {
         glyph.SetGlyph(source.Handle());
         glyph.SetNumGlyphs(c.numGlyphs);
         glyph.SetGrayNewStyle(c.grayNewStyle);
-        TBitmap target(16, 16);
-        const RECT all{0, 0, 16, 16};
-        GdiObject<HBRUSH> fuchsia(CreateSolidBrush(kFuchsia));
-        FillRect(target.Dc(), &all, fuchsia.Get());
+        TBitmap target;
+        support::Paint(target, 16, 16, [](int, int) { return kFuchsia; });
         TJvxButtonGlyph::DrawParams params;
-        params.area = all;
+        params.area = support::Whole(target);
         params.state = c.state;
         glyph.Draw(target.Dc(), params);
         EXPECT_EQ(target.Pixel(8, 8), c.centre);
         // The embossed copy's see-through colour is the face; beyond its
         // shape only the highlight shows.
         EXPECT_EQ(target.Pixel(14, 14), c.belowRight);
-        if (c.state == TButtonState::bsDown && c.numGlyphs < 3) {
-            EXPECT_EQ(glyph.PictureIndex(TButtonState::bsDown),
-                      glyph.PictureIndex(TButtonState::bsUp));
+        if (c.state == bsDown && c.numGlyphs < 3) {
+            EXPECT_EQ(glyph.PictureIndex(bsDown), glyph.PictureIndex(bsUp));
         }
     }
 }

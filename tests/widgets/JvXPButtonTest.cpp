@@ -1,13 +1,13 @@
-// The XP button: its defaults, its look in every state of its state table
-// (pixels against colours worked out here from the gradient rules, the ring
-// insets and the border colours), the caption's place, and what clicks it:
-// the mouse, Space, Enter, Escape, the default and cancel rules.
+// The XP button: its look in every state read from pixels against colours
+// worked out from the drawing rules (XPButtonLook.h), and what clicks it.
 #include "widgets/JvXPButtons.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <functional>
 #include <string>
+#include <utility>
 
 #include "rtl/Bitmap.h"
 #include "rtl/Forms.h"
@@ -15,12 +15,14 @@
 #include "support/ControlDriver.h"
 #include "support/FormFixture.h"
 #include "support/Pixels.h"
+#include "support/WidgetLook.h"
 #include "support/WindowDriver.h"
 #include "widgets/XPButtonLook.h"
 
 namespace {
 
 using support::CentreOf;
+using support::Rendered;
 using support::Send;
 
 using namespace xp_look;
@@ -28,9 +30,7 @@ using namespace xp_look;
 constexpr COLORREF kMagenta = RGB(255, 0, 255);  // see-through in a glyph
 
 class XPButtonTest : public support::FormFixture {
-public:  // the table-driven cases reach the fixture through a reference
-    using FormFixture::form_;
-
+protected:
     void SetUp() override {
         MakeForm(300, 100, 60, 60);
         edit_ = Add<TCustomEdit>(form_.get(), 10, 60, 100, 21);
@@ -73,6 +73,11 @@ public:  // the table-driven cases reach the fixture through a reference
     }
     // The pointer over `over`; the button gets the move (it may hold the capture).
     void PointerOver(TWinControl* over) { support::MovePointer(over, button_); }
+    // The left button pressed with the pointer over the button.
+    void Press() {
+        PointerOver(button_);
+        Send(button_, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+    }
     // A key as the keyboard sends it, through the loop's dialog-key routing.
     static void Key(TWinControl* target, WORD key) {
         support::PostKey(target->Handle(), key);
@@ -85,8 +90,6 @@ public:  // the table-driven cases reach the fixture through a reference
         keys[key] = 0x80;
         SetKeyboardState(keys);
     }
-
-    void Picture(TBitmap& picture) { support::Render(button_, picture); }
 
     TCustomEdit* edit_ = nullptr;
     TJvXPButton* button_ = nullptr;
@@ -115,84 +118,65 @@ TEST_F(XPButtonTest, Defaults) {
 }
 
 TEST_F(XPButtonTest, TheGradientsAreBuiltForTheSize) {
-    EXPECT_EQ(button_->BackgroundGradient().Width(), 71);
-    EXPECT_EQ(button_->BackgroundGradient().Height(), 19);
-    for (const TBitmap* gradient :
-         {&button_->PressedGradient(), &button_->FocusGradient(), &button_->HotGradient()}) {
-        EXPECT_EQ(gradient->Width(), 71);
-        EXPECT_EQ(gradient->Height(), 19);
+    for (const TBitmap* gradient : {&button_->BackgroundGradient(), &button_->PressedGradient(),
+                                    &button_->FocusGradient(), &button_->HotGradient()}) {
+        EXPECT_EQ(std::pair(gradient->Width(), gradient->Height()), std::pair(71, 19));
     }
     // Resized while the pointer is over it: the face is inset by the ring.
     PointerOver(button_);
     button_->SetBounds(button_->Left(), button_->Top(), 90, 30);
-    EXPECT_EQ(button_->BackgroundGradient().Width(), 90 - 6);
-    EXPECT_EQ(button_->BackgroundGradient().Height(), 30 - 6);
+    const TBitmap& inset = button_->BackgroundGradient();
+    EXPECT_EQ(std::pair(inset.Width(), inset.Height()), std::pair(90 - 6, 30 - 6));
     EXPECT_EQ(button_->HotGradient().Width(), 88);
     EXPECT_EQ(button_->PressedGradient().Pixel(0, 27), GradientRow(kPressed, 28, 27));
 }
 
 TEST_F(XPButtonTest, EachStateShowsItsRingFaceAndBorder) {
-    struct Case {
-        const char* name;
-        std::function<void(XPButtonTest&)> enter;
-        Look look;
-    };
-    const Case cases[] = {
-        {"idle", [](XPButtonTest&) {}, {Ring::kNone, false, kBorder}},
-        {"pointer over it",
-         [](XPButtonTest& t) { t.PointerOver(t.button_); },
-         {Ring::kHot, false, kBorder}},
-        {"focused", [](XPButtonTest& t) { t.button_->SetFocus(); }, {Ring::kFocus, false, kBorder}},
+    const std::tuple<const char*, std::function<void()>, Look> cases[] = {
+        {"idle", [] {}, {Ring::kNone, false, kBorder}},
+        {"pointer over it", [this] { PointerOver(button_); }, {Ring::kHot, false, kBorder}},
+        {"focused", [this] { button_->SetFocus(); }, {Ring::kFocus, false, kBorder}},
         {"focused and hot",
-         [](XPButtonTest& t) {
-             t.button_->SetFocus();
-             t.PointerOver(t.button_);
+         [this] {
+             button_->SetFocus();
+             PointerOver(button_);
          },
          {Ring::kHot, false, kBorder}},
-        {"pressed",
-         [](XPButtonTest& t) {
-             t.PointerOver(t.button_);
-             Send(t.button_, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
-         },
-         {Ring::kNone, true, kBorder}},
+        {"pressed", [this] { Press(); }, {Ring::kNone, true, kBorder}},
         {"pressed and dragged off",
-         [](XPButtonTest& t) {
-             t.PointerOver(t.button_);
-             Send(t.button_, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
-             t.PointerOver(t.edit_);
+         [this] {
+             Press();
+             PointerOver(edit_);
          },
          {Ring::kFocus, false, kBorder}},
         {"default, an edit focused",
-         [](XPButtonTest& t) { t.button_->SetDefault(true); },
+         [this] { button_->SetDefault(true); },
          {Ring::kFocus, false, kBorder}},
         {"default, another XP button focused",
-         [](XPButtonTest& t) {
-             t.button_->SetDefault(true);
-             t.next_->SetFocus();
+         [this] {
+             button_->SetDefault(true);
+             next_->SetFocus();
          },
          {Ring::kNone, false, kBorder}},
-        {"disabled",
-         [](XPButtonTest& t) { t.button_->SetEnabled(false); },
-         {Ring::kNone, false, kDisabledBorder}},
+        {"disabled", [this] { button_->SetEnabled(false); }, {Ring::kNone, false, kDisabledBorder}},
         {"disabled under the pointer",
-         [](XPButtonTest& t) {
-             t.PointerOver(t.button_);
-             t.button_->SetEnabled(false);
+         [this] {
+             PointerOver(button_);
+             button_->SetEnabled(false);
          },
          {Ring::kNone, false, kDisabledBorder}},
     };
     const COLORREF parent = GetSysColor(COLOR_BTNFACE);
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+    for (const auto& [name, enter, look] : cases) {
+        SCOPED_TRACE(name);
         NewButton();
-        c.enter(*this);
-        TBitmap picture;
-        Picture(picture);
-        const std::string mismatch = FirstFaceMismatch(picture, c.look);
+        enter();
+        const Rendered picture(button_);
+        const std::string mismatch = FirstFaceMismatch(picture, look);
         ASSERT_EQ(mismatch, "");
         for (const POINT border :
              std::initializer_list<POINT>{{36, 0}, {36, 20}, {0, 10}, {72, 10}}) {
-            EXPECT_EQ(picture.Pixel(border.x, border.y), c.look.border)
+            EXPECT_EQ(picture.Pixel(border.x, border.y), look.border)
                 << "border at " << border.x << ", " << border.y;
         }
         for (const POINT corner :
@@ -211,8 +195,7 @@ RECT InkBox(const TBitmap& picture, const Look& look) {
 }
 
 TEST_F(XPButtonTest, TheCaptionIsCentredAndMovesOnePixelWhenPressed) {
-    TBitmap idle;
-    Picture(idle);
+    const Rendered idle(button_);
     const SIZE text = support::TextSize(button_, "Patch");
     const RECT idleInk = InkBox(idle, {Ring::kNone, false, kBorder});
     const int left = (kWidth - text.cx) / 2;
@@ -223,10 +206,8 @@ TEST_F(XPButtonTest, TheCaptionIsCentredAndMovesOnePixelWhenPressed) {
     EXPECT_LE(idleInk.bottom, top + text.cy);
     EXPECT_GT(idleInk.right - idleInk.left, text.cx / 2) << "the caption is drawn";
 
-    PointerOver(button_);
-    Send(button_, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
-    TBitmap pressed;
-    Picture(pressed);
+    Press();
+    const Rendered pressed(button_);
     const RECT pressedInk = InkBox(pressed, {Ring::kNone, true, kBorder});
     EXPECT_EQ(pressedInk,
               (RECT{idleInk.left + 1, idleInk.top + 1, idleInk.right + 1, idleInk.bottom + 1}));
@@ -239,12 +220,10 @@ TEST_F(XPButtonTest, ADisabledCaptionIsEmbossed) {
     };
     const COLORREF text = GetSysColor(COLOR_WINDOWTEXT);
     const COLORREF shadow = GetSysColor(COLOR_BTNSHADOW);
-    TBitmap enabled;
-    Picture(enabled);
+    const Rendered enabled(button_);
     EXPECT_GT(count(enabled, text), 0);
     button_->SetEnabled(false);
-    TBitmap disabled;
-    Picture(disabled);
+    const Rendered disabled(button_);
     EXPECT_EQ(count(disabled, text), 0);
     EXPECT_GT(count(disabled, shadow), 0);
     // The highlight copy shows one pixel right of and below the shadow copy
@@ -262,11 +241,9 @@ TEST_F(XPButtonTest, ADisabledCaptionIsEmbossed) {
 
 TEST_F(XPButtonTest, TheFocusRectangleShowsOnlyWhenAskedFor) {
     button_->SetFocus();
-    TBitmap without;
-    Picture(without);
+    const Rendered without(button_);
     button_->SetShowFocusRect(true);
-    TBitmap with;
-    Picture(with);
+    const Rendered with(button_);
     // Three pixels inside the border, along the top edge outside the caption.
     int changed = 0;
     for (int x = 4; x < 15; ++x) {
@@ -277,6 +254,9 @@ TEST_F(XPButtonTest, TheFocusRectangleShowsOnlyWhenAskedFor) {
 }
 
 TEST_F(XPButtonTest, WhatClicksTheButton) {
+    constexpr LPARAM kIn = MAKELPARAM(5, 5);
+    constexpr LPARAM kOut = MAKELPARAM(200, 5);
+    constexpr LPARAM kUp = 0xC0000001;  // a key's release
     struct Action {
         const char* name;
         std::vector<std::tuple<UINT, WPARAM, LPARAM>> messages;
@@ -285,32 +265,26 @@ TEST_F(XPButtonTest, WhatClicksTheButton) {
     };
     const Action actions[] = {
         {"left press and release inside",
-         {{WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5)}, {WM_LBUTTONUP, 0, MAKELPARAM(6, 6)}},
+         {{WM_LBUTTONDOWN, MK_LBUTTON, kIn}, {WM_LBUTTONUP, 0, MAKELPARAM(6, 6)}},
          1},
-        {"release outside",
-         {{WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5)}, {WM_LBUTTONUP, 0, MAKELPARAM(200, 5)}},
-         0},
-        {"release without a press", {{WM_LBUTTONUP, 0, MAKELPARAM(5, 5)}}, 0},
+        {"release outside", {{WM_LBUTTONDOWN, MK_LBUTTON, kIn}, {WM_LBUTTONUP, 0, kOut}}, 0},
+        {"release without a press", {{WM_LBUTTONUP, 0, kIn}}, 0},
         {"right button", {{WM_RBUTTONDOWN, MK_RBUTTON, 0}, {WM_RBUTTONUP, 0, 0}}, 0},
-        {"Space down and up", {{WM_KEYDOWN, VK_SPACE, 1}, {WM_KEYUP, VK_SPACE, 0xC0000001}}, 1},
+        {"Space down and up", {{WM_KEYDOWN, VK_SPACE, 1}, {WM_KEYUP, VK_SPACE, kUp}}, 1},
         {"Space down only", {{WM_KEYDOWN, VK_SPACE, 1}}, 0, true},
         {"Space with auto-repeat",
-         {{WM_KEYDOWN, VK_SPACE, 1},
-          {WM_KEYDOWN, VK_SPACE, 0x40000001},
-          {WM_KEYUP, VK_SPACE, 0xC0000001}},
+         {{WM_KEYDOWN, VK_SPACE, 1}, {WM_KEYDOWN, VK_SPACE, 0x40000001}, {WM_KEYUP, VK_SPACE, kUp}},
          1},
         {"Space, another key's release, then Space's",
          {{WM_KEYDOWN, VK_SPACE, 1},
           {WM_KEYDOWN, 'A', 1},
-          {WM_KEYUP, 'A', 0xC0000001},
-          {WM_KEYUP, VK_SPACE, 0xC0000001}},
+          {WM_KEYUP, 'A', kUp},
+          {WM_KEYUP, VK_SPACE, kUp}},
          1},
         {"a key released while the mouse holds it down",
-         {{WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5)},
-          {WM_KEYUP, 'A', 0xC0000001},
-          {WM_LBUTTONUP, 0, MAKELPARAM(200, 5)}},
+         {{WM_LBUTTONDOWN, MK_LBUTTON, kIn}, {WM_KEYUP, 'A', kUp}, {WM_LBUTTONUP, 0, kOut}},
          1},
-        {"a letter", {{WM_KEYDOWN, 'A', 1}, {WM_KEYUP, 'A', 0xC0000001}}, 0},
+        {"a letter", {{WM_KEYDOWN, 'A', 1}, {WM_KEYUP, 'A', kUp}}, 0},
     };
     for (const Action& action : actions) {
         SCOPED_TRACE(action.name);
@@ -322,7 +296,7 @@ TEST_F(XPButtonTest, WhatClicksTheButton) {
         EXPECT_EQ(clicks_, action.clicks);
         EXPECT_EQ((button_->VisualState() & vsPressed) != 0, action.stillPressed);
         if (action.stillPressed) {
-            Post(WM_KEYUP, VK_SPACE, 0xC0000001);
+            Post(WM_KEYUP, VK_SPACE, kUp);
         }
     }
 }
@@ -344,43 +318,39 @@ TEST_F(XPButtonTest, ShiftedSpacePressesNothing) {
 }
 
 TEST_F(XPButtonTest, EnterEscapeAndTheDefaultAndCancelRules) {
+    enum Focus { kEdit, kButton, kNext };
     struct Case {
         const char* name;
         bool isDefault;
         bool isCancel;
-        TWinControl* focus;
+        Focus focus;
         WORD key;
         BYTE modifier;  // 0: none
         int buttonClicks;
         int nextClicks;
     };
     const Case cases[] = {
-        {"Enter on the focused button", false, false, nullptr, VK_RETURN, 0, 1, 0},
-        {"Shift+Enter on the focused button", false, false, nullptr, VK_RETURN, VK_SHIFT, 1, 0},
-        {"Enter in the edit, no default", false, false, nullptr, VK_RETURN, 0, 0, 0},
-        {"Enter in the edit, default", true, false, nullptr, VK_RETURN, 0, 1, 0},
-        {"Enter on another XP button, default", true, false, nullptr, VK_RETURN, 0, 0, 1},
-        {"Escape, cancel", false, true, nullptr, VK_ESCAPE, 0, 1, 0},
-        {"Escape, not cancel", false, false, nullptr, VK_ESCAPE, 0, 0, 0},
-        {"Shift+Escape, cancel", false, true, nullptr, VK_ESCAPE, VK_SHIFT, 0, 0},
-        {"Ctrl+Escape, cancel", false, true, nullptr, VK_ESCAPE, VK_CONTROL, 0, 0},
+        {"Enter on the focused button", false, false, kButton, VK_RETURN, 0, 1, 0},
+        {"Shift+Enter on the focused button", false, false, kButton, VK_RETURN, VK_SHIFT, 1, 0},
+        {"Enter in the edit, no default", false, false, kEdit, VK_RETURN, 0, 0, 0},
+        {"Enter in the edit, default", true, false, kEdit, VK_RETURN, 0, 1, 0},
+        {"Enter on another XP button, default", true, false, kNext, VK_RETURN, 0, 0, 1},
+        {"Escape, cancel", false, true, kEdit, VK_ESCAPE, 0, 1, 0},
+        {"Escape, not cancel", false, false, kEdit, VK_ESCAPE, 0, 0, 0},
+        {"Shift+Escape, cancel", false, true, kEdit, VK_ESCAPE, VK_SHIFT, 0, 0},
+        {"Ctrl+Escape, cancel", false, true, kEdit, VK_ESCAPE, VK_CONTROL, 0, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         NewButton();
-        TWinControl* focus = edit_;
-        if (std::string(c.name).find("focused button") != std::string::npos) {
-            focus = button_;
-        } else if (std::string(c.name).find("another XP") != std::string::npos) {
-            focus = next_;
-        }
+        TWinControl* const focus[] = {edit_, button_, next_};
         button_->SetDefault(c.isDefault);
         button_->SetCancel(c.isCancel);
-        focus->SetFocus();
+        focus[c.focus]->SetFocus();
         if (c.modifier != 0) {
             HoldModifier(c.modifier);
         }
-        Key(focus, c.key);
+        Key(focus[c.focus], c.key);
         EXPECT_EQ(clicks_, c.buttonClicks);
         EXPECT_EQ(nextClicks_, c.nextClicks);
     }
@@ -440,31 +410,26 @@ TEST_F(XPButtonTest, SettingTheSameEnabledValueAsksForNoRepaint) {
 TEST_F(XPButtonTest, SettersRepaintOnlyOnANewValue) {
     struct Case {
         const char* name;
-        std::function<void(TJvXPButton&)> same;
-        std::function<void(TJvXPButton&)> changed;
+        std::function<void(TJvXPButton&, int)> set;
+        int same;  // the default
+        int changed;
     };
     const Case cases[] = {
-        {"AutoGray", [](TJvXPButton& b) { b.SetAutoGray(true); },
-         [](TJvXPButton& b) { b.SetAutoGray(false); }},
-        {"Layout", [](TJvXPButton& b) { b.SetLayout(blGlyphLeft); },
-         [](TJvXPButton& b) { b.SetLayout(blGlyphTop); }},
-        {"ShowAccelChar", [](TJvXPButton& b) { b.SetShowAccelChar(true); },
-         [](TJvXPButton& b) { b.SetShowAccelChar(false); }},
-        {"ShowFocusRect", [](TJvXPButton& b) { b.SetShowFocusRect(false); },
-         [](TJvXPButton& b) { b.SetShowFocusRect(true); }},
-        {"SmoothEdges", [](TJvXPButton& b) { b.SetSmoothEdges(true); },
-         [](TJvXPButton& b) { b.SetSmoothEdges(false); }},
-        {"Spacing", [](TJvXPButton& b) { b.SetSpacing(3); },
-         [](TJvXPButton& b) { b.SetSpacing(5); }},
-        {"WordWrap", [](TJvXPButton& b) { b.SetWordWrap(true); },
-         [](TJvXPButton& b) { b.SetWordWrap(false); }},
+        {"AutoGray", [](TJvXPButton& b, int v) { b.SetAutoGray(v != 0); }, 1, 0},
+        {"Layout", [](TJvXPButton& b, int v) { b.SetLayout(TJvXPLayout(v)); }, blGlyphLeft,
+         blGlyphTop},
+        {"ShowAccelChar", [](TJvXPButton& b, int v) { b.SetShowAccelChar(v != 0); }, 1, 0},
+        {"ShowFocusRect", [](TJvXPButton& b, int v) { b.SetShowFocusRect(v != 0); }, 0, 1},
+        {"SmoothEdges", [](TJvXPButton& b, int v) { b.SetSmoothEdges(v != 0); }, 1, 0},
+        {"Spacing", [](TJvXPButton& b, int v) { b.SetSpacing(std::uint8_t(v)); }, 3, 5},
+        {"WordWrap", [](TJvXPButton& b, int v) { b.SetWordWrap(v != 0); }, 1, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         UpdateWindow(button_->Handle());
-        c.same(*button_);
+        c.set(*button_, c.same);
         EXPECT_FALSE(GetUpdateRect(button_->Handle(), nullptr, FALSE));
-        c.changed(*button_);
+        c.set(*button_, c.changed);
         EXPECT_TRUE(GetUpdateRect(button_->Handle(), nullptr, FALSE));
     }
 }
@@ -486,10 +451,6 @@ TEST_F(XPButtonTest, TheGlyphStandsBesideTheCaptionAsTheLayoutSays) {
     const int w = 90;
     const int h = 50;
     const int sp = 3;
-    struct Case {
-        TJvXPLayout layout;
-        POINT glyphAt;  // worked out from the layout rules
-    };
     // Left: the block glyph + spacing + text is centred; text measured from
     // x = gw + sp, so R.Right = gw + sp + tw.
     const int leftShift = (w - (kGlyph + sp + text.cx)) / 2;
@@ -497,26 +458,25 @@ TEST_F(XPButtonTest, TheGlyphStandsBesideTheCaptionAsTheLayoutSays) {
     const int rightRight = -(kGlyph + sp) + text.cx;
     const int rightShift = (w - rightRight) / 2;
     const int topBottom = kGlyph + sp + text.cy;
-    const Case cases[] = {
+    // Where the glyph's corner goes, worked out from the layout rules.
+    const std::pair<TJvXPLayout, POINT> cases[] = {
         {blGlyphLeft, {kGlyph + sp + leftShift - kGlyph - sp, (h - kGlyph) / 2}},
         {blGlyphRight, {rightRight + rightShift + sp, (h - kGlyph) / 2}},
         {blGlyphTop, {(w - kGlyph) / 2, kGlyph + sp + (h - topBottom) / 2 - kGlyph - sp}},
         {blGlyphBottom,
          {(w - kGlyph) / 2, -(kGlyph + sp) + text.cy + (h - (text.cy - kGlyph - sp)) / 2 + sp}},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.layout);
-        button_->SetLayout(c.layout);
-        TBitmap picture;
-        Picture(picture);
+    for (const auto& [layout, glyphAt] : cases) {
+        SCOPED_TRACE(layout);
+        button_->SetLayout(layout);
+        const Rendered picture(button_);
         // The glyph's red square without its transparent corner.
         EXPECT_EQ(support::CountPixels(picture, support::Whole(picture),
                                        [](int, int, COLORREF p) { return p == kMagenta; }),
                   0);
         const RECT box = support::BoxOf(picture, support::Whole(picture),
                                         [&](int, int, COLORREF p) { return p == red; });
-        const POINT at = c.glyphAt;
-        EXPECT_EQ(box, (RECT{at.x, at.y, at.x + kGlyph, at.y + kGlyph}));
+        EXPECT_EQ(box, (RECT{glyphAt.x, glyphAt.y, glyphAt.x + kGlyph, glyphAt.y + kGlyph}));
     }
 }
 
@@ -526,8 +486,7 @@ TEST_F(XPButtonTest, ADisabledGlyphIsGreyedUnlessAutoGrayIsOff) {
     button_->SetGlyph(glyph);
     button_->SetEnabled(false);
     auto has = [&](COLORREF color) {
-        TBitmap picture;
-        Picture(picture);
+        const Rendered picture(button_);
         return support::CountPixels(picture, support::Whole(picture),
                                     [&](int, int, COLORREF p) { return p == color; }) > 0;
     };

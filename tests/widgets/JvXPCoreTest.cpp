@@ -1,12 +1,11 @@
-// The XP control base: the order of framework event, state hook and repaint
-// for each notification, the redraw triggers and the lock, the visual state
-// through press, drag and release, the focus broadcast, the modal result,
-// the accelerator rule and the style manager's registrations.
+// The XP control base, watched through a control that logs its hooks, its
+// repaint requests and the framework's events in the order they come.
 #include "widgets/JvXPCore.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "rtl/Forms.h"
@@ -79,9 +78,7 @@ private:
 };
 
 class XPCoreTest : public support::FormFixture {
-public:  // the table-driven cases reach the fixture through a reference
-    using FormFixture::form_;
-
+protected:
     void SetUp() override {
         MakeForm(320, 120, 60, 60);
         edit_ = Add<TCustomEdit>(form_.get(), 10, 60, 100, 21);
@@ -147,47 +144,28 @@ TEST_F(XPCoreTest, ANewControlStartsNormalWithTheDefaultTriggers) {
 TEST_F(XPCoreTest, EachNotificationRunsItsHookAndRepaintsOnlyWhenItsTriggerIsSet) {
     struct Case {
         const char* name;
-        std::function<void(XPCoreTest&)> act;
-        Log withDefaults;  // the lines of `a` with the initial triggers
-        Log withNone;      // the same with every trigger cleared
+        std::function<void()> act;
+        Log lines;  // of `a` with the initial triggers; without any, the same but "redraw"
     };
     const Case cases[] = {
-        {"caption",
-         [](XPCoreTest& t) { t.a_->SetCaption("Go"); },
-         {"DoCaptionChanged", "redraw"},
-         {"DoCaptionChanged"}},
-        {"disable",
-         [](XPCoreTest& t) { t.a_->SetEnabled(false); },
-         {"DoEnabledChanged", "redraw"},
-         {"DoEnabledChanged"}},
+        {"caption", [this] { a_->SetCaption("Go"); }, {"DoCaptionChanged", "redraw"}},
+        {"disable", [this] { a_->SetEnabled(false); }, {"DoEnabledChanged", "redraw"}},
         {"parent colour",
-         [](XPCoreTest& t) { t.form_->SetColor(clWindow); },
-         {"DoParentColorChanged", "redraw"},
-         {"DoParentColorChanged"}},
-        {"parent font",
-         [](XPCoreTest& t) { t.form_->SetFont("Tahoma", -12); },
-         {"DoParentFontChanged"},
-         {"DoParentFontChanged"}},
-        {"moved", [](XPCoreTest& t) { t.a_->SetBounds(12, 11, 80, 24); }, {"DoMoved"}, {"DoMoved"}},
-        {"resized",
-         [](XPCoreTest& t) { t.a_->SetBounds(10, 10, 90, 30); },
-         {"DoResized", "DoMoved"},
-         {"DoResized", "DoMoved"}},
+         [this] { form_->SetColor(clWindow); },
+         {"DoParentColorChanged", "redraw"}},
+        {"parent font", [this] { form_->SetFont("Tahoma", -12); }, {"DoParentFontChanged"}},
+        {"moved", [this] { a_->SetBounds(12, 11, 80, 24); }, {"DoMoved"}},
+        {"resized", [this] { a_->SetBounds(10, 10, 90, 30); }, {"DoResized", "DoMoved"}},
         {"border",
-         [](XPCoreTest& t) { SetWindowLongPtrA(t.a_->Handle(), GWL_EXSTYLE, WS_EX_CLIENTEDGE); },
-         {"DoBorderChanged"},
+         [this] { SetWindowLongPtrA(a_->Handle(), GWL_EXSTYLE, WS_EX_CLIENTEDGE); },
          {"DoBorderChanged"}},
-        {"focus",
-         [](XPCoreTest& t) { t.a_->SetFocus(); },
-         {"DoFocusChanged", "redraw"},
-         {"DoFocusChanged"}},
+        {"focus", [this] { a_->SetFocus(); }, {"DoFocusChanged", "redraw"}},
+        // The framework's events fire; no hook runs, nothing repaints.
         {"right button",
-         [](XPCoreTest& t) {
-             Send(t.a_, WM_RBUTTONDOWN, MK_RBUTTON, At(5, 5));
-             Send(t.a_, WM_RBUTTONUP, 0, At(5, 5));
+         [this] {
+             Send(a_, WM_RBUTTONDOWN, MK_RBUTTON, At(5, 5));
+             Send(a_, WM_RBUTTONUP, 0, At(5, 5));
          },
-         // The framework's events fire; no hook runs, nothing repaints.
-         {"OnMouseDown", "OnMouseUp"},
          {"OnMouseDown", "OnMouseUp"}},
     };
     for (const bool triggers : {true, false}) {
@@ -196,11 +174,15 @@ TEST_F(XPCoreTest, EachNotificationRunsItsHookAndRepaintsOnlyWhenItsTriggerIsSet
             NewControls();
             a_->SetRedrawTriggers(triggers ? kDefaultRedrawTriggers : 0);
             log_.clear();
-            c.act(*this);
+            c.act();
             Application->ProcessMessages();
             Log lines = Of("a");
             std::erase(lines, "DoMouseMove");  // a move may follow a window change
-            EXPECT_EQ(lines, triggers ? c.withDefaults : c.withNone);
+            Log expected = c.lines;
+            if (!triggers) {
+                std::erase(expected, "redraw");
+            }
+            EXPECT_EQ(lines, expected);
         }
     }
 }
@@ -232,8 +214,7 @@ TEST_F(XPCoreTest, ThePressDraggedOffKeepsPressedWithoutHotAndBackRestoresHot) {
     EXPECT_EQ(a_->VisualState(), vsNormal | vsHot | vsPressed | vsFocused);
     MovePointer(edit_, a_);
     log_.clear();
-    const POINT outside{-20, 40};
-    Send(a_, WM_LBUTTONUP, 0, At(outside.x, outside.y));
+    Send(a_, WM_LBUTTONUP, 0, At(-20, 40));
     EXPECT_EQ(Of("a"), (Log{"OnMouseUp", "DoMouseUp", "redraw"})) << "no click outside";
     EXPECT_EQ(a_->VisualState(), vsNormal | vsFocused);
 }
@@ -335,14 +316,7 @@ TEST_F(XPCoreTest, EveryClickCopiesTheModalResultToTheForm) {
 
 TEST_F(XPCoreTest, TheAcceleratorClicksWhenFocusedOrWithAlt) {
     a_->SetCaption("&Go && stop");
-    struct Case {
-        const char* name;
-        TWinControl* focus;
-        UINT message;
-        char key;
-        bool clicked;
-    };
-    const Case cases[] = {
+    const std::tuple<const char*, TWinControl*, UINT, char, bool> cases[] = {
         {"Alt+G from the edit", edit_, WM_SYSCHAR, 'g', true},
         {"Alt+G in upper case", edit_, WM_SYSCHAR, 'G', true},
         {"G typed on the focused control", a_, WM_CHAR, 'g', true},
@@ -350,28 +324,25 @@ TEST_F(XPCoreTest, TheAcceleratorClicksWhenFocusedOrWithAlt) {
         {"the doubled ampersand is no accelerator", b_, WM_SYSCHAR, 's', false},
         {"another letter", edit_, WM_SYSCHAR, 'x', false},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        c.focus->SetFocus();
+    // The lines of `a` for the character typed on `focus` (with Alt as WM_SYSCHAR).
+    auto type = [this](TWinControl* focus, UINT message, unsigned char key) {
+        focus->SetFocus();
         log_.clear();
-        PostMessageA(c.focus->Handle(), c.message, static_cast<WPARAM>(c.key),
-                     c.message == WM_SYSCHAR ? (1 | (1L << 29)) : 1);
+        PostMessageA(focus->Handle(), message, key, message == WM_SYSCHAR ? (1 | (1L << 29)) : 1);
         Application->ProcessMessages();
-        const Log lines = Of("a");
-        EXPECT_EQ(std::count(lines.begin(), lines.end(), "OnClick"), c.clicked ? 1 : 0);
+        return Of("a");
+    };
+    for (const auto& [name, focus, message, key, clicked] : cases) {
+        SCOPED_TRACE(name);
+        const Log lines = type(focus, message, key);
+        EXPECT_EQ(std::count(lines.begin(), lines.end(), "OnClick"), clicked ? 1 : 0);
     }
     // The letters of the code page fold too: Alt+\xE9 for "&\xC9lan".
     a_->SetCaption("&\xC9lan");
-    log_.clear();
-    PostMessageA(edit_->Handle(), WM_SYSCHAR, 0xE9, 1 | (1L << 29));
-    Application->ProcessMessages();
-    EXPECT_EQ(Of("a"), (Log{"OnClick"}));
+    EXPECT_EQ(type(edit_, WM_SYSCHAR, 0xE9), (Log{"OnClick"}));
     a_->SetEnabled(false);
-    edit_->SetFocus();
-    log_.clear();
-    PostMessageA(edit_->Handle(), WM_SYSCHAR, 0xE9, 1 | (1L << 29));
-    Application->ProcessMessages();
-    EXPECT_TRUE(Of("a").empty()) << "a disabled control cannot take the focus and does not click";
+    EXPECT_TRUE(type(edit_, WM_SYSCHAR, 0xE9).empty())
+        << "a disabled control cannot take the focus and does not click";
 }
 
 TEST_F(XPCoreTest, StyleChangesRepaintOnlyOnANewValue) {

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 
 #include "rtl/Bitmap.h"
 #include "support/Pixels.h"
@@ -39,8 +40,7 @@ protected:
 TEST_F(XPCoreUtilsTest, TheGradientResolvesSystemColours) {
     TBitmap gradient;
     FillGradientBitmap(10, 5, clBtnFace, clBtnFace, 64, gdTopToBottom, true, gradient);
-    ASSERT_EQ(gradient.Width(), 10);
-    ASSERT_EQ(gradient.Height(), 5);
+    ASSERT_EQ(std::pair(gradient.Width(), gradient.Height()), std::pair(10, 5));
     for (int y = 0; y < 5; ++y) {
         EXPECT_EQ(gradient.Pixel(9, y), GetSysColor(COLOR_BTNFACE)) << "row " << y;
     }
@@ -72,30 +72,20 @@ TEST_F(XPCoreUtilsTest, MeasuringACaption) {
     const SIZE ampersand = Extent("&", DT_SINGLELINE | DT_NOPREFIX);
     const SIZE doubled = Extent("&&", DT_SINGLELINE | DT_NOPREFIX);
     ASSERT_GT(space.cy, 0);
-    struct Case {
-        const char* name;
-        std::string caption;
-        bool showAccelChar;
-        SIZE extent;
-    };
-    const Case cases[] = {
+    const std::tuple<const char*, std::string, bool, SIZE> cases[] = {
         {"empty: one space", "", true, space},
         {"empty without accelerators: one space", "", false, space},
         {"a lone accelerator mark: one space", "&", true, space},
         {"a lone ampersand shown as itself", "&", false, ampersand},
         {"no prefixes: both ampersands", "&&", false, doubled},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        const RECT rect = Measure(c.caption, c.showAccelChar);
-        EXPECT_EQ(rect, (RECT{3, 4, 3 + c.extent.cx, 4 + c.extent.cy})) << "left and top stay";
+    for (const auto& [name, caption, showAccelChar, extent] : cases) {
+        SCOPED_TRACE(name);
+        const RECT rect = Measure(caption, showAccelChar);
+        EXPECT_EQ(rect, (RECT{3, 4, 3 + extent.cx, 4 + extent.cy})) << "left and top stay";
     }
     // Disabled, the measure is taken twice, the last time unshifted.
-    const RECT disabled = Measure("Patch", true, false);
-    const RECT enabled = Measure("Patch", true, true);
-    EXPECT_EQ(disabled.left, enabled.left);
-    EXPECT_EQ(disabled.right, enabled.right);
-    EXPECT_EQ(disabled.bottom, enabled.bottom);
+    EXPECT_EQ(Measure("Patch", true, false), Measure("Patch", true, true));
 }
 
 TEST_F(XPCoreUtilsTest, TheCallersBackgroundModeStays) {

@@ -8,6 +8,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "rtl/Random.h"
@@ -49,8 +52,12 @@ int BandAt(int r, int length, int n) {
     return band;
 }
 
-bool StartsBand(int r, int band, int length, int n) {
-    return EdgeOf(band, length, n) == r;
+// The table entry of row (or column) r: its band's, or with `dithered` the
+// band before on the band's first row.
+std::size_t EntryAt(int r, int length, bool dithered = true) {
+    const int band = BandAt(r, length, kColors);
+    const bool first = band > 0 && EdgeOf(band, length, kColors) == r;
+    return static_cast<std::size_t>(dithered && first ? band - 1 : band);
 }
 
 TRandomSource NeverAsked() {
@@ -61,29 +68,22 @@ TRandomSource NeverAsked() {
 }
 
 TEST(XPPixelRulesTest, RoundingRules) {
-    struct Case {
-        double value;
-        int halfEven;
-    };
-    const Case rounding[] = {{0.5, 0},   {1.5, 2},  {2.5, 2},  {3.5, 4},    {-0.5, 0},
-                             {-1.5, -2}, {2.49, 2}, {2.51, 3}, {-2.51, -3}, {7.0, 7}};
-    for (const Case& c : rounding) {
-        SCOPED_TRACE(c.value);
-        EXPECT_EQ(RoundHalfEven(c.value), c.halfEven);
+    const std::pair<double, int> rounding[] = {{0.5, 0},    {1.5, 2},   {2.5, 2},  {3.5, 4},
+                                               {-0.5, 0},   {-1.5, -2}, {2.49, 2}, {2.51, 3},
+                                               {-2.51, -3}, {7.0, 7}};
+    for (const auto& [value, halfEven] : rounding) {
+        SCOPED_TRACE(value);
+        EXPECT_EQ(RoundHalfEven(value), halfEven);
     }
-    struct MulDivCase {
-        int a, b, c, result;
-    };
     // The last needs a 64-bit intermediate: 2^31 / 2 fits although 2^16 * 2^15
     // overflows 32 bits.
-    const MulDivCase mulDiv[] = {
+    const std::tuple<int, int, int, int> mulDiv[] = {
         {1, 19, 64, 0},     {2, 19, 64, 1}, {32, 19, 64, 10},      {-32, 19, 64, -10},
         {32, -19, 64, -10}, {1, 1, 2, 1},   {3, 1, 2, 2},          {5, 1, 2, 3},
         {7, 3, 0, -1},      {0, 5, 3, 0},   {65536, 65536, 1, -1}, {65536, 32768, 2, 1073741824}};
-    for (const MulDivCase& c : mulDiv) {
-        SCOPED_TRACE(std::to_string(c.a) + " * " + std::to_string(c.b) + " / " +
-                     std::to_string(c.c));
-        EXPECT_EQ(MulDivRound(c.a, c.b, c.c), c.result);
+    for (const auto& [a, b, c, result] : mulDiv) {
+        SCOPED_TRACE(std::to_string(a) + " * " + std::to_string(b) + " / " + std::to_string(c));
+        EXPECT_EQ(MulDivRound(a, b, c), result);
     }
 }
 
@@ -141,14 +141,9 @@ TEST(XPPixelRulesTest, TheButtonFaceRowsCarryTheirBandAndTheFirstRowThePrevious)
         FillGradientPixels(picture.rows, kWhite, kFaceBottom, kColors, gdTopToBottom, dithered,
                            NeverAsked());
         for (int y = 0; y < kHeight; ++y) {
-            const int band = BandAt(y, kHeight, kColors);
-            int entry = band;
-            if (dithered && band > 0 && StartsBand(y, band, kHeight, kColors)) {
-                entry = band - 1;
-            }
             for (int x = 0; x < kWidth; ++x) {
-                ASSERT_EQ(picture.rows.Pixel(x, y), table[static_cast<std::size_t>(entry)])
-                    << "pixel " << x << ", " << y << ": band " << band;
+                ASSERT_EQ(picture.rows.Pixel(x, y), table[EntryAt(y, kHeight, dithered)])
+                    << "pixel " << x << ", " << y << ": band " << BandAt(y, kHeight, kColors);
             }
         }
     }
@@ -180,10 +175,8 @@ TEST(XPPixelRulesTest, VerticalBandsDitherTheirFirstColumnInEveryRow) {
         Picture picture(kWidth, kHeight);
         FillGradientPixels(picture.rows, from, to, kColors, direction, true, NeverAsked());
         for (int x = 0; x < kWidth; ++x) {
-            const int band = BandAt(x, kWidth, kColors);
-            const int entry = band > 0 && StartsBand(x, band, kWidth, kColors) ? band - 1 : band;
             for (int y = 0; y < kHeight; ++y) {
-                ASSERT_EQ(picture.rows.Pixel(x, y), table[static_cast<std::size_t>(entry)])
+                ASSERT_EQ(picture.rows.Pixel(x, y), table[EntryAt(x, kWidth)])
                     << "pixel " << x << ", " << y;
             }
         }
@@ -209,11 +202,11 @@ TEST(XPPixelRulesTest, LongBandsDitherRowsChosenByTheGenerator) {
     // Band 3 covers rows 9 to 12 (MulDiv 9.375 -> 9, 12.5 -> 13): rows 9, 10
     // and 11 carry entry 2, row 12 entry 3. Band 4 covers 13 to 15, all
     // dithered with entry 3.
-    for (const auto& [row, entry] : std::vector<std::pair<int, int>>{
+    for (const auto& [row, entry] : std::vector<std::pair<int, std::size_t>>{
              {9, 2}, {10, 2}, {11, 2}, {12, 3}, {13, 3}, {14, 3}, {15, 3}, {16, 4}}) {
         SCOPED_TRACE(row);
-        EXPECT_EQ(picture.rows.Pixel(0, row), table[static_cast<std::size_t>(entry)]);
-        EXPECT_EQ(picture.rows.Pixel(kWidth - 1, row), table[static_cast<std::size_t>(entry)]);
+        EXPECT_EQ(picture.rows.Pixel(0, row), table[entry]);
+        EXPECT_EQ(picture.rows.Pixel(kWidth - 1, row), table[entry]);
     }
 }
 
@@ -265,22 +258,18 @@ TEST(XPPixelRulesTest, NarrowAndDegeneratePictures) {
 }
 
 TEST(XPPixelRulesTest, GreyConversion) {
-    struct Case {
-        TRgb in;
-        std::uint8_t out;
-    };
-    const Case cases[] = {
+    const std::pair<TRgb, std::uint8_t> cases[] = {
         {{255, 0, 0}, 185},     {{200, 200, 200}, 255}, {{0, 0, 0}, 100},
         {{154, 155, 156}, 255}, {{153, 154, 155}, 254}, {{1, 1, 0}, 100},
     };
     Picture picture(static_cast<int>(std::size(cases)), 1);
     for (int i = 0; i < static_cast<int>(std::size(cases)); ++i) {
-        picture.rows.SetPixel(i, 0, cases[i].in);
+        picture.rows.SetPixel(i, 0, cases[i].first);
     }
     ConvertToGrayPixels(picture.rows);
     for (int i = 0; i < static_cast<int>(std::size(cases)); ++i) {
         SCOPED_TRACE(i);
-        const std::uint8_t v = cases[i].out;
+        const std::uint8_t v = cases[i].second;
         EXPECT_EQ(picture.rows.Pixel(i, 0), (TRgb{v, v, v}));
     }
 }

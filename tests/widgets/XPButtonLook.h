@@ -9,6 +9,7 @@
 
 #include <cmath>
 #include <string>
+#include <vector>
 
 #include "rtl/Bitmap.h"
 
@@ -93,34 +94,29 @@ inline COLORREF ExpectedFace(const Look& look, int x, int y) {
 // the picture. Empty when all match, else the first difference.
 inline std::string FirstFaceMismatch(const TBitmap& picture, const Look& look, int left = 0,
                                      int top = 0) {
-    auto check = [&](int x, int y) -> std::string {
-        const COLORREF actual = picture.Pixel(left + x, top + y);
-        const COLORREF expected = ExpectedFace(look, x, y);
-        if (actual == expected) {
-            return "";
-        }
-        char text[96];
-        wsprintfA(text, "pixel %d, %d is %06lX, not %06lX", x, y, actual, expected);
-        return text;
-    };
     const int w = look.width;
     const int h = look.height;
+    std::vector<POINT> points;
     for (int y = 1; y <= h - 2; ++y) {
         for (const int x : {1, 2, 3, 5, 9, w - 10, w - 6, w - 4, w - 3, w - 2}) {
             const bool corner = (x <= 2 || x >= w - 3) && (y <= 2 || y >= h - 3);
-            if (corner) {
-                continue;  // the rounded border and the corner lines
-            }
-            if (std::string error = check(x, y); !error.empty()) {
-                return error;
+            if (!corner) {  // the rounded border and the corner lines
+                points.push_back({x, y});
             }
         }
     }
     for (const int y : {1, 2, h - 3, h - 2}) {
         for (int x = 5; x < w - 5; ++x) {
-            if (std::string error = check(x, y); !error.empty()) {
-                return error;
-            }
+            points.push_back({x, y});
+        }
+    }
+    for (const POINT p : points) {
+        const COLORREF actual = picture.Pixel(left + p.x, top + p.y);
+        const COLORREF expected = ExpectedFace(look, p.x, p.y);
+        if (actual != expected) {
+            char text[96];
+            wsprintfA(text, "pixel %d, %d is %06lX, not %06lX", p.x, p.y, actual, expected);
+            return text;
         }
     }
     return "";
