@@ -48,26 +48,31 @@ Bytes Reference(const Bytes& old, const std::vector<Triple>& triples, const Byte
     return out;
 }
 
+// Inline and threaded, each also with pieces and a window far smaller than the triples.
 std::vector<PatchOptions> AllModes() {
-    PatchOptions inline_;
-    inline_.streams.threaded = false;
-    PatchOptions threaded;
-    threaded.workers = 3;
-    PatchOptions tiny;  // pieces and window far smaller than the triples
-    tiny.streams.pieceSize = 7;
-    tiny.streams.lookahead = 1;
-    tiny.workers = 1;
-    tiny.oldWindow = 5;
-    PatchOptions tinyInline = tiny;
-    tinyInline.streams.threaded = false;
-    return {inline_, threaded, tiny, tinyInline};
+    const PatchStreamOptions tiny = {.pieceSize = 7, .lookahead = 1};
+    return {{.streams = {.threaded = false}},
+            {.streams = {}, .workers = 3},
+            {.streams = tiny, .workers = 1, .oldWindow = 5},
+            {.streams = {.threaded = false, .pieceSize = 7, .lookahead = 1},
+             .workers = 1,
+             .oldWindow = 5}};
+}
+
+std::string ModeName(const PatchOptions& options) {
+    return std::string(options.streams.threaded ? " threaded" : " inline") + " pieces of " +
+           std::to_string(options.streams.pieceSize);
+}
+
+VectorSink Apply(ByteSource& old, ByteSource& patch, const PatchOptions& options = {}) {
+    VectorSink sink;
+    ApplyPatch(old, patch, sink, "P", options);
+    return sink;
 }
 
 Bytes Apply(const Bytes& old, const Bytes& patch, const PatchOptions& options = {}) {
     MemorySource oldSource(old), patchSource(patch);
-    VectorSink sink;
-    ApplyPatch(oldSource, patchSource, sink, "P", options);
-    return sink.bytes;
+    return Apply(oldSource, patchSource, options).bytes;
 }
 
 // The message of the failure, or "" when the patch applied.
@@ -167,9 +172,7 @@ TEST(PatchApply, TriplesAddCopyAndSeekAnywhere) {
     };
     for (const PatchOptions& options : AllModes()) {
         for (const Case& c : cases) {
-            SCOPED_TRACE(std::string(c.name) +
-                         (options.streams.threaded ? " threaded" : " inline") + " pieces of " +
-                         std::to_string(options.streams.pieceSize));
+            SCOPED_TRACE(c.name + ModeName(options));
             Bytes patch =
                 BuildPatch(c.triples, c.diff, c.extra, static_cast<int64_t>(c.expected.size()));
             EXPECT_EQ(Apply(old, patch, options), c.expected);
@@ -206,15 +209,12 @@ TEST(PatchApply, RunsOfDiffAndExtraBytes) {
     };
     for (const PatchOptions& options : AllModes()) {
         for (const Case& c : cases) {
-            SCOPED_TRACE(std::string(c.name) +
-                         (options.streams.threaded ? " threaded" : " inline") + " pieces of " +
-                         std::to_string(options.streams.pieceSize));
+            SCOPED_TRACE(c.name + ModeName(options));
             const Bytes expected = Reference(old, c.triples, c.diff, c.extra);
             const Bytes patch =
                 BuildPatch(c.triples, c.diff, c.extra, static_cast<int64_t>(expected.size()));
             MemorySource oldSource(old), patchSource(patch);
-            VectorSink sink;
-            ApplyPatch(oldSource, patchSource, sink, "P", options);
+            const VectorSink sink = Apply(oldSource, patchSource, options);
             EXPECT_TRUE(sink.bytes == expected);
             if (std::string(c.name).rfind("extra runs", 0) == 0) {
                 EXPECT_GE(sink.runBytes, 300000u) << "the zeros came as bytes";
@@ -296,11 +296,10 @@ TEST(PatchApply, AReadThatFailsAnywhereEndsTheRunWithThatError) {
     const std::vector<Triple> triples = {{400000, 800000, 0}};
     const Bytes patch =
         AssemblePatch(Bzip2(ControlBlock(triples), 9), Bzip2(diff, 1), Bzip2(extra, 1), 1200000);
-    std::vector<PatchOptions> modes(4);
-    modes[0].streams.threaded = false;
-    for (size_t i = 1; i < modes.size(); ++i) {
-        modes[i].workers = i == 3 ? 4 : i;
-    }
+    const PatchOptions modes[] = {{.streams = {.threaded = false}},
+                                  {.streams = {}, .workers = 1},
+                                  {.streams = {}, .workers = 2},
+                                  {.streams = {}, .workers = 4}};
     for (uint64_t failAt = 0; failAt < patch.size(); failAt += patch.size() / 23 + 1) {
         for (const PatchOptions& options : modes) {
             SCOPED_TRACE("fails at " + std::to_string(failAt) + ", " +
@@ -308,9 +307,8 @@ TEST(PatchApply, AReadThatFailsAnywhereEndsTheRunWithThatError) {
                          " workers");
             MemorySource oldSource(old);
             FailingSource patchSource(patch, failAt, "P: read failed: Input/output error");
-            VectorSink sink;
             try {
-                ApplyPatch(oldSource, patchSource, sink, "P", options);
+                Apply(oldSource, patchSource, options);
                 ADD_FAILURE() << "applied";
             } catch (const PatchError& e) {
                 EXPECT_EQ(e.Code(), ExitCode::Io);
@@ -357,9 +355,7 @@ TEST(PatchApply, ReadsOfTheOldFileCostWhatTheAccessNeeds) {
         const Bytes patch = BuildPatch(c.triples, diff, {}, newSize);
         CountingSource oldSource(old);
         MemorySource patchSource(patch);
-        VectorSink sink;
-        ApplyPatch(oldSource, patchSource, sink, "P");
-        EXPECT_TRUE(sink.bytes == Reference(old, c.triples, diff, {}));
+        EXPECT_TRUE(Apply(oldSource, patchSource).bytes == Reference(old, c.triples, diff, {}));
         EXPECT_LE(oldSource.bytes, c.maxBytes);
         EXPECT_LE(oldSource.reads, c.maxReads);
     }
