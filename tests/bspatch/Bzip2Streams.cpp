@@ -65,15 +65,14 @@ void PutBits(Bytes& stream, size_t bitOffset, int count, uint64_t value) {
     }
 }
 
-uint32_t SlowCrc(const Bytes& data) {
-    uint32_t crc = 0xFFFFFFFFu;
+uint32_t SlowCrcUpdate(uint32_t crc, const Bytes& data) {
     for (uint8_t byte : data) {
         crc ^= static_cast<uint32_t>(byte) << 24;
         for (int bit = 0; bit < 8; ++bit) {
             crc = (crc & 0x80000000u) ? (crc << 1) ^ 0x04C11DB7u : crc << 1;
         }
     }
-    return ~crc;
+    return crc;
 }
 
 size_t EndMarkerBit(const Bytes& stream) {
