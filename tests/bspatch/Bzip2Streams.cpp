@@ -86,7 +86,7 @@ size_t EndMarkerBit(const Bytes& stream) {
     throw std::runtime_error("no end-of-stream marker");
 }
 
-Bytes LibraryOutputBeforeError(const Bytes& stream) {
+Bytes LibraryOutputBeforeError(const Bytes& stream, bool* whole) {
     bz_stream bz = {};
     BZ2_bzDecompressInit(&bz, 0, 0);
     Bytes out(4 << 20);
@@ -94,7 +94,11 @@ Bytes LibraryOutputBeforeError(const Bytes& stream) {
     bz.avail_in = static_cast<unsigned int>(stream.size());
     bz.next_out = reinterpret_cast<char*>(out.data());
     bz.avail_out = static_cast<unsigned int>(out.size());
-    while (BZ2_bzDecompress(&bz) == BZ_OK && bz.avail_out != 0) {
+    int status;
+    while ((status = BZ2_bzDecompress(&bz)) == BZ_OK && bz.avail_out != 0) {
+    }
+    if (whole != nullptr) {
+        *whole = status == BZ_STREAM_END;
     }
     out.resize(out.size() - bz.avail_out);
     BZ2_bzDecompressEnd(&bz);

@@ -38,8 +38,9 @@ inline uint32_t SlowCrc(const Bytes& data) {
 // and 0..7 bits of padding.
 size_t EndMarkerBit(const Bytes& stream);
 
-// What libbz2 writes for a stream before it reports an error.
-Bytes LibraryOutputBeforeError(const Bytes& stream);
+// What libbz2 writes for a stream (4 MB at most) before it reports an
+// error; `whole`: whether it reached the stream's end with both CRCs right.
+Bytes LibraryOutputBeforeError(const Bytes& stream, bool* whole = nullptr);
 
 struct BlockBits {
     BitString bits;  // from the block marker to the end-of-block code
