@@ -88,14 +88,8 @@ program_path() {
 # run_bspatch OLD NEW PATCH: runs the program; its stderr goes to ./stderr
 # and its exit code is returned.
 run_bspatch() {
-    local status=0
-    if [ -n "$runner" ]; then
-        "$runner" "$exe" "$(program_path "$1")" "$(program_path "$2")" "$(program_path "$3")" \
-            2>stderr >/dev/null || status=$?
-    else
-        "$exe" "$1" "$2" "$3" 2>stderr >/dev/null || status=$?
-    fi
-    return $status
+    ${runner:+"$runner"} "$exe" "$(program_path "$1")" "$(program_path "$2")" \
+        "$(program_path "$3")" 2>stderr >/dev/null
 }
 
 # patched NAME OLD NEW PATCH WANT: checks a run that must succeed: exit
