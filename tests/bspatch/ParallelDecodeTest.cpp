@@ -105,6 +105,16 @@ Bytes Concat(const std::vector<BlockBits>& blocks) {
     return all;
 }
 
+// A job handed to the pool is run or withdrawn, never lost between a slot
+// that waits for it and a queue that could not take it.
+static_assert(noexcept(std::declval<DecodePool&>().Submit(std::declval<DecodePool::Job&>())));
+
+// What the memory bound counts for a decoded block of `symbols` symbols:
+// its bytes, and a run record per five symbols at most.
+size_t MaxHeldBytes(size_t symbols) {
+    return symbols + (symbols / 5 + 1) * sizeof(DecodedBlock::Record);
+}
+
 // Four blocks of different kinds at level 1.
 std::vector<BlockBits> FourBlocks() {
     Bytes runs(3000, 'r');
@@ -283,20 +293,6 @@ TEST(ParallelBzip2, BothStreamsShareOnePool) {
     EXPECT_TRUE(outA == a);
     EXPECT_TRUE(outB == b);
 }
-
-namespace {
-
-// A job handed to the pool is run or withdrawn, never lost between a slot
-// that waits for it and a queue that could not take it.
-static_assert(noexcept(std::declval<DecodePool&>().Submit(std::declval<DecodePool::Job&>())));
-
-// What the memory bound counts for a decoded block of `symbols` symbols:
-// its bytes, and a run record per five symbols at most.
-size_t MaxHeldBytes(size_t symbols) {
-    return symbols + (symbols / 5 + 1) * sizeof(DecodedBlock::Record);
-}
-
-}  // namespace
 
 TEST(ParallelBzip2, ARunHeavyBlockHoldsWhatTheBoundCounts) {
     Bytes data;
