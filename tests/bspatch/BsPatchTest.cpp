@@ -86,6 +86,13 @@ std::string FailureOf(const Bytes& old, const Bytes& patch, const PatchOptions& 
     }
 }
 
+// A patch that must be refused with this message.
+struct Refusal {
+    const char* name;
+    Bytes patch;
+    const char* message;
+};
+
 }  // namespace
 
 TEST(PatchHeader, IntegersAreSignAndMagnitude) {
@@ -117,12 +124,7 @@ TEST(PatchHeader, BadHeadersAreRefused) {
         std::copy(encoded.begin(), encoded.end(), p.begin() + 8 + 8 * field);
         return p;
     };
-    struct Case {
-        const char* name;
-        Bytes patch;
-        const char* message;
-    };
-    const Case cases[] = {
+    const Refusal cases[] = {
         {"empty file", {}, "P: corrupt header: file too short"},
         {"31 bytes", Bytes(valid.begin(), valid.begin() + 31), "P: corrupt header: file too short"},
         {"other magic",
@@ -140,7 +142,7 @@ TEST(PatchHeader, BadHeadersAreRefused) {
         {"diff past the end", withField(1, INT64_MAX),
          "P: corrupt header: block lengths pass the end of the file"},
     };
-    for (const Case& c : cases) {
+    for (const Refusal& c : cases) {
         SCOPED_TRACE(c.name);
         EXPECT_EQ(FailureOf({1, 1, 1}, c.patch), c.message);
     }
@@ -230,12 +232,7 @@ TEST(PatchApply, EmptyNewFileNeedsNoTriples) {
 
 TEST(PatchApply, BadTriplesAndBlocksAreRefused) {
     const Bytes old(16, 1);
-    struct Case {
-        const char* name;
-        Bytes patch;
-        const char* message;
-    };
-    const Case cases[] = {
+    const Refusal cases[] = {
         {"negative add", BuildPatch({{-1, 0, 0}}, {}, {}, 1),
          "P: bad control triple 0 (new offset 0): negative length"},
         {"negative copy", BuildPatch({{1, -1, 0}}, {0}, {}, 1),
@@ -262,7 +259,7 @@ TEST(PatchApply, BadTriplesAndBlocksAreRefused) {
          "P: corrupt extra block: data after what the control block uses"},
     };
     for (const PatchOptions& options : AllModes()) {
-        for (const Case& c : cases) {
+        for (const Refusal& c : cases) {
             SCOPED_TRACE(c.name);
             EXPECT_EQ(FailureOf(old, c.patch, options), c.message);
         }

@@ -94,20 +94,19 @@ int64_t Allocated(const std::string& path) {
 // Two small ISO images whose trees differ by a few files.
 void MakeIsoPair(const ScratchDir& dir, Bytes& oldIso, Bytes& newIso) {
     namespace fs = std::filesystem;
-    for (const char* tree : {"treeA", "treeB"}) {
-        fs::create_directories(dir.Path(tree) + "/docs");
-        fs::create_directories(dir.Path(tree) + "/bin");
-        for (int i = 0; i < 6; ++i) {
-            WriteFile(dir.Path(tree) + "/docs/page" + std::to_string(i) + ".txt",
-                      TextBytes(20000 + i * 3000, 100 + i));
-            WriteFile(dir.Path(tree) + "/bin/blob" + std::to_string(i),
-                      RandomBytes(30000, 200 + i));
-        }
+    const std::string a = dir.Path("treeA"), b = dir.Path("treeB");
+    fs::create_directories(a + "/docs");
+    fs::create_directories(a + "/bin");
+    for (int i = 0; i < 6; ++i) {
+        WriteFile(a + "/docs/page" + std::to_string(i) + ".txt",
+                  TextBytes(20000 + i * 3000, 100 + i));
+        WriteFile(a + "/bin/blob" + std::to_string(i), RandomBytes(30000, 200 + i));
     }
-    WriteFile(dir.Path("treeB") + "/docs/page2.txt", Edited(TextBytes(26000, 102), 7, 20));
-    WriteFile(dir.Path("treeB") + "/bin/blob4", Edited(RandomBytes(30000, 204), 8, 10));
-    WriteFile(dir.Path("treeB") + "/bin/added", RandomBytes(12000, 300));
-    std::filesystem::remove(dir.Path("treeB") + "/docs/page5.txt");
+    fs::copy(a, b, fs::copy_options::recursive);
+    WriteFile(b + "/docs/page2.txt", Edited(ReadFile(b + "/docs/page2.txt"), 7, 20));
+    WriteFile(b + "/bin/blob4", Edited(ReadFile(b + "/bin/blob4"), 8, 10));
+    WriteFile(b + "/bin/added", RandomBytes(12000, 300));
+    fs::remove(b + "/docs/page5.txt");
     for (const char* tree : {"treeA", "treeB"}) {
         std::string output;
         ASSERT_EQ(
@@ -352,11 +351,12 @@ protected:
         EXPECT_EQ(result.code, ExitCode::CorruptPatch) << result.message;
         EXPECT_EQ(result.message.rfind(dir_.Path("patch") + ": ", 0), 0u) << result.message;
         EXPECT_TRUE(ReadFile(dir_.Path("new")) == kSentinel) << "NEW was changed";
-        EXPECT_EQ(dir_.List(), (std::vector<std::string>{"good", "new", "old", "patch"}));
+        EXPECT_EQ(dir_.List(), kFiles);
     }
 
     bool threaded_ = false;  // decode the diff and extra blocks on threads
     const Bytes kSentinel = {'k', 'e', 'e', 'p'};
+    const std::vector<std::string> kFiles = {"good", "new", "old", "patch"};  // and nothing else
     ScratchDir dir_;
     Bytes oldData_, newData_, good_;
 };
@@ -382,7 +382,7 @@ TEST_F(BrokenPatch, TruncatedPatchThroughTheProgram) {
         EXPECT_EQ(output.rfind("bspatch: " + dir_.Path("patch") + ": corrupt ", 0), 0u) << output;
         EXPECT_EQ(std::count(output.begin(), output.end(), '\n'), 1) << output;
         EXPECT_TRUE(ReadFile(dir_.Path("new")) == kSentinel);
-        EXPECT_EQ(dir_.List(), (std::vector<std::string>{"good", "new", "old", "patch"}));
+        EXPECT_EQ(dir_.List(), kFiles);
     }
 }
 
