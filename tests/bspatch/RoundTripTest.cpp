@@ -318,7 +318,7 @@ TEST(CommandLine, EachClassOfFailureHasItsCodeAndMessage) {
         std::string output;
         EXPECT_EQ(RunBspatch(c.args, &output), c.code);
         EXPECT_EQ(output, c.message);
-        EXPECT_FALSE(FileExists(dir.Path("out")));
+        EXPECT_FALSE(std::filesystem::exists(dir.Path("out")));
     }
     EXPECT_TRUE(ReadFile(dir.Path("old")) == oldBefore);
     EXPECT_EQ(dir.List(),

@@ -51,10 +51,6 @@ void WriteFile(const std::string& path, const Bytes& data) {
     }
 }
 
-bool FileExists(const std::string& path) {
-    return std::filesystem::exists(path);
-}
-
 Bytes RandomBytes(size_t size, uint32_t seed) {
     std::mt19937 random(seed);
     Bytes data(size);
