@@ -34,11 +34,9 @@ Bytes Reference(const Bytes& old, const std::vector<Triple>& triples, const Byte
     int64_t oldPos = 0;
     size_t d = 0, e = 0;
     for (const Triple& t : triples) {
-        for (int64_t i = 0; i < t.add; ++i) {
-            int64_t at = oldPos + i;
-            uint8_t o =
-                at >= 0 && at < static_cast<int64_t>(old.size()) ? old[static_cast<size_t>(at)] : 0;
-            out.push_back(static_cast<uint8_t>(diff.at(d++) + o));
+        for (int64_t at = oldPos; at < oldPos + t.add; ++at) {
+            const bool inOld = at >= 0 && at < std::ssize(old);
+            out.push_back(static_cast<uint8_t>(diff.at(d++) + (inOld ? old[size_t(at)] : 0)));
         }
         for (int64_t i = 0; i < t.copy; ++i) {
             out.push_back(extra.at(e++));

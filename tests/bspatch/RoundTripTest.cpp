@@ -24,23 +24,18 @@ const std::string kBspatch = BSPATCH_EXE;
 Bytes Edited(Bytes data, uint32_t seed, int edits) {
     std::mt19937 random(seed);
     for (int i = 0; i < edits && !data.empty(); ++i) {
-        size_t at = random() % data.size();
-        switch (random() % 3) {
-            case 0:
-                for (size_t j = at; j < std::min(data.size(), at + 1 + random() % 64); ++j) {
-                    data[j] = static_cast<uint8_t>(random());
-                }
-                break;
-            case 1: {
-                Bytes inserted = RandomBytes(1 + random() % 300, random());
-                data.insert(data.begin() + static_cast<ptrdiff_t>(at), inserted.begin(),
-                            inserted.end());
-                break;
-            }
-            default:
-                data.erase(data.begin() + static_cast<ptrdiff_t>(at),
-                           data.begin() + static_cast<ptrdiff_t>(
-                                              std::min(data.size(), at + 1 + random() % 200)));
+        const auto at = data.begin() + static_cast<ptrdiff_t>(random() % data.size());
+        const auto upTo = [&](uint32_t most) {
+            return at + std::min<ptrdiff_t>(data.end() - at, 1 + random() % most);
+        };
+        const auto kind = random() % 3;
+        if (kind == 0) {
+            std::generate(at, upTo(64), [&] { return static_cast<uint8_t>(random()); });
+        } else if (kind == 1) {
+            const Bytes inserted = RandomBytes(1 + random() % 300, random());
+            data.insert(at, inserted.begin(), inserted.end());
+        } else {
+            data.erase(at, upTo(200));
         }
     }
     return data;
