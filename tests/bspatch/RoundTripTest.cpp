@@ -1,7 +1,5 @@
-// The program against patches made by Debian's bsdiff: round trips of many
-// kinds of files, the exit code and message of each class of failure, and
-// every truncation and random corruptions of a valid patch, which must leave
-// an existing NEW as it was and no temporary file behind.
+// The program and PatchFiles against patches made by Debian's bsdiff and
+// damaged ones.
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
