@@ -115,23 +115,20 @@ TEST(PatchHeader, IntegersAreSignAndMagnitude) {
 
 TEST(PatchHeader, BadHeadersAreRefused) {
     const Bytes valid = BuildPatch({{3, 0, 0}}, {1, 2, 3}, {}, 3);
-    auto withField = [&](int field, int64_t value) {
+    const auto with = [&](ptrdiff_t at, const Bytes& bytes) {
         Bytes p = valid;
+        std::copy(bytes.begin(), bytes.end(), p.begin() + at);
+        return p;
+    };
+    const auto withField = [&](int field, int64_t value) {
         Bytes encoded;
         PutOffset(encoded, value);
-        std::copy(encoded.begin(), encoded.end(), p.begin() + 8 + 8 * field);
-        return p;
+        return with(8 + 8 * field, encoded);
     };
     const Refusal cases[] = {
         {"empty file", {}, "P: corrupt header: file too short"},
         {"31 bytes", Bytes(valid.begin(), valid.begin() + 31), "P: corrupt header: file too short"},
-        {"other magic",
-         [&] {
-             Bytes p = valid;
-             p[7] = '3';
-             return p;
-         }(),
-         "P: corrupt header: not a BSDIFF40 patch"},
+        {"other magic", with(7, {'3'}), "P: corrupt header: not a BSDIFF40 patch"},
         {"negative control length", withField(0, -1), "P: corrupt header: negative length"},
         {"negative diff length", withField(1, -5), "P: corrupt header: negative length"},
         {"negative new size", withField(2, -3), "P: corrupt header: negative length"},

@@ -356,12 +356,9 @@ protected:
 
 TEST_F(BrokenPatch, EveryTruncationFailsCleanly) {
     ASSERT_GT(good_.size(), 100u);
-    for (size_t length = 0; length < good_.size(); ++length) {
+    for (size_t length = 0; length < good_.size() && !HasFailure(); ++length) {
         SCOPED_TRACE(length);
         Check(Bytes(good_.begin(), good_.begin() + static_cast<ptrdiff_t>(length)), false);
-        if (HasFailure()) {
-            return;
-        }
     }
 }
 
@@ -382,7 +379,7 @@ TEST_F(BrokenPatch, TruncatedPatchThroughTheProgram) {
 TEST_F(BrokenPatch, RandomCorruptionsFailCleanlyOrChangeNothing) {
     threaded_ = true;  // the truncations run inline; these on the worker threads
     std::mt19937 random(51);
-    for (int round = 0; round < 400; ++round) {
+    for (int round = 0; round < 400 && !HasFailure(); ++round) {
         SCOPED_TRACE(round);
         Bytes patch = good_;
         int changes = 1 + static_cast<int>(random() % 3);
@@ -390,8 +387,5 @@ TEST_F(BrokenPatch, RandomCorruptionsFailCleanlyOrChangeNothing) {
             patch[random() % patch.size()] = static_cast<uint8_t>(random());
         }
         Check(patch, true);
-        if (HasFailure()) {
-            return;
-        }
     }
 }
