@@ -74,15 +74,12 @@ several_blocks_patch() {
 
 # The path that the program sees: Z: and backslashes under Wine.
 program_path() {
-    case "${runner##*/}" in
-        *wine*)
-            local p=$1
-            [ "${p#/}" = "$p" ] && p=$PWD/$p
-            p=${p//\//\\}
-            printf 'Z:%s' "$p"
-            ;;
-        *) printf '%s' "$1" ;;
-    esac
+    local p=$1
+    if [[ ${runner##*/} == *wine* ]]; then
+        [ "${p#/}" = "$p" ] && p=$PWD/$p
+        p=Z:${p//\//\\}
+    fi
+    printf '%s' "$p"
 }
 
 # run_bspatch OLD NEW PATCH: runs the program; its stderr goes to ./stderr
