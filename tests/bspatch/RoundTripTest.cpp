@@ -150,12 +150,9 @@ TEST(RoundTrip, OutputEqualsTheNewFile) {
         if (c.oldData.empty() || c.newData.empty()) {
             // Debian's bsdiff cannot map an empty file; this is the patch it
             // would write: the new file from the extra block, or nothing.
-            std::vector<Triple> triples;
-            if (!c.newData.empty()) {
-                triples.push_back({0, static_cast<int64_t>(c.newData.size()), 0});
-            }
-            WriteFile(dir.Path("patch"),
-                      BuildPatch(triples, {}, c.newData, static_cast<int64_t>(c.newData.size())));
+            const int64_t size = std::ssize(c.newData);
+            const std::vector<Triple> triples(size == 0 ? 0 : 1, Triple{0, size, 0});
+            WriteFile(dir.Path("patch"), BuildPatch(triples, {}, c.newData, size));
         } else {
             MakePatch(dir.Path("old"), dir.Path("new"), dir.Path("patch"));
         }
