@@ -20,14 +20,12 @@ try() {
     run=$((run + 1))
     printf keep >new
     run_bspatch old new patch || status=$?
-    if [ $status -eq 0 ]; then
-        if cmp -s new want; then
-            pass "$name (changed nothing)"
-        else
-            fail "$name" "applied to a wrong new file"
-        fi
-    else
+    if [ $status -ne 0 ]; then
         refused "$name, $BSPATCH_WORKERS workers" $status 3 new 'patch: '
+    elif cmp -s new want; then
+        pass "$name (changed nothing)"
+    else
+        fail "$name" "applied to a wrong new file"
     fi
 }
 
