@@ -105,11 +105,9 @@ std::vector<std::string> ManifestElements(const std::string& xml) {
     static const std::regex kToken(
         R"re(<!--[\s\S]*?-->|<\?[\s\S]*?\?>|<(/?)([\w:.-]+)((?:\s+[\w:.-]+\s*=\s*(?:"[^"]*"|'[^']*'))*)\s*(/?)>)re");
     static const std::regex kAttribute(R"re(([\w:.-]+)\s*=\s*(?:"([^"]*)"|'([^']*)'))re");
+    static const std::regex kEdgeSpace(R"(^\s+|\s+$)");
     const auto trimmed = [](const std::string& text) {
-        const auto first = text.find_first_not_of(" \t\r\n");
-        return first == std::string::npos
-                   ? std::string()
-                   : text.substr(first, text.find_last_not_of(" \t\r\n") - first + 1);
+        return std::regex_replace(text, kEdgeSpace, "");
     };
     std::vector<Element> open;
     std::vector<std::string> lines;
