@@ -45,27 +45,14 @@ std::vector<uint64_t> Scan(const Bytes& data, uint64_t from, uint64_t skipAfterF
 TEST(BlockScanner, FindsEveryMarkerThatABitSearchFinds) {
     Bytes data = RandomBytes(300000, 1);
     const size_t end = data.size() * 8 - 48;
-    // Every shift; two markers in one byte; both sides of the first buffer
-    // border; the first bits and the very end of the range. Apart by 48 bits
-    // at least, so that none overwrites another.
-    const std::vector<uint64_t> planted = {
-        0,
-        49,
-        106,
-        163,
-        220,
-        277,
-        334,
-        391,
-        1003,
-        1051,
-        65536 * 8 - 47,
-        65536 * 8 + 13,
-        131072 * 8 - 1,
-        200000 * 8 + 5,
-        end - 60,
-        end,
-    };
+    // Every shift from the first bit on; two markers in one byte; both sides
+    // of the first buffer border; the very end of the range. Apart by 48
+    // bits at least, so that none overwrites another.
+    std::vector<uint64_t> planted = {1003,           1051,           65536 * 8 - 47, 65536 * 8 + 13,
+                                     131072 * 8 - 1, 200000 * 8 + 5, end - 60,       end};
+    for (uint64_t shift = 0; shift < 8; ++shift) {
+        planted.push_back(57 * shift);  // 7 bytes and one bit on each time
+    }
     for (uint64_t bit : planted) {
         PutBits(data, bit, 48, kMarker);
     }

@@ -34,11 +34,9 @@ Bytes Reference(const Bytes& old, const std::vector<Triple>& triples, const Byte
     int64_t oldPos = 0;
     size_t d = 0, e = 0;
     for (const Triple& t : triples) {
-        for (int64_t i = 0; i < t.add; ++i) {
-            int64_t at = oldPos + i;
-            uint8_t o =
-                at >= 0 && at < static_cast<int64_t>(old.size()) ? old[static_cast<size_t>(at)] : 0;
-            out.push_back(static_cast<uint8_t>(diff.at(d++) + o));
+        for (int64_t at = oldPos; at < oldPos + t.add; ++at) {
+            const bool inOld = at >= 0 && at < std::ssize(old);
+            out.push_back(static_cast<uint8_t>(diff.at(d++) + (inOld ? old[size_t(at)] : 0)));
         }
         for (int64_t i = 0; i < t.copy; ++i) {
             out.push_back(extra.at(e++));
@@ -48,26 +46,31 @@ Bytes Reference(const Bytes& old, const std::vector<Triple>& triples, const Byte
     return out;
 }
 
+// Inline and threaded, each also with pieces and a window far smaller than the triples.
 std::vector<PatchOptions> AllModes() {
-    PatchOptions inline_;
-    inline_.streams.threaded = false;
-    PatchOptions threaded;
-    threaded.workers = 3;
-    PatchOptions tiny;  // pieces and window far smaller than the triples
-    tiny.streams.pieceSize = 7;
-    tiny.streams.lookahead = 1;
-    tiny.workers = 1;
-    tiny.oldWindow = 5;
-    PatchOptions tinyInline = tiny;
-    tinyInline.streams.threaded = false;
-    return {inline_, threaded, tiny, tinyInline};
+    const PatchStreamOptions tiny = {.pieceSize = 7, .lookahead = 1};
+    return {{.streams = {.threaded = false}},
+            {.streams = {}, .workers = 3},
+            {.streams = tiny, .workers = 1, .oldWindow = 5},
+            {.streams = {.threaded = false, .pieceSize = 7, .lookahead = 1},
+             .workers = 1,
+             .oldWindow = 5}};
+}
+
+std::string ModeName(const PatchOptions& options) {
+    return std::string(options.streams.threaded ? " threaded" : " inline") + " pieces of " +
+           std::to_string(options.streams.pieceSize);
+}
+
+VectorSink Apply(ByteSource& old, ByteSource& patch, const PatchOptions& options = {}) {
+    VectorSink sink;
+    ApplyPatch(old, patch, sink, "P", options);
+    return sink;
 }
 
 Bytes Apply(const Bytes& old, const Bytes& patch, const PatchOptions& options = {}) {
     MemorySource oldSource(old), patchSource(patch);
-    VectorSink sink;
-    ApplyPatch(oldSource, patchSource, sink, "P", options);
-    return sink.bytes;
+    return Apply(oldSource, patchSource, options).bytes;
 }
 
 // The message of the failure, or "" when the patch applied.
@@ -80,6 +83,13 @@ std::string FailureOf(const Bytes& old, const Bytes& patch, const PatchOptions& 
         return e.what();
     }
 }
+
+// A patch that must be refused with this message.
+struct Refusal {
+    const char* name;
+    Bytes patch;
+    const char* message;
+};
 
 }  // namespace
 
@@ -105,28 +115,20 @@ TEST(PatchHeader, IntegersAreSignAndMagnitude) {
 
 TEST(PatchHeader, BadHeadersAreRefused) {
     const Bytes valid = BuildPatch({{3, 0, 0}}, {1, 2, 3}, {}, 3);
-    auto withField = [&](int field, int64_t value) {
+    const auto with = [&](ptrdiff_t at, const Bytes& bytes) {
         Bytes p = valid;
-        Bytes encoded;
-        PutOffset(encoded, value);
-        std::copy(encoded.begin(), encoded.end(), p.begin() + 8 + 8 * field);
+        std::copy(bytes.begin(), bytes.end(), p.begin() + at);
         return p;
     };
-    struct Case {
-        const char* name;
-        Bytes patch;
-        const char* message;
+    const auto withField = [&](int field, int64_t value) {
+        Bytes encoded;
+        PutOffset(encoded, value);
+        return with(8 + 8 * field, encoded);
     };
-    const Case cases[] = {
+    const Refusal cases[] = {
         {"empty file", {}, "P: corrupt header: file too short"},
         {"31 bytes", Bytes(valid.begin(), valid.begin() + 31), "P: corrupt header: file too short"},
-        {"other magic",
-         [&] {
-             Bytes p = valid;
-             p[7] = '3';
-             return p;
-         }(),
-         "P: corrupt header: not a BSDIFF40 patch"},
+        {"other magic", with(7, {'3'}), "P: corrupt header: not a BSDIFF40 patch"},
         {"negative control length", withField(0, -1), "P: corrupt header: negative length"},
         {"negative diff length", withField(1, -5), "P: corrupt header: negative length"},
         {"negative new size", withField(2, -3), "P: corrupt header: negative length"},
@@ -135,7 +137,7 @@ TEST(PatchHeader, BadHeadersAreRefused) {
         {"diff past the end", withField(1, INT64_MAX),
          "P: corrupt header: block lengths pass the end of the file"},
     };
-    for (const Case& c : cases) {
+    for (const Refusal& c : cases) {
         SCOPED_TRACE(c.name);
         EXPECT_EQ(FailureOf({1, 1, 1}, c.patch), c.message);
     }
@@ -167,9 +169,7 @@ TEST(PatchApply, TriplesAddCopyAndSeekAnywhere) {
     };
     for (const PatchOptions& options : AllModes()) {
         for (const Case& c : cases) {
-            SCOPED_TRACE(std::string(c.name) +
-                         (options.streams.threaded ? " threaded" : " inline") + " pieces of " +
-                         std::to_string(options.streams.pieceSize));
+            SCOPED_TRACE(c.name + ModeName(options));
             Bytes patch =
                 BuildPatch(c.triples, c.diff, c.extra, static_cast<int64_t>(c.expected.size()));
             EXPECT_EQ(Apply(old, patch, options), c.expected);
@@ -206,15 +206,12 @@ TEST(PatchApply, RunsOfDiffAndExtraBytes) {
     };
     for (const PatchOptions& options : AllModes()) {
         for (const Case& c : cases) {
-            SCOPED_TRACE(std::string(c.name) +
-                         (options.streams.threaded ? " threaded" : " inline") + " pieces of " +
-                         std::to_string(options.streams.pieceSize));
+            SCOPED_TRACE(c.name + ModeName(options));
             const Bytes expected = Reference(old, c.triples, c.diff, c.extra);
             const Bytes patch =
                 BuildPatch(c.triples, c.diff, c.extra, static_cast<int64_t>(expected.size()));
             MemorySource oldSource(old), patchSource(patch);
-            VectorSink sink;
-            ApplyPatch(oldSource, patchSource, sink, "P", options);
+            const VectorSink sink = Apply(oldSource, patchSource, options);
             EXPECT_TRUE(sink.bytes == expected);
             if (std::string(c.name).rfind("extra runs", 0) == 0) {
                 EXPECT_GE(sink.runBytes, 300000u) << "the zeros came as bytes";
@@ -230,12 +227,7 @@ TEST(PatchApply, EmptyNewFileNeedsNoTriples) {
 
 TEST(PatchApply, BadTriplesAndBlocksAreRefused) {
     const Bytes old(16, 1);
-    struct Case {
-        const char* name;
-        Bytes patch;
-        const char* message;
-    };
-    const Case cases[] = {
+    const Refusal cases[] = {
         {"negative add", BuildPatch({{-1, 0, 0}}, {}, {}, 1),
          "P: bad control triple 0 (new offset 0): negative length"},
         {"negative copy", BuildPatch({{1, -1, 0}}, {0}, {}, 1),
@@ -262,7 +254,7 @@ TEST(PatchApply, BadTriplesAndBlocksAreRefused) {
          "P: corrupt extra block: data after what the control block uses"},
     };
     for (const PatchOptions& options : AllModes()) {
-        for (const Case& c : cases) {
+        for (const Refusal& c : cases) {
             SCOPED_TRACE(c.name);
             EXPECT_EQ(FailureOf(old, c.patch, options), c.message);
         }
@@ -296,11 +288,10 @@ TEST(PatchApply, AReadThatFailsAnywhereEndsTheRunWithThatError) {
     const std::vector<Triple> triples = {{400000, 800000, 0}};
     const Bytes patch =
         AssemblePatch(Bzip2(ControlBlock(triples), 9), Bzip2(diff, 1), Bzip2(extra, 1), 1200000);
-    std::vector<PatchOptions> modes(4);
-    modes[0].streams.threaded = false;
-    for (size_t i = 1; i < modes.size(); ++i) {
-        modes[i].workers = i == 3 ? 4 : i;
-    }
+    const PatchOptions modes[] = {{.streams = {.threaded = false}},
+                                  {.streams = {}, .workers = 1},
+                                  {.streams = {}, .workers = 2},
+                                  {.streams = {}, .workers = 4}};
     for (uint64_t failAt = 0; failAt < patch.size(); failAt += patch.size() / 23 + 1) {
         for (const PatchOptions& options : modes) {
             SCOPED_TRACE("fails at " + std::to_string(failAt) + ", " +
@@ -308,9 +299,8 @@ TEST(PatchApply, AReadThatFailsAnywhereEndsTheRunWithThatError) {
                          " workers");
             MemorySource oldSource(old);
             FailingSource patchSource(patch, failAt, "P: read failed: Input/output error");
-            VectorSink sink;
             try {
-                ApplyPatch(oldSource, patchSource, sink, "P", options);
+                Apply(oldSource, patchSource, options);
                 ADD_FAILURE() << "applied";
             } catch (const PatchError& e) {
                 EXPECT_EQ(e.Code(), ExitCode::Io);
@@ -357,9 +347,7 @@ TEST(PatchApply, ReadsOfTheOldFileCostWhatTheAccessNeeds) {
         const Bytes patch = BuildPatch(c.triples, diff, {}, newSize);
         CountingSource oldSource(old);
         MemorySource patchSource(patch);
-        VectorSink sink;
-        ApplyPatch(oldSource, patchSource, sink, "P");
-        EXPECT_TRUE(sink.bytes == Reference(old, c.triples, diff, {}));
+        EXPECT_TRUE(Apply(oldSource, patchSource).bytes == Reference(old, c.triples, diff, {}));
         EXPECT_LE(oldSource.bytes, c.maxBytes);
         EXPECT_LE(oldSource.reads, c.maxReads);
     }

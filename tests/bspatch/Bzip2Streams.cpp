@@ -19,7 +19,7 @@ void BitString::Append(const BitString& other) {
 
 void BitString::AppendFrom(const Bytes& bytes, size_t fromBit, size_t toBit) {
     for (size_t bit = fromBit; bit < toBit; ++bit) {
-        bits_.push_back(((bytes[bit / 8] >> (7 - bit % 8)) & 1) != 0);
+        bits_.push_back(((bytes.at(bit / 8) >> (7 - bit % 8)) & 1) != 0);
     }
 }
 
@@ -48,12 +48,9 @@ Bytes BitString::ToBytes() const {
 }
 
 uint64_t GetBits(const Bytes& stream, size_t bitOffset, int count) {
-    uint64_t value = 0;
-    for (int i = 0; i < count; ++i) {
-        size_t bit = bitOffset + static_cast<size_t>(i);
-        value = (value << 1) | ((stream.at(bit / 8) >> (7 - bit % 8)) & 1);
-    }
-    return value;
+    BitString bits;
+    bits.AppendFrom(stream, bitOffset, bitOffset + static_cast<size_t>(count));
+    return bits.Get(0, count);
 }
 
 void PutBits(Bytes& stream, size_t bitOffset, int count, uint64_t value) {
@@ -68,15 +65,14 @@ void PutBits(Bytes& stream, size_t bitOffset, int count, uint64_t value) {
     }
 }
 
-uint32_t SlowCrc(const Bytes& data) {
-    uint32_t crc = 0xFFFFFFFFu;
+uint32_t SlowCrcUpdate(uint32_t crc, const Bytes& data) {
     for (uint8_t byte : data) {
         crc ^= static_cast<uint32_t>(byte) << 24;
         for (int bit = 0; bit < 8; ++bit) {
             crc = (crc & 0x80000000u) ? (crc << 1) ^ 0x04C11DB7u : crc << 1;
         }
     }
-    return ~crc;
+    return crc;
 }
 
 size_t EndMarkerBit(const Bytes& stream) {
@@ -90,7 +86,7 @@ size_t EndMarkerBit(const Bytes& stream) {
     throw std::runtime_error("no end-of-stream marker");
 }
 
-Bytes LibraryOutputBeforeError(const Bytes& stream) {
+Bytes LibraryOutputBeforeError(const Bytes& stream, bool* whole) {
     bz_stream bz = {};
     BZ2_bzDecompressInit(&bz, 0, 0);
     Bytes out(4 << 20);
@@ -98,7 +94,11 @@ Bytes LibraryOutputBeforeError(const Bytes& stream) {
     bz.avail_in = static_cast<unsigned int>(stream.size());
     bz.next_out = reinterpret_cast<char*>(out.data());
     bz.avail_out = static_cast<unsigned int>(out.size());
-    while (BZ2_bzDecompress(&bz) == BZ_OK && bz.avail_out != 0) {
+    int status;
+    while ((status = BZ2_bzDecompress(&bz)) == BZ_OK && bz.avail_out != 0) {
+    }
+    if (whole != nullptr) {
+        *whole = status == BZ_STREAM_END;
     }
     out.resize(out.size() - bz.avail_out);
     BZ2_bzDecompressEnd(&bz);
@@ -149,28 +149,33 @@ struct Code {
 };
 constexpr Code kHandCode[5] = {{0b00, 2}, {0b01, 2}, {0b10, 2}, {0b110, 3}, {0b111, 3}};
 
+// A block's bits up to its two code tables: the marker, `crc`, `origin`,
+// the bytes in use among 'a', 'b' and 'c' (`used` bits 2, 1, 0), two
+// tables and `selectors` selectors, all of table 0.
+BitString BlockHead(uint32_t crc, uint32_t origin, uint32_t used, size_t selectors) {
+    BitString bits;
+    bits.Put(0x314159265359, 48);
+    bits.Put(crc, 32);
+    bits.Put(0, 1);  // not randomised
+    bits.Put(origin, 24);
+    bits.Put(0x8000u >> 6, 16);  // group 0x60..0x6F
+    bits.Put(used << 12, 16);    // 0x61..0x63: the group's bits 1 to 3
+    bits.Put(2, 3);
+    bits.Put(selectors, 15);
+    for (size_t i = 0; i < selectors; ++i) {
+        bits.Put(0, 1);
+    }
+    return bits;
+}
+
 }  // namespace
 
 BlockBits HandBlock(const std::vector<int>& symbols, uint32_t origin) {
-    BitString bits;
-    bits.Put(0x314159265359, 48);
-    bits.Put(0, 32);  // the CRC, fixed below
-    bits.Put(0, 1);   // not randomised
-    bits.Put(origin, 24);
-    bits.Put(0x8000u >> 6, 16);                                      // group 0x60..0x6F
-    bits.Put((0x8000u >> 1) | (0x8000u >> 2) | (0x8000u >> 3), 16);  // 'a', 'b', 'c'
-    bits.Put(2, 3);                                                  // two tables
-    const size_t count = symbols.size() + 1;                         // with the end
-    const size_t selectors = (count + 49) / 50;
-    bits.Put(selectors, 15);
-    for (size_t i = 0; i < selectors; ++i) {
-        bits.Put(0, 1);  // table 0 each time
-    }
+    // The CRC is fixed below; the symbols and the end, 50 to a selector.
+    BitString bits = BlockHead(0, origin, 0b111, (symbols.size() + 1 + 49) / 50);
     for (int table = 0; table < 2; ++table) {
-        bits.Put(2, 5);  // RUNA, RUNB and 2 at length 2
-        bits.Put(0, 1);
-        bits.Put(0, 1);
-        bits.Put(0, 1);
+        bits.Put(2, 5);      // RUNA, RUNB and 2 at length 2
+        bits.Put(0, 3);      // (no change for each)
         bits.Put(0b100, 3);  // 3: one longer
         bits.Put(0, 1);      // the end: as long
     }
@@ -215,22 +220,13 @@ std::vector<int> SpellBits(uint64_t value, int count) {
 }
 
 BitString FalseBlockBits(uint32_t runLength) {
-    BitString bits;
-    bits.Put(0x314159265359, 48);
-    bits.Put(0x49249249, 32);  // not its CRC
-    bits.Put(0, 1);
-    bits.Put(0x492, 24);                            // the origin: any row of a run will do
-    bits.Put(0x8000u >> 6, 16);                     // group 0x60..0x6F
-    bits.Put((0x8000u >> 1) | (0x8000u >> 3), 16);  // 'a' and 'c'
-    bits.Put(2, 3);                                 // two tables
-    bits.Put(1, 15);                                // one selector
-    bits.Put(0, 1);                                 // table 0
+    // Not its CRC; the origin: any row of a run will do; 'a' and 'c'.
+    BitString bits = BlockHead(0x49249249, 0x492, 0b101, 1);
     for (int table = 0; table < 2; ++table) {
         // RUNA and RUNB at length 3, the next MTF value and the end at 2:
         // codes 100, 101, 00 and 01, so no three 1s follow each other.
         bits.Put(3, 5);
-        bits.Put(0, 1);
-        bits.Put(0, 1);
+        bits.Put(0, 2);
         bits.Put(0b110, 3);
         bits.Put(0, 1);
     }

@@ -27,15 +27,20 @@ private:
 uint64_t GetBits(const Bytes& stream, size_t bitOffset, int count);
 void PutBits(Bytes& stream, size_t bitOffset, int count, uint64_t value);
 
-// The bzip2 CRC, bit by bit, written apart from the decoder's tables.
-uint32_t SlowCrc(const Bytes& data);
+// The bzip2 CRC, bit by bit, written apart from the decoder's tables: the
+// register after `data`, and the CRC of `data` alone.
+uint32_t SlowCrcUpdate(uint32_t crc, const Bytes& data);
+inline uint32_t SlowCrc(const Bytes& data) {
+    return ~SlowCrcUpdate(0xFFFFFFFFu, data);
+}
 
 // Bit offset of the end-of-stream marker: it is followed by the 32-bit CRC
 // and 0..7 bits of padding.
 size_t EndMarkerBit(const Bytes& stream);
 
-// What libbz2 writes for a stream before it reports an error.
-Bytes LibraryOutputBeforeError(const Bytes& stream);
+// What libbz2 writes for a stream (4 MB at most) before it reports an
+// error; `whole`: whether it reached the stream's end with both CRCs right.
+Bytes LibraryOutputBeforeError(const Bytes& stream, bool* whole = nullptr);
 
 struct BlockBits {
     BitString bits;  // from the block marker to the end-of-block code

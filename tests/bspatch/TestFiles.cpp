@@ -51,10 +51,6 @@ void WriteFile(const std::string& path, const Bytes& data) {
     }
 }
 
-bool FileExists(const std::string& path) {
-    return std::filesystem::exists(path);
-}
-
 Bytes RandomBytes(size_t size, uint32_t seed) {
     std::mt19937 random(seed);
     Bytes data(size);
@@ -128,11 +124,8 @@ Bytes Bzip2(const Bytes& data, int level) {
 }
 
 void PutOffset(Bytes& out, int64_t value) {
-    uint64_t magnitude =
-        value < 0 ? uint64_t(0) - static_cast<uint64_t>(value) : static_cast<uint64_t>(value);
-    if (value < 0) {
-        magnitude |= uint64_t{1} << 63;
-    }
+    const uint64_t magnitude = value < 0 ? (uint64_t{0} - static_cast<uint64_t>(value)) | 1ull << 63
+                                         : static_cast<uint64_t>(value);
     for (int i = 0; i < 8; ++i) {
         out.push_back(static_cast<uint8_t>(magnitude >> (8 * i)));
     }
@@ -149,14 +142,11 @@ Bytes ControlBlock(const std::vector<Triple>& triples) {
 }
 
 Bytes AssemblePatch(const Bytes& control, const Bytes& diff, const Bytes& extra, int64_t newSize) {
-    Bytes patch = {'B', 'S', 'D', 'I', 'F', 'F', '4', '0'};
-    PutOffset(patch, static_cast<int64_t>(control.size()));
-    PutOffset(patch, static_cast<int64_t>(diff.size()));
-    PutOffset(patch, newSize);
-    patch.insert(patch.end(), control.begin(), control.end());
-    patch.insert(patch.end(), diff.begin(), diff.end());
-    patch.insert(patch.end(), extra.begin(), extra.end());
-    return patch;
+    Bytes header = {'B', 'S', 'D', 'I', 'F', 'F', '4', '0'};
+    PutOffset(header, static_cast<int64_t>(control.size()));
+    PutOffset(header, static_cast<int64_t>(diff.size()));
+    PutOffset(header, newSize);
+    return Join({header, control, diff, extra});
 }
 
 Bytes BuildPatch(const std::vector<Triple>& triples, const Bytes& diff, const Bytes& extra,

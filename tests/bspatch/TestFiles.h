@@ -29,7 +29,6 @@ private:
 
 Bytes ReadFile(const std::string& path);
 void WriteFile(const std::string& path, const Bytes& data);
-bool FileExists(const std::string& path);
 
 Bytes RandomBytes(size_t size, uint32_t seed);
 Bytes Join(std::initializer_list<Bytes> parts);

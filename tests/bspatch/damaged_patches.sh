@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Damaged patches through the program: truncations at many points and
 # random byte changes of a patch whose diff and extra blocks hold several
-# bzip2 blocks each, decoded on 1 to 3 workers; first the undamaged patch. Each run must fail as a
-# corrupt patch (exit code 3, one line naming the patch) with NEW as it was
-# and no temporary file beside it, or apply to the right new file.
+# bzip2 blocks each, decoded on 1 to 3 workers; first the undamaged patch.
+# Each run must fail as a corrupt patch (exit code 3, one line naming the
+# patch) with NEW as it was and no temporary file beside it, or apply to
+# the right new file.
 # Usage: damaged_patches.sh EXE WORKDIR [RUNNER]
 . "$(dirname "$0")/patch_helpers.sh"
 
@@ -19,14 +20,12 @@ try() {
     run=$((run + 1))
     printf keep >new
     run_bspatch old new patch || status=$?
-    if [ $status -eq 0 ]; then
-        if cmp -s new want; then
-            pass "$name (changed nothing)"
-        else
-            fail "$name" "applied to a wrong new file"
-        fi
-    else
+    if [ $status -ne 0 ]; then
         refused "$name, $BSPATCH_WORKERS workers" $status 3 new 'patch: '
+    elif cmp -s new want; then
+        pass "$name (changed nothing)"
+    else
+        fail "$name" "applied to a wrong new file"
     fi
 }
 

@@ -14,11 +14,10 @@ export ASAN_OPTIONS=${ASAN_OPTIONS:+$ASAN_OPTIONS:}verify_asan_link_order=0
 # with_shim VAR=VALUE... -- OLD NEW PATCH: runs the program under the shim;
 # stderr to ./stderr, the exit code returned (124 if it hangs).
 with_shim() {
-    local vars=() status=0
+    local vars=()
     while [ "$1" != -- ]; do vars+=("$1"); shift; done
     shift
-    env LD_PRELOAD="$shim" "${vars[@]}" timeout 60 "$exe" "$@" 2>stderr >/dev/null || status=$?
-    return $status
+    env LD_PRELOAD="$shim" "${vars[@]}" timeout 60 "$exe" "$@" 2>stderr >/dev/null
 }
 
 # A dozen blocks, with a run of 300 KB of zeros in the extra block, which

@@ -8,17 +8,18 @@ work=$2
 runner=${3:-}
 rm -rf "$work" && mkdir -p "$work" && cd "$work" || exit 1
 
-# One patch integer: 8 bytes little-endian, sign and magnitude.
+# put_offset VALUE...: patch integers, 8 bytes little-endian each, sign and
+# magnitude.
 put_offset() {
-    local value=$1 sign=0 i byte
-    if [ "$value" -lt 0 ]; then
-        sign=128
-        value=$((-value))
-    fi
-    for i in 0 1 2 3 4 5 6 7; do
-        byte=$(((value >> (8 * i)) & 255))
-        [ $i -eq 7 ] && byte=$((byte | sign))
-        printf "\\x$(printf %02x $byte)"
+    local value sign i byte
+    for value; do
+        sign=0
+        [ "$value" -lt 0 ] && sign=128 && value=$((-value))
+        for i in 0 1 2 3 4 5 6 7; do
+            byte=$(((value >> (8 * i)) & 255))
+            [ $i -eq 7 ] && byte=$((byte | sign))
+            printf "\\x$(printf %02x $byte)"
+        done
     done
 }
 
@@ -62,10 +63,7 @@ several_blocks_patch() {
         read($o, my $a, 300000); read($d, my $b, 300000);
         print pack("C*", map { (ord(substr($a, $_, 1)) + ord(substr($b, $_, 1))) & 255 } 0 .. 299999)' \
         >changed || return 1
-    {
-        put_offset 300000 && put_offset $((450000 + zeros)) && put_offset 0
-        put_offset 100000 && put_offset 0 && put_offset 0
-    } >control
+    put_offset 300000 $((450000 + zeros)) 0 100000 0 0 >control
     {
         head -c 300000 changed
         cat extra
@@ -76,28 +74,19 @@ several_blocks_patch() {
 
 # The path that the program sees: Z: and backslashes under Wine.
 program_path() {
-    case "${runner##*/}" in
-        *wine*)
-            local p=$1
-            [ "${p#/}" = "$p" ] && p=$PWD/$p
-            p=${p//\//\\}
-            printf 'Z:%s' "$p"
-            ;;
-        *) printf '%s' "$1" ;;
-    esac
+    local p=$1
+    if [[ ${runner##*/} == *wine* ]]; then
+        [ "${p#/}" = "$p" ] && p=$PWD/$p
+        p=Z:${p//\//\\}
+    fi
+    printf '%s' "$p"
 }
 
 # run_bspatch OLD NEW PATCH: runs the program; its stderr goes to ./stderr
 # and its exit code is returned.
 run_bspatch() {
-    local status=0
-    if [ -n "$runner" ]; then
-        "$runner" "$exe" "$(program_path "$1")" "$(program_path "$2")" "$(program_path "$3")" \
-            2>stderr >/dev/null || status=$?
-    else
-        "$exe" "$1" "$2" "$3" 2>stderr >/dev/null || status=$?
-    fi
-    return $status
+    ${runner:+"$runner"} "$exe" "$(program_path "$1")" "$(program_path "$2")" \
+        "$(program_path "$3")" 2>stderr >/dev/null
 }
 
 # patched NAME OLD NEW PATCH WANT: checks a run that must succeed: exit

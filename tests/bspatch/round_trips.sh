@@ -15,8 +15,7 @@ round_trip() {
     fi
     if [ ! -s old ] || [ ! -s new ]; then
         : >control && : >diff && cp new extra
-        [ -s new ] && put_offset 0 >control && put_offset "$(stat -c %s new)" >>control &&
-            put_offset 0 >>control
+        [ -s new ] && put_offset 0 "$(stat -c %s new)" 0 >control
         build_patch patch "$(stat -c %s new)" control diff extra
     else
         bsdiff old new patch

@@ -26,26 +26,28 @@ if [ "$(du -k old | cut -f1)" -gt 20000 ]; then
     exit 77
 fi
 plus1() { tr '\000-\377' '\001-\377\000'; }
+# control COPY: add 1000 from 0 and copy COPY; seek to region 1 and add it;
+# seek to region 2 and add it; seek to 10 bytes before the old file's end
+# and add 20 (10 past the end).
+control() {
+    put_offset 1000 "$1" $((at1 - 1000)) $len1 0 $((at2 - at1 - len1)) \
+        $len2 0 $((oldsize - 10 - at2 - len2)) 20 0 0
+}
 
 # --- Old past 4 GiB ------------------------------------------------------------
-# Triples: add 1000 from 0; seek to region 1 and add it; seek to region 2
-# and add it; seek to 10 bytes before the end and add 20 (10 past the end).
-{
-    put_offset 1000 && put_offset 10 && put_offset $((at1 - 1000))
-    put_offset $len1 && put_offset 0 && put_offset $((at2 - at1 - len1))
-    put_offset $len2 && put_offset 0 && put_offset $((oldsize - 10 - at2 - len2))
-    put_offset 20 && put_offset 0 && put_offset 0
-} >control
+control 10 >control
 difflen=$((1000 + len1 + len2 + 20))
 head -c $difflen /dev/zero | tr '\0' '\1' >diff # every diff byte adds 1
 printf 'extrabytes' >extra
 setup build_patch patch $((difflen + 10)) control diff extra
 {
-    head -c 1000 /dev/zero | plus1
-    cat extra
     plus1 <region1
     plus1 <region2
     head -c 20 /dev/zero | plus1
+} >expected-tail
+{
+    head -c 1000 /dev/zero | plus1
+    cat extra expected-tail
 } >expected
 
 patched "old file past 4 GiB" old new patch expected
@@ -55,28 +57,9 @@ rm -f new
 # A bzip2 stream of many blocks of zeros, built from the one block that the
 # bzip2 tool writes for 45 000 000 zeros, repeated at the bit level (blocks
 # need not start on a byte); the combined CRC folds in each block's CRC.
-bits_of() { # FILE: its bits as a string of 0 and 1
-    local hex i bits=""
-    local -A nibble=([0]=0000 [1]=0001 [2]=0010 [3]=0011 [4]=0100 [5]=0101 [6]=0110 [7]=0111
-        [8]=1000 [9]=1001 [a]=1010 [b]=1011 [c]=1100 [d]=1101 [e]=1110 [f]=1111)
-    hex=$(od -An -v -tx1 "$1" | tr -d ' \n')
-    for ((i = 0; i < ${#hex}; i++)); do bits+=${nibble[${hex:i:1}]}; done
-    printf '%s' "$bits"
-}
-write_bits() { # BITS: to stdout as bytes, padded with zero bits
-    local bits=$1 i format="" hex
-    while ((${#bits} % 8)); do bits+=0; done
-    for ((i = 0; i < ${#bits}; i += 8)); do
-        printf -v hex '%02x' $((2#${bits:i:8}))
-        format+="\\x$hex"
-    done
-    printf "$format"
-}
-number_bits() { # VALUE COUNT
-    local i out=""
-    for ((i = $2 - 1; i >= 0; i--)); do out+=$((($1 >> i) & 1)); done
-    printf '%s' "$out"
-}
+bits_of() { perl -0777 -ne 'print unpack("B*", $_)' "$1"; } # FILE: as 0s and 1s
+write_bits() { perl -0777 -ne 'print pack("B*", $_)'; }     # 0s and 1s: bytes, zero-padded
+number_bits() { perl -e 'printf "%0*b", @ARGV' "$2" "$1"; }  # VALUE COUNT
 zero_stream() { # OUT BLOCKS
     local end_marker bits block crc combined=0 all k
     end_marker=$(number_bits $((0x177245385090)) 48)
@@ -91,30 +74,19 @@ zero_stream() { # OUT BLOCKS
         combined=$(((((combined << 1) | (combined >> 31)) & 0xFFFFFFFF) ^ crc))
     done
     all+=$end_marker$(number_bits $combined 32)
-    write_bits "$all" >"$1"
+    printf '%s' "$all" | write_bits >"$1"
     rm -f "$1.one"
 }
 zeros=$((96 * 45000000)) # 4 320 000 000
 setup zero_stream extra.bz2 96
 
-# Triples: add 1000 from 0 and copy the zeros; seek to region 1 and add it
-# (at new offsets past 4 GiB); seek to region 2 and add it; add 20 past the
-# old file's end.
-{
-    put_offset 1000 && put_offset $zeros && put_offset $((at1 - 1000))
-    put_offset $len1 && put_offset 0 && put_offset $((at2 - at1 - len1))
-    put_offset $len2 && put_offset 0 && put_offset $((oldsize - 10 - at2 - len2))
-    put_offset 20 && put_offset 0 && put_offset 0
-} >control
+# The zeros are copied after the first 1000 bytes, so the regions land at
+# new offsets past 4 GiB.
+control $zeros >control
 setup bzip2 -9 -c control >control.bz2
 setup bzip2 -9 -c diff >diff.bz2
 newsize=$((difflen + zeros))
 setup assemble_patch patch $newsize control.bz2 diff.bz2 extra.bz2
-{
-    plus1 <region1
-    plus1 <region2
-    head -c 20 /dev/zero | plus1
-} >expected-tail
 
 status=0
 run_bspatch old new patch || status=$?

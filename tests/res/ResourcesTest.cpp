@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <memory>
 #include <string>
 #include <vector>
@@ -20,11 +21,10 @@ TEST(Resources, MainIconIsOne48By48ImageOf256Colours) {
     ASSERT_GE(group.size(), 6u + 14u) << "no icon group MAINICON";
     // Icon group: reserved, type, count, then 14-byte entries.
     const auto* bytes = reinterpret_cast<const unsigned char*>(group.data());
-    EXPECT_EQ(bytes[4] | bytes[5] << 8, 1) << "one image";
-    EXPECT_EQ(bytes[6], 48) << "width";
-    EXPECT_EQ(bytes[7], 48) << "height";
-    EXPECT_EQ(bytes[8], 0) << "colour count 0 means 256";
-    EXPECT_EQ(bytes[12] | bytes[13] << 8, 8) << "bits per pixel";
+    EXPECT_EQ((std::array{bytes[4] | bytes[5] << 8, +bytes[6], +bytes[7], +bytes[8],
+                          bytes[12] | bytes[13] << 8}),
+              (std::array{1, 48, 48, 0, 8}))
+        << "images; the first one's width, height, colours (0: 256) and bits per pixel";
 
     const std::unique_ptr<std::remove_pointer_t<HICON>, decltype(&DestroyIcon)> icon(
         static_cast<HICON>(
@@ -36,8 +36,7 @@ TEST(Resources, MainIconIsOne48By48ImageOf256Colours) {
     const GdiObject<HBITMAP> colour(iconInfo.hbmColor), mask(iconInfo.hbmMask);
     BITMAP bitmap = {};
     ASSERT_TRUE(GetObjectA(colour.Get(), sizeof bitmap, &bitmap));
-    EXPECT_EQ(bitmap.bmWidth, 48);
-    EXPECT_EQ(bitmap.bmHeight, 48);
+    EXPECT_EQ((std::array{bitmap.bmWidth, bitmap.bmHeight}), (std::array<LONG, 2>{48, 48}));
 }
 
 TEST(Resources, ManifestGivesThisProcessCommonControlsSix) {
@@ -101,8 +100,7 @@ TEST(Resources, BrowseButtonBitmapsAre14By12With16Colours) {
         ASSERT_TRUE(bitmap) << "LoadImage failed: " << GetLastError();
         BITMAP info = {};
         ASSERT_TRUE(GetObjectA(bitmap.Get(), sizeof info, &info));
-        EXPECT_EQ(info.bmWidth, 14);
-        EXPECT_EQ(info.bmHeight, 12);
+        EXPECT_EQ((std::array{info.bmWidth, info.bmHeight}), (std::array<LONG, 2>{14, 12}));
         const SelectGuard selected(dc.Dc(), bitmap.Get());
         for (const Sample& sample : c.samples) {
             EXPECT_EQ(GetPixel(dc.Dc(), sample.x, sample.y), sample.colour)

@@ -7,7 +7,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
-#include <cstring>
 #include <optional>
 #include <vector>
 
@@ -36,12 +35,10 @@ Outcome Decode(const uint8_t* data, size_t size, bspatch::DecodePool* pool,
             if (piece.size == 0) {
                 break;
             }
-            size_t at = outcome.bytes.size();
-            outcome.bytes.resize(at + piece.size);
             if (piece.data != nullptr) {
-                std::memcpy(outcome.bytes.data() + at, piece.data, piece.size);
+                outcome.bytes.insert(outcome.bytes.end(), piece.data, piece.data + piece.size);
             } else {
-                std::memset(outcome.bytes.data() + at, piece.fill, piece.size);
+                outcome.bytes.insert(outcome.bytes.end(), piece.size, piece.fill);
             }
         }
     } catch (const bspatch::Bzip2Error& e) {

@@ -37,12 +37,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const uint64_t failAt = (oldLength & 2) != 0 ? patchSize * (oldLength % 7 + 1) / 8 : UINT64_MAX;
     bspatch::FailingSource patch({data + 2 + oldLength, patchSize}, failAt, "P: read failed");
     CountingSink sink;
-    bspatch::PatchOptions options;
-    options.streams.threaded = (oldLength % 2) == 1;  // both ways of decoding
-    options.workers = 2;
-    options.streams.pieceSize = 4096;
-    options.streams.lookahead = 3;
-    options.oldWindow = 64;
+    const bspatch::PatchOptions options = {
+        .streams = {.threaded = (oldLength % 2) == 1, .pieceSize = 4096, .lookahead = 3},
+        .workers = 2,
+        .oldWindow = 64};
     try {
         bspatch::ApplyPatch(oldFile, patch, sink, "P", options);
     } catch (const bspatch::PatchError&) {
