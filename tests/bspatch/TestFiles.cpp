@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <random>
 #include <sys/wait.h>
 
@@ -85,18 +86,19 @@ Bytes TextBytes(size_t size, uint32_t seed) {
 
 int RunShell(const std::string& commandLine, std::string* output) {
     std::string line = commandLine + " 2>&1";
-    FILE* pipe = popen(line.c_str(), "r");
+    // Closed also when appending throws; the end takes it back for its status.
+    std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(line.c_str(), "r"), pclose);
     if (pipe == nullptr) {
         return -1;
     }
     char buffer[4096];
     size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) {
+    while ((n = fread(buffer, 1, sizeof buffer, pipe.get())) > 0) {
         if (output != nullptr) {
             output->append(buffer, n);
         }
     }
-    int status = pclose(pipe);
+    int status = pclose(pipe.release());
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
