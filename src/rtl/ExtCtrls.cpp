@@ -54,9 +54,8 @@ void TTimer::UpdateTimer() {
 }
 
 void TTimer::Timer() {
-    TNotifyEvent handler = OnTimer;  // the handler may replace OnTimer
-    if (handler && enabled_) {
-        handler(this);
+    if (enabled_) {
+        CallEvent(OnTimer, this);
     }
 }
 
