@@ -23,7 +23,6 @@ PatchProgress::~PatchProgress() {
 void PatchProgress::Start() {
     channel_ = std::make_unique<PatchProgressChannel>(++runs_);
     estimate_ = {};
-    reported_ = false;
     bar_->SetHint("");
     bar_->SetState(TProgressBarState::pbsNormal);
     bar_->SetPosition(0);
@@ -65,10 +64,9 @@ void PatchProgress::Update(uint64_t nowMs) {
 }
 
 void PatchProgress::Show(const ProgressReport& report, uint64_t nowMs) {
-    if (!reported_) {
-        reported_ = true;
-        bar_->SetStyle(TProgressBarStyle::pbstNormal);
-    }
+    // The first report ends the movement of its own; later ones find the
+    // bar in its normal style already.
+    bar_->SetStyle(TProgressBarStyle::pbstNormal);
     estimate_.Add(nowMs, report.produced);
     const double share = report.newSize == 0 ? 1.0
                                              : static_cast<double>(report.produced) /

@@ -53,5 +53,4 @@ private:
     std::unique_ptr<PatchProgressChannel> channel_;  // while a job runs
     ProgressEstimate estimate_;
     unsigned runs_ = 0;
-    bool reported_ = false;  // the run's first report has come
 };

@@ -1,5 +1,7 @@
 #include "app/PatchProgressChannel.h"
 
+#include <string>
+
 namespace {
 
 // A name of the session's own namespace that no other run shares.
@@ -12,11 +14,12 @@ std::string ChannelName(unsigned run, unsigned attempt) {
 
 PatchProgressChannel::PatchProgressChannel(unsigned run) {
     constexpr DWORD kSize = sizeof(bspatch::ProgressBlock);
+    std::string name;
     // A block of that name may still be held by a program of an earlier run.
     for (unsigned attempt = 0; attempt < 16 && !mapping_; ++attempt) {
-        name_ = ChannelName(run, attempt);
+        name = ChannelName(run, attempt);
         HANDLE mapping = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, kSize,
-                                            name_.c_str());
+                                            name.c_str());
         const bool taken = GetLastError() == ERROR_ALREADY_EXISTS;
         mapping_.Reset(mapping);
         if (taken) {
@@ -30,12 +33,11 @@ PatchProgressChannel::PatchProgressChannel(unsigned run) {
     if (block_ == nullptr) {
         // No channel, and none inherited from whoever started the tool.
         mapping_.Reset();
-        name_.clear();
         SetEnvironmentVariableA(bspatch::kProgressVariable, nullptr);
         return;
     }
     bspatch::InitProgressBlock(*block_);
-    SetEnvironmentVariableA(bspatch::kProgressVariable, name_.c_str());
+    SetEnvironmentVariableA(bspatch::kProgressVariable, name.c_str());
 }
 
 PatchProgressChannel::~PatchProgressChannel() {

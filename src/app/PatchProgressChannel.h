@@ -7,7 +7,6 @@
 #include <windows.h>
 
 #include <optional>
-#include <string>
 
 #include "ProgressChannel.h"
 #include "rtl/WinHandles.h"
@@ -21,12 +20,10 @@ public:
     PatchProgressChannel(const PatchProgressChannel&) = delete;
     PatchProgressChannel& operator=(const PatchProgressChannel&) = delete;
 
-    const std::string& Name() const { return name_; }
     // bspatch.exe's last report; nothing before the first or without a channel.
     std::optional<bspatch::ProgressReport> Read() const;
 
 private:
-    std::string name_;
     KernelHandle mapping_;
     bspatch::ProgressBlock* block_ = nullptr;  // a view of the mapping, owned
 };

@@ -307,7 +307,7 @@ bool TJvCustomComboEdit::PaintThemedBorder() {
     // The platform's edit opens its theme data once for its window and
     // closes it when the theme changes or the window goes; data opened and
     // closed here would replace the edit's, closed, on every paint.
-    const HTHEME theme = ThemeServicesEnabled() ? GetWindowTheme(Handle()) : nullptr;
+    const HTHEME theme = ThemedBorder() ? GetWindowTheme(Handle()) : nullptr;
     if (theme == nullptr) {
         return false;
     }
@@ -357,10 +357,6 @@ void TJvCustomComboEdit::OnNcCalcSize(RECT& proposed) {
     if (ThemedBorder()) {
         InflateRect(&proposed, 1, 1);  // one pixel of border instead of the client edge's two
     }
-}
-
-bool TJvCustomComboEdit::OnNcPaint() {
-    return ThemedBorder() && PaintThemedBorder();
 }
 
 LRESULT TJvCustomComboEdit::OnNcHitTest(WPARAM wParam, LPARAM lParam) {
@@ -430,7 +426,7 @@ LRESULT TJvCustomComboEdit::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
             OnNcCalcSize(*reinterpret_cast<RECT*>(lParam));
             break;
         case WM_NCPAINT:
-            if (OnNcPaint()) {
+            if (PaintThemedBorder()) {
                 return 0;
             }
             break;

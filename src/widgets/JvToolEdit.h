@@ -224,7 +224,8 @@ private:
     void AdjustSize();
     void ShowOwnCaret();
     void PaintDisabled();
-    // False when the theme has no edit element: the usual border then.
+    // The theme's one-pixel border where ThemedBorder holds; false otherwise
+    // or when the edit has no theme data: the usual border then.
     bool PaintThemedBorder();
     void UpdateWindowReadOnly();
 
@@ -233,7 +234,6 @@ private:
     LRESULT OnClipboardCommand(UINT msg, WPARAM wParam, LPARAM lParam);
     LRESULT OnGetDlgCode(WPARAM key);
     void OnNcCalcSize(RECT& proposed);
-    bool OnNcPaint();
     LRESULT OnNcHitTest(WPARAM wParam, LPARAM lParam);
     LRESULT OnSize(WPARAM wParam, LPARAM lParam);
     LRESULT OnSetFont(WPARAM wParam, LPARAM lParam);
