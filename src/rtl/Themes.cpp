@@ -5,3 +5,7 @@ bool ThemeServicesEnabled() {
     // Windows' controls do, so we ask them ourselves.
     return IsAppThemed() && IsThemeActive() && (GetThemeAppProperties() & STAP_ALLOW_CONTROLS) != 0;
 }
+
+HTHEME StockControlTheme(HWND window) {
+    return ThemeServicesEnabled() ? GetWindowTheme(window) : nullptr;
+}

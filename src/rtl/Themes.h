@@ -11,6 +11,13 @@
 // (SetThemeAppProperties).
 bool ThemeServicesEnabled();
 
+// The theme data that a platform control (an edit, a button) opened for its
+// own window; null when visual styles are off, also for that window alone.
+// Borrowed: the control closes it when the theme changes or the window goes.
+// Data of our own opened for such a window would replace the control's, and
+// closing ours would leave the control with a closed handle.
+HTHEME StockControlTheme(HWND window);
+
 // OpenThemeData/CloseThemeData; empty when the window or the class has no
 // theme (themes off, or switched off for the window).
 class ThemeData {

@@ -88,11 +88,7 @@ void TJvGroupBox::EnabledChanged() {
 }
 
 bool TJvGroupBox::Themed() {
-    // The platform's box opens its theme data once for its window and closes
-    // it when the theme changes or the window goes; it is null when the
-    // theme is off for this window alone. Opening and closing data of our
-    // own for the window would replace the box's, closed, on every paint.
-    return ThemeServicesEnabled() && GetWindowTheme(Handle()) != nullptr;
+    return StockControlTheme(Handle()) != nullptr;
 }
 
 LRESULT TJvGroupBox::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {

@@ -304,10 +304,7 @@ void TJvCustomComboEdit::PaintDisabled() {
 }
 
 bool TJvCustomComboEdit::PaintThemedBorder() {
-    // The platform's edit opens its theme data once for its window and
-    // closes it when the theme changes or the window goes; data opened and
-    // closed here would replace the edit's, closed, on every paint.
-    const HTHEME theme = ThemedBorder() ? GetWindowTheme(Handle()) : nullptr;
+    const HTHEME theme = ThemedBorder() ? StockControlTheme(Handle()) : nullptr;
     if (theme == nullptr) {
         return false;
     }
