@@ -14,8 +14,8 @@
 #    that its files also move inside the image;
 #  - shuffled: an 8 MB file of system files against the same file with its
 #    4 KB pieces in another order: reads of the old file jump all the time;
-#  - back and forth: a patch made by hand, 200 000 one-byte adds that jump
-#    back and forth by 2 MB in a 4 MB old file (430 bytes of patch).
+#  - back and forth: a patch made by hand (make_bench_patch.cpp), 200 000
+#    one-byte adds that jump back and forth by 2 MB in a 4 MB old file.
 # The patches are made once (bsdiff is slow: about 17 times the old size in
 # memory) and cached under build/bench.
 #
@@ -36,7 +36,7 @@
 # a clock read and a publication cost.
 #
 # Memory: the peak RSS of ours with 1, 2 and 16 workers against the bound
-# 18 MB + 18.1 MB x N, on two patches made by make_memory_patch.cpp: blocks
+# 18 MB + 18.1 MB x N, on two patches made by make_bench_patch.cpp: blocks
 # full of false block markers that decode whole, and blocks of run records.
 # Not a test: run it by hand, e.g. `bench/bspatch_bench.sh 100`.
 set -euo pipefail
@@ -56,8 +56,8 @@ g++ -std=c++20 -O3 -DNDEBUG -pthread -I"$root/tools/bspatch" \
     $(ls "$root"/tools/bspatch/*.cpp | grep -v /main.cpp) "$root/bench/bspatch_progress.cpp" \
     -o "$work/bspatch_progress"
 g++ -std=c++20 -O2 -I"$root/tests" -I"$root/tests/bspatch" "$root/tests/bspatch/Bzip2Streams.cpp" \
-    "$root/tests/bspatch/TestFiles.cpp" "$root/bench/make_memory_patch.cpp" -lbz2 \
-    -o "$work/make_memory_patch"
+    "$root/tests/bspatch/TestFiles.cpp" "$root/bench/make_bench_patch.cpp" -lbz2 \
+    -o "$work/make_bench_patch"
 
 # make_tree DIR MB: regular files of 4 KB..8 MB from /usr in a fixed order,
 # until the size is reached.
@@ -228,18 +228,7 @@ jumps="$work/back-and-forth"
 if [ ! -f "$jumps/patch" ]; then
     mkdir -p "$jumps"
     echo "== back and forth: 200 000 one-byte adds, jumping 2 MB each way"
-    head -c 4194304 /dev/urandom >"$jumps/old.bin"
-    # One patch integer: 8 bytes little-endian, sign and magnitude.
-    perl -e 'sub off { my $v = shift; my $s = $v < 0 ? 128 : 0; $v = -$v if $v < 0;
-            my @b = map { ($v >> (8 * $_)) & 255 } 0 .. 7; $b[7] |= $s; pack("C8", @b) }
-        print off(1), off(0), off($_ % 2 ? -2097152 : 2097152) for 0 .. 199999' |
-        bzip2 -9 >"$jumps/control.bz2"
-    head -c 200000 /dev/zero | tr '\0' '\1' | bzip2 -9 >"$jumps/diff.bz2"
-    : | bzip2 -9 >"$jumps/extra.bz2"
-    perl -e 'sub off { pack("Q<", shift) } print "BSDIFF40", off(-s $ARGV[0]), off(-s $ARGV[1]),
-        off(200000)' "$jumps/control.bz2" "$jumps/diff.bz2" >"$jumps/patch.tmp"
-    cat "$jumps/control.bz2" "$jumps/diff.bz2" "$jumps/extra.bz2" >>"$jumps/patch.tmp"
-    mv "$jumps/patch.tmp" "$jumps/patch"
+    "$work/make_bench_patch" back-and-forth "$jumps/old.bin" "$jumps/patch"
 fi
 
 # The patch's diff and extra streams, for bzip2 -dc alone.
@@ -339,7 +328,7 @@ peak_mb() {
 echo "== memory: peak RSS against the bound 18 MB + 18.1 MB x N"
 for kind in false-blocks records; do
     [ -f "$work/$kind.patch" ] ||
-        "$work/make_memory_patch" $kind "$work/$kind.old" "$work/$kind.patch"
+        "$work/make_bench_patch" $kind "$work/$kind.old" "$work/$kind.patch"
     line="  $kind:"
     for n in 1 2 16; do
         line+=" N=$n $(peak_mb "$work/bspatch" $n "$work/$kind.old" "$work/$kind.patch") MB"

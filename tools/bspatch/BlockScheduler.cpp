@@ -16,7 +16,6 @@ struct BlockScheduler::Slot final : DecodePool::Job {
     // bytes would otherwise wait uncounted until the reader passes it.
     bool done = false;
     DecodedBlock block;
-    size_t heldBytes = 0;  // of `block`
     std::exception_ptr failure;
 };
 
@@ -64,8 +63,6 @@ void BlockScheduler::Run(Slot& slot, BlockScratch& scratch) {
             slot.failure = std::move(failure);
             ++stats_.failed;
         } else {
-            slot.heldBytes = block.HeldBytes();
-            heldBytes_ += slot.heldBytes;
             slot.block = std::move(block);
         }
         CountHeld();
@@ -85,11 +82,6 @@ void BlockScheduler::StartDecode(uint64_t bit) {
     CountHeld();
 }
 
-void BlockScheduler::Erase(std::map<uint64_t, std::unique_ptr<Slot>>::iterator it) {
-    heldBytes_ -= it->second->heldBytes;
-    slots_.erase(it);
-}
-
 // Blocks decoding, or decoded and waiting; a candidate still running after
 // the reader passed it counts until it stops.
 size_t BlockScheduler::Live() const {
@@ -103,8 +95,12 @@ size_t BlockScheduler::Live() const {
 }
 
 void BlockScheduler::CountHeld() {
+    size_t held = 0;
+    for (const auto& [bit, slot] : slots_) {
+        held += slot->block.HeldBytes();  // nothing while it runs, nor once it failed
+    }
     stats_.peakBlocks = std::max(stats_.peakBlocks, Live());
-    stats_.peakHeldBytes = std::max(stats_.peakHeldBytes, heldBytes_);
+    stats_.peakHeldBytes = std::max(stats_.peakHeldBytes, held);
 }
 
 // Starts decodes of the next candidates while fewer than lookahead_ blocks
@@ -133,10 +129,8 @@ void BlockScheduler::DropBefore(uint64_t bit) {
         if (!slot.done && !pool_.Withdraw(slot)) {
             slot.cancel.store(true, std::memory_order_relaxed);
             dropped_.push_back(std::move(it->second));
-            slots_.erase(it++);  // running: it holds no block yet
-        } else {
-            Erase(it++);
         }
+        it = slots_.erase(it);
     }
     ReapDropped();
     scanner_.SkipTo(bit);
@@ -164,7 +158,7 @@ DecodedBlock BlockScheduler::Take(uint64_t bit) {
     changed_.wait(lock, [&slot] { return slot.done; });
     DecodedBlock block = std::move(slot.block);
     std::exception_ptr failure = std::move(slot.failure);
-    Erase(it);
+    slots_.erase(it);
     ++stats_.taken;
     Refill();
     lock.unlock();

@@ -62,7 +62,6 @@ private:
     void DropBefore(uint64_t bit);
     void ReapDropped();
     void StartDecode(uint64_t bit);
-    void Erase(std::map<uint64_t, std::unique_ptr<Slot>>::iterator it);
     void CountHeld();
 
     const StreamRange range_;
@@ -76,7 +75,6 @@ private:
     BlockScanner scanner_;
     std::map<uint64_t, std::unique_ptr<Slot>> slots_;  // by bit, ahead of the reader
     std::vector<std::unique_ptr<Slot>> dropped_;       // passed, still running
-    size_t heldBytes_ = 0;                             // of the decoded blocks in slots_
     BlockStats stats_;
 };
 

@@ -94,14 +94,13 @@ void OldReader::Visit(int64_t position, size_t size, Inside inside, Outside outs
 }
 
 bool OldReader::InWindow(uint64_t at) const {
-    return std::any_of(std::begin(windows_), std::end(windows_), [at](const Window& window) {
-        return at >= window.start && at - window.start < window.length;
-    });
+    return std::any_of(std::begin(windows_), std::end(windows_),
+                       [at](const Window& window) { return window.Holds(at); });
 }
 
 OldReader::Window& OldReader::WindowAt(uint64_t at, size_t want) {
     Window& last = windows_[lastWindow_];
-    if (at >= last.start && at - last.start < last.length) {
+    if (last.Holds(at)) {
         return last;  // most accesses: no need to look further, nor to count the use
     }
     Window& found = FindWindow(at, want);
@@ -112,7 +111,7 @@ OldReader::Window& OldReader::WindowAt(uint64_t at, size_t want) {
 OldReader::Window& OldReader::FindWindow(uint64_t at, size_t want) {
     Window* oldest = &windows_[0];
     for (Window& window : windows_) {
-        if (at >= window.start && at - window.start < window.length) {
+        if (window.Holds(at)) {
             window.lastUse = ++clock_;
             return window;
         }

@@ -41,6 +41,8 @@ private:
         size_t length = 0;
         uint64_t lastUse = 0;
         std::unique_ptr<uint8_t[]> buffer;
+
+        bool Holds(uint64_t at) const { return at >= start && at - start < length; }
     };
 
     // Calls inside(old bytes, n) for the parts of [position, position + size)

@@ -1,12 +1,14 @@
-// Writes an old file and a patch for the memory figures of
-// bspatch_bench.sh. The patch adds 8 MB of random diff bytes to the old
+// Writes an old file and a patch made by hand for bspatch_bench.sh. For
+// the memory figures, the patch adds 8 MB of random diff bytes to the old
 // file's 8 MB (its decoding keeps the reader busy while the extra stream is
 // decoded ahead), then copies an extra stream of 15 blocks:
 //   false-blocks: each block spells 40 whole false blocks in its data (600
 //     candidates that decode 899 000 symbols each before their CRC fails);
 //   records: runs of five bytes, the most run records that a block holds.
-// Built by the benchmark from the tests' stream helpers.
-// Usage: make_memory_patch false-blocks|records OLD PATCH
+// back-and-forth: 200 000 one-byte adds that jump back and forth by 2 MB in
+//   a 4 MB old file.
+// Built by the benchmark from the tests' stream and patch helpers.
+// Usage: make_bench_patch false-blocks|records|back-and-forth OLD PATCH
 #include <cstdio>
 #include <cstring>
 
@@ -44,12 +46,28 @@ Bytes ExtraStream(bool falseBlocks, int64_t& size) {
     return StreamOf(9, blocks);
 }
 
+void WriteBackAndForth(const char* oldPath, const char* patchPath) {
+    constexpr int kAdds = 200000;
+    constexpr int64_t kJump = 2 << 20;
+    WriteFile(oldPath, RandomBytes(2 * kJump, 3));
+    std::vector<Triple> triples;
+    for (int i = 0; i < kAdds; ++i) {
+        triples.push_back({1, 0, i % 2 == 0 ? kJump : -kJump});
+    }
+    WriteFile(patchPath, BuildPatch(triples, Bytes(kAdds, 1), {}, kAdds));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     if (argc != 4) {
-        std::fputs("usage: make_memory_patch false-blocks|records OLD PATCH\n", stderr);
+        std::fputs("usage: make_bench_patch false-blocks|records|back-and-forth OLD PATCH\n",
+                   stderr);
         return 1;
+    }
+    if (std::strcmp(argv[1], "back-and-forth") == 0) {
+        WriteBackAndForth(argv[2], argv[3]);
+        return 0;
     }
     constexpr int64_t kAdd = 8 << 20;
     WriteFile(argv[2], RandomBytes(kAdd, 1));
